@@ -1,0 +1,131 @@
+#include "runtime/class_record.h"
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <typeindex>
+
+namespace vtl {
+
+namespace {
+
+struct Registry {
+  std::mutex mutex;
+  std::deque<ClassRecord> records;  // stable addresses
+  std::vector<const ClassRecord*> order;
+  std::map<std::type_index, const ClassRecord*> byType;
+  // Dynamic types without a record of their own, resolved to the nearest
+  // registered ancestor on first use.
+  std::map<std::type_index, const ClassRecord*> resolved;
+};
+
+Registry& TheRegistry() {
+  static Registry* registry = new Registry;  // lives until the process ends
+  return *registry;
+}
+
+size_t Depth(const ClassRecord* r) {
+  size_t depth = 0;
+  for (; r; r = r->base) ++depth;
+  return depth;
+}
+
+const ClassRecord& RootRecord() {
+  static const ClassRecord* root = [] {
+    ClassRecord r;
+    r.name = "Object";
+    r.type = &typeid(Object);
+    r.isInstance = [](const Object*) { return true; };
+    r.create = []() -> Ref<Object> { return New<Object>(); };
+    Registry& reg = TheRegistry();
+    reg.records.push_back(std::move(r));
+    const ClassRecord* stored = &reg.records.back();
+    reg.order.push_back(stored);
+    reg.byType[typeid(Object)] = stored;
+    return stored;
+  }();
+  return *root;
+}
+
+}  // namespace
+
+std::string Declaration::Tag() const {
+  std::string tag = typeTag ? typeTag() : std::string();
+  if (!meta.empty()) tag += "{" + meta + "}";
+  return tag;
+}
+
+std::string_view ClassRecord::BareName() const {
+  std::string_view n = name;
+  return n.substr(0, n.find('{'));
+}
+
+std::string_view ClassRecord::MetaData() const {
+  std::string_view n = name;
+  size_t open = n.find('{');
+  if (open == std::string_view::npos || n.size() < open + 2) return {};
+  return n.substr(open + 1, n.size() - open - 2);
+}
+
+bool ClassRecord::Extends(const ClassRecord& other) const {
+  for (const ClassRecord* r = this; r; r = r->base) {
+    if (r == &other) return true;
+  }
+  return false;
+}
+
+const ClassRecord& ObjectClassRecord() { return RootRecord(); }
+
+const ClassRecord& RegisterClass(ClassRecord record) {
+  RootRecord();
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  if (record.type) {
+    auto found = reg.byType.find(*record.type);
+    if (found != reg.byType.end()) return *found->second;
+  }
+  if (!record.base && record.type != &typeid(Object)) record.base = &RootRecord();
+  reg.records.push_back(std::move(record));
+  const ClassRecord* stored = &reg.records.back();
+  reg.order.push_back(stored);
+  if (stored->type) reg.byType[*stored->type] = stored;
+  reg.resolved.clear();
+  return *stored;
+}
+
+std::vector<const ClassRecord*> RegisteredClasses() {
+  RootRecord();
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  return reg.order;
+}
+
+const ClassRecord* FindClassRecord(const std::type_info& type) {
+  RootRecord();
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  auto found = reg.byType.find(type);
+  return found == reg.byType.end() ? nullptr : found->second;
+}
+
+std::string ClassNameOf(const std::type_info& type) {
+  const ClassRecord* r = FindClassRecord(type);
+  return std::string(r ? r->BareName() : std::string_view("Object"));
+}
+
+const ClassRecord& Object::Class() const {
+  const ClassRecord& root = RootRecord();
+  Registry& reg = TheRegistry();
+  std::type_index type(typeid(*this));
+  std::lock_guard lock(reg.mutex);
+  if (auto exact = reg.byType.find(type); exact != reg.byType.end()) return *exact->second;
+  if (auto known = reg.resolved.find(type); known != reg.resolved.end()) return *known->second;
+  const ClassRecord* best = &root;
+  for (const ClassRecord* r : reg.order) {
+    if (r->isInstance && r->isInstance(this) && Depth(r) > Depth(best)) best = r;
+  }
+  reg.resolved[type] = best;
+  return *best;
+}
+
+}  // namespace vtl

@@ -1,0 +1,231 @@
+// Class records: what the runtime knows about a registered class. Reflection,
+// object streams and maps read them; nothing else needs them, so classes work
+// with Ref, New, DowncastObject and lists without one.
+//
+//   vtl::ClassBuilder<TUnit, vtl::Object>("TUnit{doc=\"a creature\"}")
+//       .Field<&TUnit::hp>("hp")
+//       .Method<&TUnit::Move>("Move")
+//       .Register();
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <typeinfo>
+#include <vector>
+
+#include "runtime/type_tag.h"
+#include "runtime/value.h"
+
+namespace vtl {
+
+struct Declaration {
+  enum class Kind { Field, Method, Function, Constant };
+
+  Kind kind = Kind::Field;
+  std::string name;
+  std::string meta;  // text between the braces of "tag{meta}", "" if none
+  // Fields: the value's tag. Methods and functions: "(args)result".
+  std::string (*typeTag)() = nullptr;
+  int32_t position = 0;  // index among the class's declarations of the same kind
+
+  // Fields.
+  Value (*get)(const Object& self) = nullptr;
+  void (*set)(Object& self, const Value& value) = nullptr;
+  // Methods take the object; functions ignore it. Arguments arrive converted
+  // to their declared types; a null invoker raises TNullFunctionException.
+  Value (*invoke)(Object* self, std::span<const Value> args) = nullptr;
+  // Constants.
+  Value constant;
+
+  // The tag with its metadata, "tag{meta}", as reflection reads it.
+  std::string Tag() const;
+};
+
+struct ClassRecord {
+  std::string name;  // may carry "{metadata}" after the bare name
+  const ClassRecord* base = nullptr;  // nullptr only for Object
+  const std::type_info* type = nullptr;
+  bool (*isInstance)(const Object* object) = nullptr;
+  Ref<Object> (*create)() = nullptr;  // nullptr when the class needs arguments
+  std::vector<Declaration> declarations;
+
+  std::string_view BareName() const;
+  std::string_view MetaData() const;
+  bool Extends(const ClassRecord& other) const;
+};
+
+// Adds a record to the runtime; returns the stored record, which lives until
+// the process ends. Registering the same C++ type twice keeps the first.
+const ClassRecord& RegisterClass(ClassRecord record);
+// Every registered record, in order of registration.
+std::vector<const ClassRecord*> RegisteredClasses();
+// The record for exactly this C++ type, or nullptr.
+const ClassRecord* FindClassRecord(const std::type_info& type);
+// The record of Object, the root of every chain.
+const ClassRecord& ObjectClassRecord();
+
+namespace detail {
+
+template <class Signature>
+struct MethodShape;
+
+template <class R, class C, class... A>
+struct MethodShape<R (C::*)(A...)> {
+  using Result = R;
+  using Class = C;
+  using Args = std::tuple<std::decay_t<A>...>;
+};
+template <class R, class C, class... A>
+struct MethodShape<R (C::*)(A...) const> : MethodShape<R (C::*)(A...)> {};
+template <class R, class... A>
+struct MethodShape<R (*)(A...)> {
+  using Result = R;
+  using Class = void;
+  using Args = std::tuple<std::decay_t<A>...>;
+};
+
+template <class Pointer>
+struct MemberShape;
+template <class M, class C>
+struct MemberShape<M C::*> {
+  using Type = M;
+  using Class = C;
+};
+
+template <class Tuple>
+struct ArgTags;
+template <class... A>
+struct ArgTags<std::tuple<A...>> {
+  static std::string Join() {
+    std::string out;
+    ((out += (out.empty() ? "" : ","), out += TypeTagOf<A>()), ...);
+    return out;
+  }
+};
+
+template <class R>
+std::string ResultTag() {
+  if constexpr (std::is_void_v<R>) return "";
+  else return TypeTagOf<std::decay_t<R>>();
+}
+
+template <auto Fn>
+std::string CallableTag() {
+  using Shape = MethodShape<decltype(Fn)>;
+  return "(" + ArgTags<typename Shape::Args>::Join() + ")" + ResultTag<typename Shape::Result>();
+}
+
+template <auto Fn, class Self>
+Value Invoke(Object* self, std::span<const Value> args) {
+  using Shape = MethodShape<decltype(Fn)>;
+  using Args = typename Shape::Args;
+  constexpr size_t n = std::tuple_size_v<Args>;
+  if (args.size() != n) RuntimeError("ERROR");
+  return [&]<size_t... I>(std::index_sequence<I...>) -> Value {
+    auto call = [&]() -> decltype(auto) {
+      if constexpr (std::is_void_v<Self>) {
+        return Fn(ValueTraits<std::tuple_element_t<I, Args>>::FromValue(args[I])...);
+      } else {
+        Self* target = dynamic_cast<Self*>(self);
+        if (!target) ThrowNullObject();
+        return (target->*Fn)(ValueTraits<std::tuple_element_t<I, Args>>::FromValue(args[I])...);
+      }
+    };
+    using R = typename Shape::Result;
+    if constexpr (std::is_void_v<R>) {
+      call();
+      return Value{};
+    } else {
+      return ValueTraits<std::decay_t<R>>::ToValue(call());
+    }
+  }(std::make_index_sequence<n>());
+}
+
+}  // namespace detail
+
+// Builds and registers the record of class T whose base is Base.
+template <class T, class Base>
+class ClassBuilder {
+  static_assert(std::is_base_of_v<Base, T> || std::is_same_v<T, Base>);
+
+ public:
+  explicit ClassBuilder(std::string name) {
+    record_.name = std::move(name);
+    record_.type = &typeid(T);
+    record_.isInstance = [](const Object* o) { return dynamic_cast<const T*>(o) != nullptr; };
+    if constexpr (!std::is_same_v<T, Base>) {
+      record_.base = FindClassRecord(typeid(Base));
+      if (!record_.base) record_.base = &ObjectClassRecord();
+    }
+    if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>) {
+      record_.create = []() -> Ref<Object> { return New<T>(); };
+    }
+  }
+
+  template <auto Member>
+  ClassBuilder& Field(std::string name, std::string meta = "") {
+    using M = typename detail::MemberShape<decltype(Member)>::Type;
+    using Owner = typename detail::MemberShape<decltype(Member)>::Class;
+    static_assert(std::is_base_of_v<Owner, T>, "field of another class");
+    Declaration d = Begin(Declaration::Kind::Field, std::move(name), std::move(meta));
+    d.typeTag = &TypeTagOf<M>;
+    d.get = [](const Object& self) {
+      return ValueTraits<M>::ToValue(dynamic_cast<const Owner&>(self).*Member);
+    };
+    d.set = [](Object& self, const Value& value) {
+      dynamic_cast<Owner&>(self).*Member = ValueTraits<M>::FromValue(value);
+    };
+    record_.declarations.push_back(std::move(d));
+    return *this;
+  }
+
+  template <auto Fn>
+  ClassBuilder& Method(std::string name, std::string meta = "") {
+    using Shape = detail::MethodShape<decltype(Fn)>;
+    static_assert(std::is_base_of_v<typename Shape::Class, T>, "method of another class");
+    Declaration d = Begin(Declaration::Kind::Method, std::move(name), std::move(meta));
+    d.typeTag = &detail::CallableTag<Fn>;
+    d.invoke = &detail::Invoke<Fn, typename Shape::Class>;
+    record_.declarations.push_back(std::move(d));
+    return *this;
+  }
+
+  template <auto Fn>
+  ClassBuilder& Function(std::string name, std::string meta = "") {
+    Declaration d = Begin(Declaration::Kind::Function, std::move(name), std::move(meta));
+    d.typeTag = &detail::CallableTag<Fn>;
+    d.invoke = &detail::Invoke<Fn, void>;
+    record_.declarations.push_back(std::move(d));
+    return *this;
+  }
+
+  template <class V>
+  ClassBuilder& Constant(std::string name, const V& value, std::string meta = "") {
+    Declaration d = Begin(Declaration::Kind::Constant, std::move(name), std::move(meta));
+    d.typeTag = &TypeTagOf<V>;
+    d.constant = ValueTraits<V>::ToValue(value);
+    record_.declarations.push_back(std::move(d));
+    return *this;
+  }
+
+  const ClassRecord& Register() { return RegisterClass(std::move(record_)); }
+
+ private:
+  Declaration Begin(Declaration::Kind kind, std::string name, std::string meta) {
+    Declaration d;
+    d.kind = kind;
+    d.name = std::move(name);
+    d.meta = std::move(meta);
+    for (const Declaration& other : record_.declarations) {
+      if (other.kind == kind) ++d.position;
+    }
+    return d;
+  }
+
+  ClassRecord record_;
+};
+
+}  // namespace vtl

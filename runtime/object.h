@@ -1,0 +1,139 @@
+// Objects and references: every class of the framework derives from Object,
+// which carries an intrusive reference count. Ref<T> is the handle that
+// counts; an empty Ref is the Null object.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+namespace vtl {
+
+class String;
+class Object;
+struct ClassRecord;
+template <class T>
+class Ref;
+
+// Raises TNullObjectException. Out of line so that every Ref dereference
+// stays a compare and a rarely taken call.
+[[noreturn]] void ThrowNullObject();
+
+class Object {
+ public:
+  Object() = default;
+  Object(const Object&) : refs_(0) {}
+  Object& operator=(const Object&) { return *this; }
+  virtual ~Object();
+
+  // Text form of the object; the base gives the class name.
+  virtual String ToString() const;
+  // Ordering: negative, 0 or positive. The base orders by identity.
+  virtual int32_t Compare(const Ref<Object>& other) const;
+  // Generic message entry; the base answers with the Null object.
+  virtual Ref<Object> SendMessage(const Ref<Object>& message, const Ref<Object>& context);
+
+  // The record of the most derived registered class this object belongs to.
+  const ClassRecord& Class() const;
+
+  void AddRef() const noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }
+  void Release() const noexcept {
+    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  }
+  int32_t RefCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
+
+  // Makes the object live until the process ends, whatever its references do.
+  void MakePermanent() const noexcept { refs_.fetch_add(kPermanent, std::memory_order_relaxed); }
+
+ private:
+  static constexpr int32_t kPermanent = 1 << 30;
+  mutable std::atomic<int32_t> refs_{0};
+};
+
+// Intrusive counted handle. Copying adds a reference, destruction releases one.
+template <class T>
+class Ref {
+ public:
+  using element_type = T;
+
+  constexpr Ref() noexcept = default;
+  constexpr Ref(std::nullptr_t) noexcept {}
+  // Shares an existing object (the count is in the object, so this is safe
+  // for any heap object already held elsewhere, `this` included).
+  Ref(T* p) noexcept : p_(p) {
+    if (p_) p_->AddRef();
+  }
+  Ref(const Ref& o) noexcept : p_(o.p_) {
+    if (p_) p_->AddRef();
+  }
+  Ref(Ref&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
+  template <class U>
+    requires std::is_convertible_v<U*, T*>
+  Ref(const Ref<U>& o) noexcept : p_(o.Get()) {
+    if (p_) p_->AddRef();
+  }
+  template <class U>
+    requires std::is_convertible_v<U*, T*>
+  Ref(Ref<U>&& o) noexcept : p_(o.Detach()) {}
+  ~Ref() {
+    if (p_) p_->Release();
+  }
+
+  Ref& operator=(const Ref& o) noexcept {
+    Ref(o).Swap(*this);
+    return *this;
+  }
+  Ref& operator=(Ref&& o) noexcept {
+    Ref(std::move(o)).Swap(*this);
+    return *this;
+  }
+  Ref& operator=(std::nullptr_t) noexcept {
+    Ref().Swap(*this);
+    return *this;
+  }
+
+  // Member access through the Null object throws TNullObjectException.
+  T* operator->() const {
+    if (!p_) ThrowNullObject();
+    return p_;
+  }
+  T& operator*() const {
+    if (!p_) ThrowNullObject();
+    return *p_;
+  }
+
+  T* Get() const noexcept { return p_; }
+  explicit operator bool() const noexcept { return p_ != nullptr; }
+  T* Detach() noexcept { return std::exchange(p_, nullptr); }
+  void Swap(Ref& o) noexcept { std::swap(p_, o.p_); }
+
+  template <class U>
+  bool operator==(const Ref<U>& o) const noexcept {
+    return static_cast<const Object*>(p_) == static_cast<const Object*>(o.Get());
+  }
+  bool operator==(std::nullptr_t) const noexcept { return p_ == nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// Creates an instance and returns the first reference to it.
+template <class T, class... Args>
+Ref<T> New(Args&&... args) {
+  return Ref<T>(new T(std::forward<Args>(args)...));
+}
+
+// The object as a T when it is one (or derives from one), else the Null object.
+template <class T>
+Ref<T> DowncastObject(const Ref<Object>& ref) {
+  return Ref<T>(dynamic_cast<T*>(ref.Get()));
+}
+
+// Identity order used by the base Compare and by anything keyed on objects.
+inline int32_t CompareIdentity(const void* a, const void* b) {
+  return a < b ? -1 : (a == b ? 0 : 1);
+}
+
+}  // namespace vtl

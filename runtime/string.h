@@ -1,0 +1,92 @@
+// Immutable 16-bit text shared by reference. A String is never the Null
+// object: the empty text is one shared, permanent object.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "runtime/object.h"
+
+namespace vtl {
+
+// The heap object behind a String: a length and that many codes, stored
+// right after the object in the same allocation.
+class StringObject final : public Object {
+ public:
+  // A new object of `length` codes, left for the caller to fill.
+  static StringObject* Allocate(int32_t length);
+  static void operator delete(void* p) { ::operator delete(p); }
+
+  int32_t Length() const noexcept { return length_; }
+  const char16_t* Chars() const noexcept { return reinterpret_cast<const char16_t*>(this + 1); }
+  char16_t* MutableChars() noexcept { return reinterpret_cast<char16_t*>(this + 1); }
+
+  String ToString() const override;
+  // Strings order by text; against any other object by identity.
+  int32_t Compare(const Ref<Object>& other) const override;
+
+ private:
+  explicit StringObject(int32_t length) : length_(length) {}
+  int32_t length_;
+};
+
+class String {
+ public:
+  String() noexcept;
+  // Each byte becomes one code, 0 to 255.
+  String(const char* latin1);
+  String(const char16_t* text);
+  String(std::u16string_view text);
+  // Wraps an existing object (the Null object gives the empty string).
+  explicit String(Ref<StringObject> object) noexcept;
+
+  static String FromLatin1(std::string_view bytes);
+  // Decodes UTF-8; pairs above U+FFFF become two codes, bad bytes become U+FFFD.
+  static String FromUtf8(std::string_view text);
+  // A string whose object is never freed (for literals kept in globals).
+  static String Permanent(const char* latin1);
+  // A new string of `length` codes that the caller fills through `fill`.
+  template <class Fill>
+  static String Build(int32_t length, Fill&& fill);
+
+  int32_t Length() const noexcept { return object_.Get()->Length(); }
+  bool IsEmpty() const noexcept { return Length() == 0; }
+  const char16_t* Data() const noexcept { return object_.Get()->Chars(); }
+  std::u16string_view View() const noexcept { return {Data(), static_cast<size_t>(Length())}; }
+  // Code at i; throws TArrayBoundsException outside the text.
+  char16_t operator[](int32_t i) const;
+
+  std::string ToUtf8() const;
+  // Each code's low 8 bits.
+  std::string ToLatin1() const;
+
+  const Ref<StringObject>& Object() const noexcept { return object_; }
+  operator Ref<vtl::Object>() const { return object_; }
+  bool SameObject(const String& o) const noexcept { return object_ == o.object_; }
+
+  friend bool operator==(const String& a, const String& b) noexcept { return a.View() == b.View(); }
+  friend bool operator<(const String& a, const String& b) noexcept { return a.View() < b.View(); }
+
+ private:
+  Ref<StringObject> object_;
+};
+
+String operator+(const String& a, const String& b);
+std::ostream& operator<<(std::ostream& out, const String& s);
+
+// The object as a string, or nothing when it is not one.
+std::optional<String> AsString(const Ref<Object>& object);
+
+template <class Fill>
+String String::Build(int32_t length, Fill&& fill) {
+  if (length <= 0) return String();
+  StringObject* o = StringObject::Allocate(length);
+  Ref<StringObject> ref(o);
+  fill(o->MutableChars());
+  return String(std::move(ref));
+}
+
+}  // namespace vtl

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the project twice (optimised, then with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test in each build. Installs the
+# Debian packages it needs first when run as root.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+bash tools/install-deps.sh
+
+jobs=$(nproc)
+export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
+
+run_in_display() {
+  if [ -n "${DISPLAY:-}" ]; then
+    "$@"
+  else
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+  fi
+}
+
+build_and_test() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+  echo "== tests in $dir"
+  (cd "$dir" && run_in_display ctest --output-on-failure -j "$jobs" --timeout 300)
+}
+
+build_and_test build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build_and_test build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVTL_SANITIZE=ON
