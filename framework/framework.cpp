@@ -1,5 +1,6 @@
 // InitFramework: every framework module, once each, in the program's order.
 #include "runtime/module.h"
+#include "stream/stream.h"
 
 namespace vtl {
 
@@ -7,6 +8,7 @@ void InitFramework() {
   static bool done = false;
   if (!BeginModule(done)) return;
   InitRuntime();
+  InitStream();
 }
 
 }  // namespace vtl

@@ -1,0 +1,111 @@
+#include "stream/c_stream.h"
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <string>
+
+namespace vtl {
+
+namespace {
+
+// Positions beyond 32 bits cannot be expressed by the interface; clamp.
+int32_t ClampPos(long pos) {
+  if (pos < 0) return 0;
+  return pos > INT32_MAX ? INT32_MAX : static_cast<int32_t>(pos);
+}
+
+}  // namespace
+
+TCStream::~TCStream() { Close(); }
+
+int32_t TCStream::Pos() { return _pos; }
+int32_t TCStream::Size() { return _size; }
+
+int32_t TCStream::Seek(int32_t pos) {
+  if (!_cstream) return -1;
+  std::fseek(_cstream, pos, SEEK_SET);
+  long at = std::ftell(_cstream);
+  if (at >= 0) _pos = ClampPos(at);
+  lastOp_ = LastOp::None;
+  return _pos;
+}
+
+void TCStream::Flush() {
+  if (_cstream) std::fflush(_cstream);
+}
+
+void TCStream::Close() {
+  if (!_cstream) return;
+  std::fflush(_cstream);
+  std::fclose(_cstream);
+  _cstream = nullptr;
+  _pos = 0;
+  _size = 0;
+}
+
+void TCStream::SwitchTo(LastOp op) {
+  if (lastOp_ != LastOp::None && lastOp_ != op) std::fseek(_cstream, _pos, SEEK_SET);
+  lastOp_ = op;
+}
+
+int32_t TCStream::Read(void* buf, int32_t count) {
+  if (!_cstream || count <= 0) return 0;
+  SwitchTo(LastOp::Read);
+  size_t n = std::fread(buf, 1, static_cast<size_t>(count), _cstream);
+  _pos += static_cast<int32_t>(n);
+  return static_cast<int32_t>(n);
+}
+
+int32_t TCStream::Write(const void* buf, int32_t count) {
+  if (!_cstream || count <= 0) return 0;
+  SwitchTo(LastOp::Write);
+  size_t n = std::fwrite(buf, 1, static_cast<size_t>(count), _cstream);
+  _pos += static_cast<int32_t>(n);
+  if (_pos > _size) _size = _pos;
+  return static_cast<int32_t>(n);
+}
+
+Ref<TCStream> TCStream::OpenFile(const String& path, int32_t readable, int32_t writeable) {
+  const char* mode = "rb";
+  int32_t bits = MODE_READ;
+  if (readable && writeable) {
+    mode = "r+b";
+    bits = MODE_READ | MODE_WRITE;
+  } else if (writeable) {
+    mode = "wb";
+    bits = MODE_WRITE;
+  }
+  std::string name = path.ToLatin1();
+  for (char& c : name) {
+    if (c == '\\') c = '/';
+    // A zero would cut the name short and open some other file.
+    if (c == '\0') return nullptr;
+  }
+  if (name.empty()) return nullptr;
+  FILE* handle = std::fopen(name.c_str(), mode);
+  if (!handle) return nullptr;
+  struct stat info;
+  if (fstat(fileno(handle), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(handle);
+    return nullptr;
+  }
+  return CreateWithCStream(handle, bits);
+}
+
+Ref<TCStream> TCStream::CreateWithCStream(FILE* handle, int32_t mode) {
+  if (!handle) return nullptr;
+  auto stream = New<TCStream>();
+  stream->_cstream = handle;
+  stream->_mode = mode;
+  long pos = std::ftell(handle);
+  if (pos >= 0 && std::fseek(handle, 0, SEEK_END) == 0) {
+    long end = std::ftell(handle);
+    std::fseek(handle, pos, SEEK_SET);
+    stream->_pos = ClampPos(pos);
+    stream->_size = ClampPos(end);
+  }
+  return stream;
+}
+
+}  // namespace vtl

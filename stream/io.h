@@ -1,0 +1,31 @@
+// TIO: the raw byte interface every stream implements. Positions, sizes and
+// counts are 32-bit; a stream that does not know them answers -1 and 0.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/object.h"
+
+namespace vtl {
+
+class TIO : public Object {
+ public:
+  // True when Pos() equals Size().
+  virtual int32_t Eof();
+  // -1 by default: the position is unknown.
+  virtual int32_t Pos();
+  virtual int32_t Size();
+  // Moves to pos from the start; returns the new position (-1 by default).
+  virtual int32_t Seek(int32_t pos);
+  virtual void Flush();
+  // Ends the stream's use of its resource. A stream is closed before it is
+  // destroyed; classes holding a resource call their own Close() from their
+  // destructor, since the base's destructor no longer sees the derived part.
+  virtual void Close();
+  // Up to count bytes; returns how many moved. The base raises
+  // "Stream is not readable" / "Stream is not writeable".
+  virtual int32_t Read(void* buf, int32_t count);
+  virtual int32_t Write(const void* buf, int32_t count);
+};
+
+}  // namespace vtl

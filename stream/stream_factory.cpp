@@ -1,0 +1,99 @@
+#include "stream/stream_factory.h"
+
+#include "runtime/string_ops.h"
+#include "stream/c_stream.h"
+#include "stream/embedded_files.h"
+#include "stream/ram_stream.h"
+#include "stream/stream_wrapper.h"
+#include "stream/xendian_stream.h"
+
+namespace vtl {
+
+namespace {
+
+Ref<TStreamFactory>& Head() {
+  static auto* head = new Ref<TStreamFactory>();  // the chain lives until the process ends
+  return *head;
+}
+
+// Protocols nest ("bigendian::incbin::x"); a URL nesting deeper than any real
+// use is refused rather than recursed into without end.
+constexpr int kMaxNesting = 64;
+thread_local int nesting = 0;
+
+struct NestingGuard {
+  NestingGuard() { ++nesting; }
+  ~NestingGuard() { --nesting; }
+};
+
+// Lower-cases A to Z only; other codes stay as they are.
+String LowerAscii(const String& s) {
+  return String::Build(s.Length(), [&](char16_t* out) {
+    for (int32_t i = 0; i < s.Length(); ++i) {
+      char16_t c = s.Data()[i];
+      out[i] = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    }
+  });
+}
+
+}  // namespace
+
+TStreamFactory::TStreamFactory() {
+  _succ = Head();
+  Head() = Ref<TStreamFactory>(this);
+}
+
+Ref<TStream> TStreamFactory::CreateStream(const Ref<Object>&, const String&, const String&, int32_t, int32_t) {
+  return nullptr;
+}
+
+Ref<TStreamFactory> TStreamFactory::Registered() { return Head(); }
+
+Ref<TStream> TRamStreamFactory::CreateStream(const Ref<Object>&, const String& protocol, const String& path,
+                                             int32_t readable, int32_t writeable) {
+  if (!(protocol == "incbin") || writeable || !EmbeddedFileExists(path)) return nullptr;
+  // Writing is off, so the stream never writes through the const bytes.
+  auto* data = const_cast<uint8_t*>(EmbeddedFileData(path));
+  return TRamStream::Create(data, EmbeddedFileLength(path), readable, 0);
+}
+
+Ref<TStream> TXEndianStreamFactory::CreateStream(const Ref<Object>&, const String& protocol, const String& path,
+                                                 int32_t readable, int32_t writeable) {
+  if (protocol == "bigendian") return TXEndianStream::BigEndian(OpenStreamUrl(path, readable, writeable));
+  if (protocol == "littleendian") return TXEndianStream::LittleEndian(OpenStreamUrl(path, readable, writeable));
+  return nullptr;
+}
+
+Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable, int32_t writeable) {
+  if (auto stream = DowncastObject<TStream>(url)) return TStreamStream::Create(stream);
+  if (nesting >= kMaxNesting) return nullptr;
+  NestingGuard guard;
+
+  String text = AsString(url).value_or(String());
+  String protocol;
+  String path;
+  if (!text.IsEmpty()) {
+    int32_t split = FindString(text, "::");
+    if (split < 0) return TCStream::OpenFile(text, readable, writeable);
+    protocol = LowerAscii(SliceString(text, 0, split));
+    path = SliceString(text, split + 2, text.Length());
+  }
+  for (Ref<TStreamFactory> f = Head(); f; f = f->_succ) {
+    if (auto stream = f->CreateStream(url, protocol, path, readable, writeable)) return stream;
+  }
+  return nullptr;
+}
+
+Ref<TStream> OpenStreamUrl(const String& url, int32_t readable, int32_t writeable) {
+  return OpenStreamUrl(Ref<Object>(url), readable, writeable);
+}
+
+Ref<TStream> OpenReadStream(const Ref<Object>& url) { return OpenStreamUrl(url, 1, 0); }
+Ref<TStream> OpenReadStream(const String& url) { return OpenStreamUrl(url, 1, 0); }
+Ref<TStream> OpenWriteStream(const Ref<Object>& url) { return OpenStreamUrl(url, 0, 1); }
+Ref<TStream> OpenWriteStream(const String& url) { return OpenStreamUrl(url, 0, 1); }
+
+Ref<TStream> BigEndianView(const Ref<TStream>& stream) { return TXEndianStream::BigEndian(stream); }
+Ref<TStream> LittleEndianView(const Ref<TStream>& stream) { return TXEndianStream::LittleEndian(stream); }
+
+}  // namespace vtl
