@@ -1,0 +1,131 @@
+// Runtime hot paths, each beside a plain standard-library baseline measured in
+// the same run: compare the pairs as ratios.
+#include <benchmark/benchmark.h>
+
+#include <list>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "runtime/runtime.h"
+
+namespace {
+
+using namespace vtl;
+
+// ---- strings ----
+
+void StringConcat(benchmark::State& state) {
+  String a = "Noch ";
+  String b = " Angreifer!";
+  String n = "287";
+  for (auto _ : state) benchmark::DoNotOptimize(a + n + b);
+}
+BENCHMARK(StringConcat);
+
+void BaselineU16Concat(benchmark::State& state) {
+  std::u16string a = u"Noch ";
+  std::u16string b = u" Angreifer!";
+  std::u16string n = u"287";
+  for (auto _ : state) benchmark::DoNotOptimize(a + n + b);
+}
+BENCHMARK(BaselineU16Concat);
+
+void StringFromIntBench(benchmark::State& state) {
+  int32_t i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(StringFromInt(i++ * 7919));
+}
+BENCHMARK(StringFromIntBench);
+
+void BaselineToU16String(benchmark::State& state) {
+  int32_t i = 0;
+  for (auto _ : state) {
+    std::string s = std::to_string(i++ * 7919);
+    benchmark::DoNotOptimize(std::u16string(s.begin(), s.end()));
+  }
+}
+BENCHMARK(BaselineToU16String);
+
+// ---- lists of 1000 objects ----
+
+class Unit : public Object {
+ public:
+  int32_t hp = 1;
+};
+
+constexpr int kCount = 1000;
+
+void ListAddLastRemove(benchmark::State& state) {
+  std::vector<Ref<Unit>> units;
+  for (int i = 0; i < kCount; ++i) units.push_back(New<Unit>());
+  for (auto _ : state) {
+    Ref<TList> list = CreateList();
+    for (auto& u : units) list->AddLast(u);
+    // Removing from the front: each Remove walks one step, as a unit removing itself does.
+    for (auto& u : units) list->Remove(u);
+    benchmark::DoNotOptimize(list);
+  }
+}
+BENCHMARK(ListAddLastRemove);
+
+void BaselineStdListAddRemove(benchmark::State& state) {
+  std::vector<std::shared_ptr<Unit>> units;
+  for (int i = 0; i < kCount; ++i) units.push_back(std::make_shared<Unit>());
+  for (auto _ : state) {
+    std::list<std::shared_ptr<Unit>> list;
+    for (auto& u : units) list.push_back(u);
+    for (auto& u : units) list.erase(std::find(list.begin(), list.end(), u));
+    benchmark::DoNotOptimize(list);
+  }
+}
+BENCHMARK(BaselineStdListAddRemove);
+
+void ListWalk(benchmark::State& state) {
+  Ref<TList> list = CreateList();
+  for (int i = 0; i < kCount; ++i) list->AddLast(New<Unit>());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (const Ref<Object>& o : *list) sum += static_cast<Unit*>(o.Get())->hp;
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(ListWalk);
+
+void ListWalkEnumerator(benchmark::State& state) {
+  Ref<TList> list = CreateList();
+  for (int i = 0; i < kCount; ++i) list->AddLast(New<Unit>());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (auto e = list->ObjectEnumerator(); e->HasNext();) sum += static_cast<Unit*>(e->NextObject().Get())->hp;
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(ListWalkEnumerator);
+
+void BaselineStdListWalk(benchmark::State& state) {
+  std::list<std::shared_ptr<Object>> list;
+  for (int i = 0; i < kCount; ++i) list.push_back(std::make_shared<Unit>());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (const auto& o : list) sum += static_cast<Unit*>(o.get())->hp;
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BaselineStdListWalk);
+
+// ---- random numbers ----
+
+void RandomRangeBench(benchmark::State& state) {
+  SeedRandom(1);
+  for (auto _ : state) benchmark::DoNotOptimize(RandomRange(1, 6));
+}
+BENCHMARK(RandomRangeBench);
+
+void BaselineMinstdUniform(benchmark::State& state) {
+  std::minstd_rand engine(1);
+  std::uniform_int_distribution<int32_t> dist(1, 6);
+  for (auto _ : state) benchmark::DoNotOptimize(dist(engine));
+}
+BENCHMARK(BaselineMinstdUniform);
+
+}  // namespace

@@ -51,7 +51,7 @@ const ClassRecord& RootRecord() {
 
 std::string Declaration::Tag() const {
   std::string tag = typeTag ? typeTag() : std::string();
-  if (!meta.empty()) tag += "{" + meta + "}";
+  if (!meta.empty()) tag = JoinTag({tag, "{", meta, "}"});
   return tag;
 }
 

@@ -45,7 +45,7 @@ struct Declaration {
 };
 
 struct ClassRecord {
-  std::string name;  // may carry "{metadata}" after the bare name
+  std::string name;                   // may carry "{metadata}" after the bare name
   const ClassRecord* base = nullptr;  // nullptr only for Object
   const std::type_info* type = nullptr;
   bool (*isInstance)(const Object* object) = nullptr;
@@ -101,21 +101,23 @@ template <class... A>
 struct ArgTags<std::tuple<A...>> {
   static std::string Join() {
     std::string out;
-    ((out += (out.empty() ? "" : ","), out += TypeTagOf<A>()), ...);
+    ((out.append(out.empty() ? "" : ","), out.append(TypeTagOf<A>())), ...);
     return out;
   }
 };
 
 template <class R>
 std::string ResultTag() {
-  if constexpr (std::is_void_v<R>) return "";
-  else return TypeTagOf<std::decay_t<R>>();
+  if constexpr (std::is_void_v<R>)
+    return "";
+  else
+    return TypeTagOf<std::decay_t<R>>();
 }
 
 template <auto Fn>
 std::string CallableTag() {
   using Shape = MethodShape<decltype(Fn)>;
-  return "(" + ArgTags<typename Shape::Args>::Join() + ")" + ResultTag<typename Shape::Result>();
+  return JoinTag({"(", ArgTags<typename Shape::Args>::Join(), ")", ResultTag<typename Shape::Result>()});
 }
 
 template <auto Fn, class Self>
@@ -124,7 +126,7 @@ Value Invoke(Object* self, std::span<const Value> args) {
   using Args = typename Shape::Args;
   constexpr size_t n = std::tuple_size_v<Args>;
   if (args.size() != n) RuntimeError("ERROR");
-  return [&]<size_t... I>(std::index_sequence<I...>) -> Value {
+  return [&]<size_t... I>(std::index_sequence<I...>)->Value {
     auto call = [&]() -> decltype(auto) {
       if constexpr (std::is_void_v<Self>) {
         return Fn(ValueTraits<std::tuple_element_t<I, Args>>::FromValue(args[I])...);
@@ -141,7 +143,8 @@ Value Invoke(Object* self, std::span<const Value> args) {
     } else {
       return ValueTraits<std::decay_t<R>>::ToValue(call());
     }
-  }(std::make_index_sequence<n>());
+  }
+  (std::make_index_sequence<n>());
 }
 
 }  // namespace detail
@@ -172,9 +175,7 @@ class ClassBuilder {
     static_assert(std::is_base_of_v<Owner, T>, "field of another class");
     Declaration d = Begin(Declaration::Kind::Field, std::move(name), std::move(meta));
     d.typeTag = &TypeTagOf<M>;
-    d.get = [](const Object& self) {
-      return ValueTraits<M>::ToValue(dynamic_cast<const Owner&>(self).*Member);
-    };
+    d.get = [](const Object& self) { return ValueTraits<M>::ToValue(dynamic_cast<const Owner&>(self).*Member); };
     d.set = [](Object& self, const Value& value) {
       dynamic_cast<Owner&>(self).*Member = ValueTraits<M>::FromValue(value);
     };

@@ -9,7 +9,8 @@ Ref<TDataType> ListDataType;
 namespace {
 
 bool Equal(const Ref<Object>& element, const Ref<Object>& value) {
-  if (!element) return !value;
+  if (element.Get() == value.Get()) return true;  // every Compare gives 0 for the object itself
+  if (!element) return false;
   return element->Compare(value) == 0;
 }
 

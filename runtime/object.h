@@ -3,7 +3,6 @@
 // counts; an empty Ref is the Null object.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
@@ -38,18 +37,20 @@ class Object {
   // The record of the most derived registered class this object belongs to.
   const ClassRecord& Class() const;
 
-  void AddRef() const noexcept { refs_.fetch_add(1, std::memory_order_relaxed); }
+  // Counts are plain integers: an object belongs to one thread at a time.
+  // Other threads never touch the main thread's objects; they post calls to it.
+  void AddRef() const noexcept { ++refs_; }
   void Release() const noexcept {
-    if (refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    if (--refs_ == 0) delete this;
   }
-  int32_t RefCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
+  int32_t RefCount() const noexcept { return refs_; }
 
   // Makes the object live until the process ends, whatever its references do.
-  void MakePermanent() const noexcept { refs_.fetch_add(kPermanent, std::memory_order_relaxed); }
+  void MakePermanent() const noexcept { refs_ += kPermanent; }
 
  private:
   static constexpr int32_t kPermanent = 1 << 30;
-  mutable std::atomic<int32_t> refs_{0};
+  mutable int32_t refs_ = 0;
 };
 
 // Intrusive counted handle. Copying adds a reference, destruction releases one.
@@ -70,13 +71,13 @@ class Ref {
   }
   Ref(Ref&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Ref(const Ref<U>& o) noexcept : p_(o.Get()) {
+  requires std::is_convertible_v<U*, T*> Ref(const Ref<U>& o)
+  noexcept : p_(o.Get()) {
     if (p_) p_->AddRef();
   }
   template <class U>
-    requires std::is_convertible_v<U*, T*>
-  Ref(Ref<U>&& o) noexcept : p_(o.Detach()) {}
+  requires std::is_convertible_v<U*, T*> Ref(Ref<U>&& o)
+  noexcept : p_(o.Detach()) {}
   ~Ref() {
     if (p_) p_->Release();
   }
@@ -132,8 +133,6 @@ Ref<T> DowncastObject(const Ref<Object>& ref) {
 }
 
 // Identity order used by the base Compare and by anything keyed on objects.
-inline int32_t CompareIdentity(const void* a, const void* b) {
-  return a < b ? -1 : (a == b ? 0 : 1);
-}
+inline int32_t CompareIdentity(const void* a, const void* b) { return a < b ? -1 : (a == b ? 0 : 1); }
 
 }  // namespace vtl

@@ -41,7 +41,8 @@ extern "C" void OnSignal(int signal) {
     char line[32] = "signal!:";
     char digits[12];
     int n = 0;
-    for (unsigned v = static_cast<unsigned>(signal); n == 0 || v; v /= 10) digits[n++] = static_cast<char>('0' + v % 10);
+    for (unsigned v = static_cast<unsigned>(signal); n == 0 || v; v /= 10)
+      digits[n++] = static_cast<char>('0' + v % 10);
     int at = 8;
     while (n) line[at++] = digits[--n];
     line[at++] = '\n';

@@ -15,7 +15,10 @@ namespace {
 bool IsBlank(char16_t c) { return c == ' ' || (c >= 9 && c <= 13); }
 
 int DigitValue(char16_t c, int base) {
-  int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'z' ? c - 'a' + 10 : c >= 'A' && c <= 'Z' ? c - 'A' + 10 : 99;
+  int v = c >= '0' && c <= '9'   ? c - '0'
+          : c >= 'a' && c <= 'z' ? c - 'a' + 10
+          : c >= 'A' && c <= 'Z' ? c - 'A' + 10
+                                 : 99;
   return v < base ? v : -1;
 }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 
 #include "runtime/exceptions.h"
@@ -25,21 +27,33 @@ std::string ClassNameOf(const std::type_info& type);
 template <class T>
 struct ValueTraits;
 
+// Joins pieces of a tag. (Appending avoids a false -Wrestrict that g++ 12
+// reports for literal + std::string chains.)
+inline std::string JoinTag(std::initializer_list<std::string_view> pieces) {
+  std::string out;
+  for (std::string_view p : pieces) out.append(p);
+  return out;
+}
+
 template <class T>
-  requires std::is_integral_v<T>
+requires std::is_integral_v<T>
 struct ValueTraits<T> {
   static std::string Tag() {
-    if constexpr (std::is_same_v<T, uint8_t>) return "b";
-    else if constexpr (std::is_same_v<T, uint16_t>) return "s";
-    else if constexpr (sizeof(T) == 8) return "l";
-    else return "i";
+    if constexpr (std::is_same_v<T, uint8_t>)
+      return "b";
+    else if constexpr (std::is_same_v<T, uint16_t>)
+      return "s";
+    else if constexpr (sizeof(T) == 8)
+      return "l";
+    else
+      return "i";
   }
   static Value ToValue(T v) { return Value{static_cast<int64_t>(v), 0, nullptr}; }
   static T FromValue(const Value& v) { return static_cast<T>(v.i); }
 };
 
 template <class T>
-  requires std::is_floating_point_v<T>
+requires std::is_floating_point_v<T>
 struct ValueTraits<T> {
   static std::string Tag() { return sizeof(T) == 4 ? "f" : "d"; }
   static Value ToValue(T v) { return Value{0, static_cast<double>(v), nullptr}; }
@@ -57,9 +71,9 @@ template <class U>
 struct ValueTraits<Ref<U>> {
   static std::string Tag() {
     if constexpr (requires { typename U::ElementType; }) {
-      return "[]" + ValueTraits<typename U::ElementType>::Tag();
+      return JoinTag({"[]", ValueTraits<typename U::ElementType>::Tag()});
     } else {
-      return ":" + ClassNameOf(typeid(U));
+      return JoinTag({":", ClassNameOf(typeid(U))});
     }
   }
   static Value ToValue(const Ref<U>& v) { return Value{0, 0, v}; }

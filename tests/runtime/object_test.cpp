@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "runtime/runtime.h"
+
+namespace {
+
+using namespace vtl;
+
+int liveCount = 0;
+
+class Tracked : public Object {
+ public:
+  Tracked() { ++liveCount; }
+  ~Tracked() override { --liveCount; }
+  int32_t hp = 0;
+  float speed = 0;
+  String name;
+  Ref<Tracked> friend_;
+  int32_t Heal(int32_t amount, float factor) { return hp += static_cast<int32_t>(amount * factor); }
+  String Greet(const String& other) const { return ConcatStrings(name, other); }
+};
+
+class Derived : public Tracked {};
+
+class Abstract : public Object {
+ public:
+  virtual int32_t Speak() { ThrowNullMethod(); }
+};
+
+template <class F>
+Ref<Object> Caught(F&& f) {
+  try {
+    f();
+  } catch (const ThrownObject& t) {
+    return t.object;
+  }
+  return nullptr;
+}
+
+TEST(ObjectModel, ReferencesCountAndRelease) {
+  {
+    Ref<Tracked> a = New<Tracked>();
+    EXPECT_EQ(a->RefCount(), 1);
+    Ref<Object> b = a;
+    EXPECT_EQ(a->RefCount(), 2);
+    Ref<Tracked> c = std::move(a);
+    EXPECT_EQ(a, nullptr);
+    EXPECT_EQ(c->RefCount(), 2);
+    EXPECT_EQ(liveCount, 1);
+  }
+  EXPECT_EQ(liveCount, 0);
+}
+
+TEST(ObjectModel, NullObjectThrowsInsteadOfCrashing) {
+  Ref<Tracked> none;
+  auto thrown = Caught([&] { none->hp = 3; });
+  ASSERT_TRUE(DowncastObject<TNullObjectException>(thrown));
+  EXPECT_EQ(thrown->ToString(), String("Attempt to access field or method of Null object"));
+  EXPECT_TRUE(DowncastObject<TQuornException>(thrown));
+}
+
+TEST(ObjectModel, DowncastFollowsTheClassChain) {
+  Ref<Object> d = New<Derived>();
+  EXPECT_TRUE(DowncastObject<Tracked>(d));
+  EXPECT_TRUE(DowncastObject<Derived>(d));
+  EXPECT_FALSE(DowncastObject<TList>(d));
+  EXPECT_FALSE(DowncastObject<Tracked>(Ref<Object>()));
+  Ref<Object> s = String("text");
+  EXPECT_TRUE(AsString(s).has_value());
+  EXPECT_FALSE(AsString(d).has_value());
+}
+
+TEST(ObjectModel, BaseCompareIsIdentityAndStringsCompareByText) {
+  auto a = New<Tracked>();
+  auto b = New<Tracked>();
+  EXPECT_EQ(a->Compare(a), 0);
+  EXPECT_EQ(a->Compare(b), -b->Compare(a));
+  EXPECT_NE(a->Compare(b), 0);
+  Ref<Object> x = String("same");
+  Ref<Object> y = String("same");
+  EXPECT_EQ(x->Compare(y), 0);
+  EXPECT_EQ(a->SendMessage(x, y), nullptr);
+}
+
+TEST(ObjectModel, AbstractSlotsAndUnsetFunctionsThrowTheirExceptions) {
+  auto abstract = New<Abstract>();
+  auto thrown = Caught([&] { abstract->Speak(); });
+  EXPECT_EQ(thrown->ToString(), String("Attempt to call abstract method"));
+
+  Function<int32_t(int32_t)> fn;
+  EXPECT_FALSE(fn.IsSet());
+  thrown = Caught([&] { fn(1); });
+  ASSERT_TRUE(DowncastObject<TNullFunctionException>(thrown));
+  EXPECT_EQ(thrown->ToString(), String("Attempt to call uninitialized function pointer"));
+  fn = [](int32_t x) { return x * 2; };
+  EXPECT_EQ(fn(21), 42);
+
+  auto table = NewArray<Function<void()>>({2});
+  EXPECT_TRUE(DowncastObject<TNullFunctionException>(Caught([&] { (*table)[1](); })));
+}
+
+TEST(ObjectModel, ThrowCarriesAnyObjectAndRuntimeErrorItsText) {
+  auto payload = New<Tracked>();
+  auto thrown = Caught([&] { Throw(payload); });
+  EXPECT_EQ(thrown, payload);
+  try {
+    RuntimeError("broken");
+  } catch (const ThrownObject& t) {
+    EXPECT_STREQ(t.what(), "broken");
+    auto e = DowncastObject<TRuntimeException>(t.object);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->error, String("broken"));
+  }
+  EXPECT_EQ(TRuntimeException::Create("")->ToString(), String(""));
+}
+
+TEST(Arrays, StartEmptyAndCheckEveryIndex) {
+  auto ints = NewArray<int32_t>({3, 4});
+  EXPECT_EQ(ints->Length(), 12);
+  EXPECT_EQ(ints->Dimensions(), (std::vector<int32_t>{3, 4}));
+  for (int32_t v : *ints) EXPECT_EQ(v, 0);
+  ints->At(2, 1) = 7;
+  EXPECT_EQ((*ints)[2 * 4 + 1], 7);  // last index fastest
+  EXPECT_TRUE(DowncastObject<TArrayBoundsException>(Caught([&] { ints->At(3, 0); })));
+  EXPECT_TRUE(DowncastObject<TArrayBoundsException>(Caught([&] { ints->At(0, -1); })));
+  EXPECT_TRUE(DowncastObject<TArrayBoundsException>(Caught([&] { ints->At(1); })));
+  EXPECT_TRUE(DowncastObject<TArrayBoundsException>(Caught([&] { (*ints)[12]; })));
+  EXPECT_EQ(ints->ElementTag(), "i");
+
+  auto strings = NewArray<String>({2});
+  EXPECT_EQ((*strings)[1].Length(), 0);
+  EXPECT_EQ(strings->ElementTag(), "$");
+  auto objects = NewArray<Ref<Tracked>>({2});
+  EXPECT_EQ((*objects)[0], nullptr);
+  EXPECT_EQ(NewArray<Ref<Array<float>>>({1})->ElementTag(), "[]f");
+
+  EXPECT_TRUE(DowncastObject<TRuntimeException>(Caught([] { NewArray<int32_t>({-1}); })));
+  EXPECT_TRUE(DowncastObject<TRuntimeException>(Caught([] { NewArray<int32_t>({65536, 65536}); })));
+  EXPECT_EQ(NewArray<int32_t>({0})->Length(), 0);
+}
+
+TEST(ClassRecords, DescribeFieldsAndMethodsForReflection) {
+  InitRuntime();
+  const ClassRecord& tracked = ClassBuilder<Tracked, Object>("Tracked{max=100 unit=\"hp\"}")
+                                   .Field<&Tracked::hp>("hp")
+                                   .Field<&Tracked::speed>("speed", "slow")
+                                   .Field<&Tracked::name>("name")
+                                   .Field<&Tracked::friend_>("friend")
+                                   .Method<&Tracked::Heal>("Heal")
+                                   .Method<&Tracked::Greet>("Greet")
+                                   .Register();
+  EXPECT_EQ(tracked.BareName(), "Tracked");
+  EXPECT_EQ(tracked.MetaData(), "max=100 unit=\"hp\"");
+  EXPECT_EQ(tracked.base, &ObjectClassRecord());
+  const auto& d = tracked.declarations;
+  ASSERT_EQ(d.size(), 6u);
+  EXPECT_EQ(d[0].Tag(), "i");
+  EXPECT_EQ(d[1].Tag(), "f{slow}");
+  EXPECT_EQ(d[2].Tag(), "$");
+  EXPECT_EQ(d[3].Tag(), ":Tracked");
+  EXPECT_EQ(d[4].Tag(), "(i,f)i");
+  EXPECT_EQ(d[5].Tag(), "($)$");
+  EXPECT_EQ(d[4].position, 0);
+  EXPECT_EQ(d[5].position, 1);
+
+  Ref<Object> made = tracked.create();
+  auto t = DowncastObject<Tracked>(made);
+  ASSERT_TRUE(t);
+  d[0].set(*t, Value{-3, 0, nullptr});
+  EXPECT_EQ(t->hp, -3);
+  EXPECT_EQ(d[0].get(*t).i, -3);
+  d[2].set(*t, Value{0, 0, String("Ada")});
+  Value args[] = {Value{4, 0, nullptr}, Value{0, 2.5, nullptr}};
+  EXPECT_EQ(d[4].invoke(t.Get(), std::span<const Value>(args)).i, 7);
+  Value greet[] = {Value{0, 0, String("!")}};
+  EXPECT_EQ(AsString(d[5].invoke(t.Get(), std::span<const Value>(greet)).o), String("Ada!"));
+  // An object of the wrong class is refused, not stored.
+  EXPECT_TRUE(DowncastObject<TRuntimeException>(Caught([&] { d[3].set(*t, Value{0, 0, New<TList>()}); })));
+
+  // Derived has no record: it reports its nearest registered ancestor.
+  EXPECT_EQ(&New<Derived>()->Class(), &tracked);
+  EXPECT_EQ(New<TList>()->Class().BareName(), "TList");
+  EXPECT_EQ(New<TList>()->Class().base->BareName(), "TData");
+  EXPECT_EQ(New<Derived>()->ToString(), String("Tracked"));
+}
+
+TEST(ClassRecords, RuntimeRegistersItsClassesInOrder) {
+  InitRuntime();
+  std::vector<std::string> names;
+  for (const ClassRecord* r : RegisteredClasses()) names.emplace_back(r->BareName());
+  auto at = [&](const char* n) { return std::find(names.begin(), names.end(), n) - names.begin(); };
+  EXPECT_EQ(names.front(), "Object");
+  EXPECT_LT(at("TQuornException"), at("TNullObjectException"));
+  EXPECT_LT(at("TOutOfDataException"), at("TRuntimeException"));
+  EXPECT_LT(at("TRuntimeException"), static_cast<long>(names.size()));
+  EXPECT_LT(at("TList"), static_cast<long>(names.size()));
+}
+
+}  // namespace
