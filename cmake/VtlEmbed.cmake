@@ -1,4 +1,4 @@
-# vtl_embed_files(<target> [DEPENDS <targets...>] <name> <file> [<name> <file> ...])
+# vtl_embed_files(<target> <name> <file> [<name> <file> ...] [DEPENDS <targets...>])
 #
 # Builds each file into <target> as bytes readable as "incbin::<name>". For
 # every pair a source file is generated at build time (by CMake itself, from

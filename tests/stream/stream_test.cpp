@@ -1,0 +1,198 @@
+// TStream's typed reads and writes, lines and strings, over memory streams.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "stream/stream.h"
+
+namespace {
+
+using vtl::Ref;
+using vtl::TRamStream;
+
+Ref<TRamStream> Over(std::vector<uint8_t>& bytes, bool readable = true, bool writeable = false) {
+  vtl::InitStream();
+  return TRamStream::Create(bytes.data(), static_cast<int32_t>(bytes.size()), readable, writeable);
+}
+
+// The class of what a call threw, by downcast.
+template <class E, class F>
+bool Throws(F&& call) {
+  try {
+    call();
+  } catch (const vtl::ThrownObject& t) {
+    return vtl::DowncastObject<E>(t.object) != nullptr;
+  }
+  return false;
+}
+
+template <class F>
+std::string ThrownText(F&& call) {
+  try {
+    call();
+  } catch (const vtl::ThrownObject& t) {
+    return t.what();
+  }
+  return "";
+}
+
+// Reports no end and never delivers: the shape of a broken source.
+class StalledStream : public vtl::TStream {
+ public:
+  int32_t Read(void*, int32_t) override { return 0; }
+  int32_t Write(const void*, int32_t) override { return 0; }
+};
+
+TEST(RamStream, SeekClampsAndTransfersStopAtTheEnd) {
+  std::vector<uint8_t> bytes = {1, 2, 3, 4, 5};
+  auto s = Over(bytes, true, true);
+  EXPECT_EQ(s->Seek(-5), 0);
+  EXPECT_EQ(s->Seek(s->Size() + 10), 5);
+  EXPECT_TRUE(s->Eof());
+  EXPECT_EQ(s->Seek(3), 3);
+  uint8_t out[8] = {};
+  EXPECT_EQ(s->Read(out, 8), 2);
+  EXPECT_EQ(out[0], 4);
+  EXPECT_EQ(out[1], 5);
+  EXPECT_EQ(s->Read(out, 8), 0);
+  EXPECT_EQ(s->Read(out, -1), 0);
+  s->Seek(4);
+  uint8_t in[3] = {9, 9, 9};
+  EXPECT_EQ(s->Write(in, 3), 1);  // never grows
+  EXPECT_EQ(bytes[4], 9);
+  EXPECT_EQ(s->Size(), 5);
+}
+
+TEST(RamStream, DirectionFlagsAndNullMemory) {
+  std::vector<uint8_t> bytes = {1, 2};
+  auto readOnly = Over(bytes, true, false);
+  uint8_t b = 7;
+  EXPECT_EQ(readOnly->Write(&b, 1), 0);
+  EXPECT_TRUE(Throws<vtl::TStreamWriteException>([&] { readOnly->WriteByte(1); }));
+  auto writeOnly = Over(bytes, false, true);
+  EXPECT_EQ(writeOnly->Read(&b, 1), 0);
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([&] { writeOnly->ReadByte(); }));
+  auto empty = TRamStream::Create(nullptr, 100, 1, 1);
+  EXPECT_EQ(empty->Size(), 0);
+  EXPECT_EQ(empty->ReadInt(), 0);
+}
+
+TEST(Stream, TypedValuesAreLittleEndianAndRoundTrip) {
+  std::vector<uint8_t> bytes(64);
+  auto s = Over(bytes, true, true);
+  s->WriteByte(0x1FF);
+  s->WriteShort(0x12345);
+  s->WriteInt(-2);
+  s->WriteLong(0x0102030405060708LL);
+  s->WriteFloat(1.5f);
+  s->WriteDouble(-0.25);
+  EXPECT_EQ(s->Pos(), 1 + 2 + 4 + 8 + 4 + 8);
+  EXPECT_EQ(bytes[0], 0xFF);
+  EXPECT_EQ(bytes[1], 0x45);
+  EXPECT_EQ(bytes[2], 0x23);
+  EXPECT_EQ(bytes[7], 0x08);
+  EXPECT_EQ(bytes[14], 0x01);
+  s->Seek(0);
+  EXPECT_EQ(s->ReadByte(), 0xFF);
+  EXPECT_EQ(s->ReadShort(), 0x2345);
+  EXPECT_EQ(s->ReadInt(), -2);
+  EXPECT_EQ(s->ReadLong(), 0x0102030405060708LL);
+  EXPECT_EQ(s->ReadFloat(), 1.5f);
+  EXPECT_EQ(s->ReadDouble(), -0.25);
+}
+
+TEST(Stream, ReadsAtTheEndCompleteWithZeros) {
+  std::vector<uint8_t> bytes = {1, 0, 0, 0, 0x34, 0x12};
+  auto s = Over(bytes);
+  EXPECT_EQ(s->ReadInt(), 1);
+  EXPECT_EQ(s->ReadInt(), 0x1234);  // two bytes left, two zero bytes
+  EXPECT_TRUE(s->Eof());
+  EXPECT_EQ(s->ReadByte(), 0);
+  EXPECT_EQ(s->ReadDouble(), 0.0);
+  uint8_t buf[4] = {7, 7, 7, 7};
+  s->Seek(5);
+  EXPECT_EQ(s->ReadBytes(buf, 4), 4);  // reports the request, fills what there was
+  EXPECT_EQ(buf[0], 0x12);
+  EXPECT_EQ(buf[1], 7);
+  EXPECT_EQ(s->SkipBytes(5000), 5000);
+}
+
+TEST(Stream, NoProgressBeforeTheEndIsAnError) {
+  auto s = vtl::New<StalledStream>();
+  uint8_t buf[4];
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([&] { s->ReadBytes(buf, 4); }));
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([&] { s->SkipBytes(4); }));
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([&] { s->ReadString(4); }));
+  EXPECT_TRUE(Throws<vtl::TStreamWriteException>([&] { s->WriteInt(4); }));
+  EXPECT_EQ(ThrownText([&] { s->ReadInt(); }), "Error reading from stream");
+  EXPECT_EQ(ThrownText([&] { s->WriteInt(1); }), "Error writing to stream");
+  EXPECT_EQ(s->ReadLine(), vtl::String());  // ReadLine just stops
+}
+
+TEST(Stream, BaseInterfaceRefusesTransfersAndObjects) {
+  auto io = vtl::New<vtl::TStream>();
+  uint8_t b = 0;
+  EXPECT_EQ(io->Pos(), -1);
+  EXPECT_EQ(io->Size(), 0);
+  EXPECT_EQ(io->Seek(3), -1);
+  EXPECT_FALSE(io->Eof());
+  EXPECT_EQ(ThrownText([&] { io->Read(&b, 1); }), "Stream is not readable");
+  EXPECT_EQ(ThrownText([&] { io->Write(&b, 1); }), "Stream is not writeable");
+  EXPECT_EQ(ThrownText([&] { io->ReadObject(); }), "Unable to read object");
+  EXPECT_EQ(ThrownText([&] { io->WriteObject(nullptr); }), "Unable to write object");
+  EXPECT_TRUE(Throws<vtl::TRuntimeException>([&] { io->Read(&b, 1); }));
+}
+
+TEST(Stream, ReadLineSplitsOnLineFeedAndZeroAndDropsCarriageReturns) {
+  std::vector<uint8_t> bytes = {'a', 'b', 13, 10, 'c', 0, 'd', 13, 'e', 0xE9};
+  auto s = Over(bytes);
+  EXPECT_EQ(s->ReadLine(), vtl::String("ab"));
+  EXPECT_EQ(s->ReadLine(), vtl::String("c"));
+  vtl::String last = s->ReadLine();
+  ASSERT_EQ(last.Length(), 3);
+  EXPECT_EQ(last[2], u'\u00E9');  // bytes keep their codes
+  EXPECT_EQ(s->ReadLine(), vtl::String());
+
+  std::vector<uint8_t> longLine(3000, 'x');
+  longLine.push_back(10);
+  EXPECT_EQ(Over(longLine)->ReadLine().Length(), 3000);
+}
+
+TEST(Stream, WriteLineAddsCrLfOnlyWhenTheTextFits) {
+  std::vector<uint8_t> bytes(4);
+  auto s = Over(bytes, false, true);
+  EXPECT_TRUE(s->WriteLine("x"));
+  EXPECT_EQ(bytes[0], 120);
+  EXPECT_EQ(bytes[1], 13);
+  EXPECT_EQ(bytes[2], 10);
+  EXPECT_EQ(s->Pos(), 3);
+  EXPECT_FALSE(s->WriteLine("yz"));  // one byte of room
+  EXPECT_EQ(s->Pos(), 4);
+}
+
+TEST(Stream, StringsAreOneBytePerCharacter) {
+  std::vector<uint8_t> bytes(8);
+  auto s = Over(bytes, true, true);
+  s->WriteString(vtl::String(u"A\u0142z"));  // 0x142 keeps its low byte
+  EXPECT_EQ(bytes[1], 0x42);
+  s->Seek(0);
+  EXPECT_EQ(s->ReadString(2), vtl::String("AB"));
+  // Longer than what is left: the text ends with the data, whatever was asked.
+  s->Seek(6);
+  EXPECT_EQ(s->ReadString(0x7FFFFFFF).Length(), 2);
+  EXPECT_EQ(s->ReadString(-3), vtl::String());
+}
+
+TEST(Stream, FreeFormsForward) {
+  std::vector<uint8_t> bytes(8);
+  Ref<vtl::TStream> s = Over(bytes, true, true);
+  vtl::WriteInt(s, 7);
+  EXPECT_EQ(vtl::Pos(s), 4);
+  vtl::Seek(s, 0);
+  EXPECT_EQ(vtl::ReadInt(s), 7);
+  EXPECT_EQ(vtl::Size(s), 8);
+  EXPECT_TRUE(Throws<vtl::TNullObjectException>([] { vtl::ReadInt(Ref<vtl::TStream>()); }));
+}
+
+}  // namespace
