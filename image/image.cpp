@@ -1,0 +1,54 @@
+#include "image/image.h"
+
+#include "runtime/class_record.h"
+#include "runtime/module.h"
+#include "stream/stream.h"
+
+namespace vtl {
+
+namespace {
+
+void RegisterPixmapClasses() {
+  ClassBuilder<TPixmap, TData>("TPixmap")
+      .Field<&TPixmap::width>("width")
+      .Field<&TPixmap::height>("height")
+      .Field<&TPixmap::pitch>("pitch")
+      .Field<&TPixmap::format>("format")
+      .Field<&TPixmap::capacity>("capacity")
+      .Field<&TPixmap::_source>("_source")
+      .Method<&TPixmap::Window>("Window")
+      .Method<&TPixmap::Copy>("Copy")
+      .Method<&TPixmap::Paste>("Paste")
+      .Method<&TPixmap::Convert>("Convert")
+      .Method<&TPixmap::ReadPixel>("ReadPixel")
+      .Method<&TPixmap::WritePixel>("WritePixel")
+      .Method<&TPixmap::ClearPixels>("ClearPixels")
+      .Register();
+  ClassBuilder<TPixmapDataType, TDataType>("TPixmapDataType").Register();
+  ClassBuilder<TPixmapLoader, Object>("TPixmapLoader")
+      .Field<&TPixmapLoader::_succ>("_succ")
+      .Method<&TPixmapLoader::LoadPixmap>("LoadPixmap")
+      .Register();
+  ClassBuilder<TPixmapLoaderTGA, TPixmapLoader>("TPixmapLoaderTGA").Register();
+  ClassBuilder<TPixmapLoaderPNG, TPixmapLoader>("TPixmapLoaderPNG").Register();
+  ClassBuilder<TPixmapLoaderJPG, TPixmapLoader>("TPixmapLoaderJPG").Register();
+  ClassBuilder<TPixmapLoaderBMP, TPixmapLoader>("TPixmapLoaderBMP").Register();
+}
+
+}  // namespace
+
+void InitImage() {
+  static bool done = false;
+  if (!BeginModule(done)) return;
+  InitRuntime();
+  InitStream();
+  RegisterPixmapClasses();
+  PixmapDataType = New<TPixmapDataType>();
+  // Each new loader goes to the head of the chain: the last made is tried first.
+  New<TPixmapLoaderBMP>();
+  New<TPixmapLoaderJPG>();
+  New<TPixmapLoaderPNG>();
+  New<TPixmapLoaderTGA>();
+}
+
+}  // namespace vtl

@@ -1,0 +1,14 @@
+#include "image/image_frame.h"
+
+#include "runtime/exceptions.h"
+
+namespace vtl {
+
+ImageFrameMaker CreateImageFrameHook = nullptr;
+GenerationReader ImageGenerationHook = nullptr;
+
+int32_t TImageFrame::Draw(float, float, float, float, float, float) { ThrowNullMethod(); }
+
+int32_t CurrentImageGeneration() { return ImageGenerationHook ? ImageGenerationHook() : 0; }
+
+}  // namespace vtl

@@ -1,0 +1,39 @@
+// Loading images with the program-wide defaults (mask colour, automatic
+// image flags, automatic centre handle), and the small image utilities.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image_object.h"
+
+namespace vtl {
+
+struct TMaskColour {
+  int32_t red = 0, green = 0, blue = 0;
+};
+extern TMaskColour ImageMaskColour;
+// The image flags that -1 stands for; 3 (mask and filter) until changed.
+extern int32_t DefaultImageFlags;
+// When 1, loaded and new blank images get their centre as handle.
+extern int32_t AutoCentreHandle;
+
+// Flags -1 mean DefaultImageFlags. Null when the image cannot be loaded.
+Ref<TImage> LoadImageUrl(const Ref<Object>& url, int32_t flags = -1);
+Ref<TImage> LoadAnimatedImage(const Ref<Object>& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
+                              int32_t cellCount, int32_t flags = -1);
+// A new image without pixels, flagged dynamic (8).
+Ref<TImage> NewBlankImage(int32_t width, int32_t height, int32_t frames = 1, int32_t flags = -1);
+
+int32_t PlaceImageHandle(const Ref<TImage>& image, float x, float y);
+int32_t CentreImageHandle(const Ref<TImage>& image);
+int32_t SetAutoCentreHandle(int32_t flag);
+// -1 is ignored.
+int32_t SetDefaultImageFlags(int32_t flags);
+int32_t SetImageMaskColor(int32_t red, int32_t green, int32_t blue);
+int32_t GetImageMaskColor(int32_t& red, int32_t& green, int32_t& blue);
+int32_t ImageWidthOf(const Ref<TImage>& image);
+int32_t ImageHeightOf(const Ref<TImage>& image);
+Ref<TPixmap> LockImageFrame(const Ref<TImage>& image, int32_t frame = 0, int32_t read = 1, int32_t write = 1);
+int32_t UnlockImageFrame(const Ref<TImage>& image, int32_t frame = 0);
+
+}  // namespace vtl

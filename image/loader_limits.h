@@ -1,0 +1,21 @@
+// Limits every loader applies before it allocates a pixmap for a file, so
+// that a header alone cannot ask for an absurd amount of memory.
+#pragma once
+
+#include <cstdint>
+
+namespace vtl {
+
+class TStream;
+
+// Largest width or height a loader accepts.
+constexpr int32_t kMaxLoadedSide = 16384;
+
+// True when a width x height pixmap of bytesPerPixel is one a loader may
+// allocate: both sides from 1 to kMaxLoadedSide, and, when the stream knows
+// its size, no more than `expansion` times the bytes still unread (with a
+// floor of 16 MB, so that small pictures never depend on the guess).
+// `expansion` is the most output bytes one input byte can yield in the format.
+bool LoadedSizeAllowed(TStream& stream, int64_t width, int64_t height, int32_t bytesPerPixel, int64_t expansion);
+
+}  // namespace vtl

@@ -1,0 +1,134 @@
+// PNG through libpng. libpng reports errors by longjmp, so every call into
+// it happens inside a small function that holds only trivially destructible
+// state; C++ objects live in the caller, and no C++ exception is allowed to
+// travel through libpng's frames.
+#include <png.h>
+
+#include <csetjmp>
+#include <vector>
+
+#include "image/loader_limits.h"
+#include "image/pixmap_loaders.h"
+#include "stream/stream.h"
+
+namespace vtl {
+
+namespace {
+
+struct PngSource {
+  TStream* stream;
+};
+
+void ReadFromStream(png_structp png, png_bytep data, size_t length) {
+  auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+  bool failed = false;
+  try {
+    for (size_t done = 0; done < length;) {
+      const size_t want = length - done < (size_t{1} << 30) ? length - done : (size_t{1} << 30);
+      const int32_t got = source->stream->Read(data + done, static_cast<int32_t>(want));
+      if (got <= 0) {
+        failed = true;  // the data ended inside a chunk
+        break;
+      }
+      done += static_cast<size_t>(got);
+    }
+  } catch (...) {
+    failed = true;
+  }
+  if (failed) png_error(png, "read failed");
+}
+
+[[noreturn]] void FailPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
+struct PngShape {
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colourType = 0;
+};
+
+// Reads the header and sets up the transforms: 16-bit samples to 8,
+// palettes, low-depth grey and transparency chunks expanded, and grey with
+// alpha widened to RGBA so that every row can be decoded in place.
+bool ReadPngShape(png_structp png, png_infop info, PngShape* shape) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_sig_bytes(png, 8);
+  png_read_info(png, info);
+  png_set_strip_16(png);
+  png_set_expand(png);
+  const int type = png_get_color_type(png, info);
+  if (type == PNG_COLOR_TYPE_GRAY_ALPHA || (type == PNG_COLOR_TYPE_GRAY && png_get_valid(png, info, PNG_INFO_tRNS))) {
+    png_set_gray_to_rgb(png);
+  }
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  shape->width = png_get_image_width(png, info);
+  shape->height = png_get_image_height(png, info);
+  shape->bitDepth = png_get_bit_depth(png, info);
+  shape->colourType = png_get_color_type(png, info);
+  return true;
+}
+
+bool ReadPngRows(png_structp png, png_infop info, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows);
+  png_read_end(png, info);
+  return true;
+}
+
+class PngReader {
+ public:
+  PngReader() {
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
+    if (png_) info_ = png_create_info_struct(png_);
+  }
+  ~PngReader() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
+  PngReader(const PngReader&) = delete;
+  PngReader& operator=(const PngReader&) = delete;
+
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+};
+
+}  // namespace
+
+Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
+  Ref<TStream> stream = OpenReadStream(url);
+  if (!stream) return nullptr;
+  struct Closer {
+    TStream* s;
+    ~Closer() { s->Close(); }
+  } closer{stream.Get()};
+
+  png_byte signature[8] = {};
+  stream->ReadBytes(signature, 8);
+  if (png_sig_cmp(signature, 0, 8) != 0) return nullptr;
+
+  PngReader reader;
+  if (!reader.png_ || !reader.info_) return nullptr;
+  PngSource source{stream.Get()};
+  png_set_read_fn(reader.png_, &source, ReadFromStream);
+  png_set_user_limits(reader.png_, kMaxLoadedSide, kMaxLoadedSide);
+
+  PngShape shape;
+  if (!ReadPngShape(reader.png_, reader.info_, &shape)) return nullptr;
+  if (shape.bitDepth != 8) return nullptr;
+  int32_t format = 0;
+  switch (shape.colourType) {
+    case PNG_COLOR_TYPE_GRAY: format = FMT_GREY8; break;
+    case PNG_COLOR_TYPE_RGB: format = FMT_RGB888; break;
+    case PNG_COLOR_TYPE_RGB_ALPHA: format = FMT_RGBA8888; break;
+    default: return nullptr;
+  }
+  // Deflate yields at most ~1032 bytes per input byte, and a 1-bit palette
+  // pixel may widen to 4 bytes: 32 times that in the worst case.
+  if (!LoadedSizeAllowed(*stream, shape.width, shape.height, BytesPerPixel[format], 1032 * 32)) return nullptr;
+
+  Ref<TPixmap> pixmap =
+      TPixmap::Create(static_cast<int32_t>(shape.width), static_cast<int32_t>(shape.height), format, 4);
+  std::vector<png_bytep> rows(shape.height);
+  for (png_uint_32 y = 0; y < shape.height; ++y) rows[y] = pixmap->PixelPtr(0, static_cast<int32_t>(y));
+  if (!ReadPngRows(reader.png_, reader.info_, rows.data())) return nullptr;
+  return pixmap;
+}
+
+}  // namespace vtl

@@ -1,0 +1,40 @@
+// Pixmaps in object streams: width, height and format, then each row's
+// pixels without padding.
+#include <limits>
+
+#include "image/pixmap.h"
+#include "stream/stream.h"
+
+namespace vtl {
+
+Ref<TPixmapDataType> PixmapDataType;
+
+String TPixmapDataType::Tag() const { return "VTL.Pixmap.TPixmap"; }
+
+void TPixmapDataType::WriteObject(const Ref<Object>& object, const Ref<TStream>& stream) {
+  Ref<TPixmap> pixmap = DowncastObject<TPixmap>(object);
+  stream->WriteInt(pixmap->width);
+  stream->WriteInt(pixmap->height);
+  stream->WriteInt(pixmap->format);
+  const int32_t rowBytes = pixmap->width * FormatBytes(pixmap->format);
+  for (int32_t y = 0; y < pixmap->height; ++y) stream->WriteBytes(pixmap->PixelPtr(0, y), rowBytes);
+}
+
+Ref<Object> TPixmapDataType::ReadObject(const Ref<TStream>& stream) {
+  const int32_t width = stream->ReadInt();
+  const int32_t height = stream->ReadInt();
+  const int32_t format = stream->ReadInt();
+  // A record whose header could not describe a real pixmap is refused
+  // before anything is allocated for it.
+  if (width < 0 || height < 0 || !IsPixelFormat(format)) return nullptr;
+  const int64_t rowBytes = static_cast<int64_t>(width) * BytesPerPixel[format];
+  if (rowBytes * height > std::numeric_limits<int32_t>::max() / 2) return nullptr;
+  const int32_t size = stream->Size(), pos = stream->Pos();
+  if (size > 0 && pos >= 0 && rowBytes * height > static_cast<int64_t>(size) - pos) return nullptr;
+  Ref<TPixmap> pixmap = TPixmap::Create(width, height, format, 4);
+  pixmap->ClearPixels(0);  // a record that ends early leaves zeros, not old memory
+  for (int32_t y = 0; y < height; ++y) stream->ReadBytes(pixmap->PixelPtr(0, y), static_cast<int32_t>(rowBytes));
+  return pixmap;
+}
+
+}  // namespace vtl
