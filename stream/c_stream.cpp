@@ -53,7 +53,7 @@ int32_t TCStream::Read(void* buf, int32_t count) {
   if (!_cstream || count <= 0) return 0;
   SwitchTo(LastOp::Read);
   size_t n = std::fread(buf, 1, static_cast<size_t>(count), _cstream);
-  _pos += static_cast<int32_t>(n);
+  _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
   return static_cast<int32_t>(n);
 }
 
@@ -61,7 +61,7 @@ int32_t TCStream::Write(const void* buf, int32_t count) {
   if (!_cstream || count <= 0) return 0;
   SwitchTo(LastOp::Write);
   size_t n = std::fwrite(buf, 1, static_cast<size_t>(count), _cstream);
-  _pos += static_cast<int32_t>(n);
+  _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
   if (_pos > _size) _size = _pos;
   return static_cast<int32_t>(n);
 }

@@ -177,7 +177,7 @@ TEST_F(FileStream, LoadingFromAnOpenStreamLeavesItOpen) {
   std::vector<uint8_t> mem = {1, 2, 3, 4};
   auto ram = vtl::TRamStream::Create(mem.data(), 4, 1, 0);
   ram->Seek(1);
-  auto bytes = vtl::LoadBytesUrl(Ref<vtl::Object>(ram));
+  auto bytes = vtl::LoadBytesUrl(ram);
   EXPECT_EQ(bytes->Length(), 3);
   EXPECT_EQ(ram->Seek(0), 0);
   EXPECT_EQ(ram->ReadByte(), 1);

@@ -184,15 +184,4 @@ TEST(Stream, StringsAreOneBytePerCharacter) {
   EXPECT_EQ(s->ReadString(-3), vtl::String());
 }
 
-TEST(Stream, FreeFormsForward) {
-  std::vector<uint8_t> bytes(8);
-  Ref<vtl::TStream> s = Over(bytes, true, true);
-  vtl::WriteInt(s, 7);
-  EXPECT_EQ(vtl::Pos(s), 4);
-  vtl::Seek(s, 0);
-  EXPECT_EQ(vtl::ReadInt(s), 7);
-  EXPECT_EQ(vtl::Size(s), 8);
-  EXPECT_TRUE(Throws<vtl::TNullObjectException>([] { vtl::ReadInt(Ref<vtl::TStream>()); }));
-}
-
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(Url, SwappedWritesAndViews) {
 TEST_F(Url, OpeningAStreamWrapsItAndClosingTheWrapperLeavesItOpen) {
   std::vector<uint8_t> bytes = {5, 6, 7};
   auto ram = vtl::TRamStream::Create(bytes.data(), 3, 1, 0);
-  auto opened = vtl::OpenReadStream(Ref<vtl::Object>(ram));
+  auto opened = vtl::OpenReadStream(ram);
   ASSERT_NE(opened, nullptr);
   EXPECT_NE(opened, Ref<TStream>(ram));
   EXPECT_EQ(opened->ReadByte(), 5);
