@@ -1,6 +1,7 @@
 // InitFramework: every framework module, once each, in the program's order.
 #include "runtime/module.h"
 #include "stream/stream.h"
+#include "system/system.h"
 #include "image/image.h"
 
 namespace vtl {
@@ -10,6 +11,7 @@ void InitFramework() {
   if (!BeginModule(done)) return;
   InitRuntime();
   InitStream();
+  InitSystem();
   InitImage();
 }
 

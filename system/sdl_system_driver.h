@@ -1,0 +1,71 @@
+// The system driver over SDL2, and the desktop layer under it: SDL start-up,
+// the pump's dispatch to window procedures, the translation of SDL window,
+// keyboard, text and mouse events into TEvents, pointer tracking, and calls
+// handed to the main thread.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/object.h"
+#include "runtime/string.h"
+#include "system/system_driver.h"
+
+union SDL_Event;
+
+namespace vtl {
+
+class TSDLSystemDriver : public TSystemDriver {
+ public:
+  // Starts SDL's event part once (no display needed).
+  TSDLSystemDriver();
+
+  void Poll() override;
+  void Wait() override;
+  void MoveMouse(int32_t x, int32_t y) override;
+  void SetMouseVisible(int32_t visible) override;
+  void Notify(const String& text, int32_t serious) override;
+  int32_t Confirm(const String& text, int32_t serious) override;
+  int32_t Proceed(const String& text, int32_t serious) override;
+  String RequestFile(const String& text, const String& extensions, int32_t save, const String& path) override;
+  String RequestDir(const String& text, const String& path) override;
+  int32_t OpenURL(const String& url) override;
+};
+
+// Modifier keys held as of the last modifier key event: 1 shift, 2 control,
+// 4 alt, 8 system key.
+extern int32_t ModifierState;
+
+// Starts SDL video (for windows) once; true when it is running. From then on
+// the pump takes the events of every window.
+bool StartDesktopVideo();
+
+// A window procedure: gets every SDL event of its window during the pump. It
+// is expected to call TranslateDesktopMessage with its own event source
+// before doing its own window handling. Events of windows without a
+// procedure are translated with the Null object as source.
+using DesktopWindowProc = void (*)(const SDL_Event& event, void* context);
+void RegisterDesktopWindow(uint32_t windowId, DesktopWindowProc proc, void* context);
+// Forgets the procedure and, if the pointer was tracked in the window, the
+// tracking (without a leave event: the window is going away).
+void UnregisterDesktopWindow(uint32_t windowId);
+
+// Turns one SDL window, quit, keyboard, text or mouse event into TEvents with
+// the given source.
+void TranslateDesktopMessage(const SDL_Event& event, const Ref<Object>& source = nullptr);
+void EmitDesktopEvent(int32_t id, const Ref<Object>& source, int32_t data, int32_t mods, int32_t x, int32_t y,
+                      const Ref<Object>& extra);
+
+// A function to run on the main thread with an argument and a value.
+using MainThreadFunction = void (*)(void* argument, int32_t value);
+// Safe from any thread: the call runs exactly once on the main thread, when a
+// pump or wait there removes it from SDL's queue.
+void PostMainThreadCall(MainThreadFunction function, void* argument, int32_t value);
+// Runs work(workArgument) on a new thread, then completion(object, result) on
+// the main thread. The object is held until the completion has run.
+using BackgroundWork = int32_t (*)(void* workArgument);
+void RunInBackground(BackgroundWork work, void* workArgument, MainThreadFunction completion, const Ref<Object>& object);
+
+// Called once by InitSystem, after InitEvents.
+void InitSystemDriver();
+
+}  // namespace vtl

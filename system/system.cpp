@@ -1,0 +1,19 @@
+#include "system/system.h"
+
+#include "runtime/module.h"
+
+namespace vtl {
+
+void InitSystem() {
+  static bool done = false;
+  if (!BeginModule(done)) return;
+  InitRuntime();
+  InitHooks();
+  InitEvents();
+  InitSystemDriver();
+  InitEventQueue();
+  InitPolledInput();
+  InitTimers();
+}
+
+}  // namespace vtl
