@@ -1,0 +1,123 @@
+// Damaged files: every sample truncated and corrupted goes through
+// LoadPixmapUrl from disk and must end in a pixmap or the Null object with
+// no file left open; the committed fuzzing corpus is replayed.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cstdio>
+#include <random>
+
+#include "image/image.h"
+#include "stream/stream.h"
+#include "test_files.h"
+
+namespace vtl {
+namespace {
+
+using test::Bytes;
+
+class RobustnessTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitImage(); }
+};
+
+// Loads from a file; the pixmap, if any, must be well formed.
+void LoadFileAndCheck(const std::string& path) {
+  Ref<TPixmap> p = LoadPixmapUrl(String(path.c_str()));
+  if (!p) return;
+  ASSERT_GT(p->width, 0);
+  ASSERT_GT(p->height, 0);
+  ASSERT_TRUE(IsPixelFormat(p->format));
+  ASSERT_GE(p->capacity, p->pitch * p->height);
+  // Touch every pixel so that a short allocation shows under the sanitizers.
+  for (int32_t y = 0; y < p->height; ++y) {
+    for (int32_t x = 0; x < p->width; ++x) p->ReadPixel(x, y);
+  }
+}
+
+TEST_F(RobustnessTest, TruncatedAndCorruptedSamplesLeaveNoFileOpen) {
+  std::mt19937 random(1234);
+  const std::string path = test::TempPath("damaged");
+  const int32_t before = test::OpenFileCount();
+  int32_t loads = 0;
+  for (const auto& [name, bytes] : test::SampleFiles()) {
+    SCOPED_TRACE(name);
+    ASSERT_FALSE(bytes.empty());
+    // Every prefix for small files, a spread of them for larger ones.
+    const size_t step = bytes.size() < 200 ? 1 : bytes.size() / 97;
+    for (size_t length = 0; length < bytes.size(); length += step) {
+      test::WriteFile(path, Bytes(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(length)));
+      LoadFileAndCheck(path);
+      ++loads;
+    }
+    for (int trial = 0; trial < 40; ++trial) {
+      Bytes damaged = bytes;
+      const int flips = 1 + trial % 4;
+      for (int i = 0; i < flips; ++i) {
+        const size_t at = random() % damaged.size();
+        damaged[at] = trial % 3 == 0 ? uint8_t(random()) : uint8_t(damaged[at] ^ (1u << (random() % 8)));
+      }
+      test::WriteFile(path, damaged);
+      LoadFileAndCheck(path);
+      ++loads;
+    }
+    ASSERT_EQ(test::OpenFileCount(), before) << "a stream was left open";
+  }
+  std::remove(path.c_str());
+  EXPECT_GT(loads, 1000);
+}
+
+TEST_F(RobustnessTest, UnknownDataIsRefusedAndTheCallersStreamStaysOpen) {
+  const std::string path = test::TempPath("unknown.bin");
+  test::WriteFile(path, Bytes(100, 0x5A));
+  const int32_t before = test::OpenFileCount();
+  EXPECT_FALSE(LoadPixmapUrl(String(path.c_str())));
+  EXPECT_FALSE(LoadPixmapUrl(String("no-such-file.png")));
+  EXPECT_EQ(test::OpenFileCount(), before);
+
+  // A stream handed in is wrapped: it stays open, and a later load from it still works.
+  Bytes png = test::SavePng(test::QuadrantPixmap(FMT_RGB888));
+  test::WriteFile(path, png);
+  Ref<TStream> stream = OpenReadStream(String(path.c_str()));
+  ASSERT_TRUE(stream);
+  ASSERT_TRUE(LoadPixmapUrl(Ref<Object>(stream)));
+  stream->Seek(0);
+  EXPECT_EQ(stream->ReadByte(), 0x89);
+  stream->Close();
+  std::remove(path.c_str());
+}
+
+// A stream that cannot tell its position is refused before any loader runs.
+class NoPositionStream : public TStream {
+ public:
+  int32_t Read(void*, int32_t) override { return 0; }
+};
+
+TEST_F(RobustnessTest, StreamWithoutPositionIsRefused) {
+  EXPECT_FALSE(LoadPixmapUrl(Ref<Object>(New<NoPositionStream>())));
+}
+
+TEST_F(RobustnessTest, CorpusReplay) {
+  const std::string dir = VTL_IMAGE_CORPUS_DIR;
+  DIR* d = opendir(dir.c_str());
+  ASSERT_NE(d, nullptr) << dir;
+  int32_t files = 0;
+  while (dirent* entry = readdir(d)) {
+    if (entry->d_name[0] == '.') continue;
+    const std::string path = dir + "/" + entry->d_name;
+    SCOPED_TRACE(path);
+    LoadFileAndCheck(path);
+    // Each loader alone as well, as the fuzz targets run them.
+    const Bytes bytes = test::ReadFile(path);
+    for (Ref<TPixmapLoader> loader = TPixmapLoader::First(); loader; loader = loader->_succ) {
+      test::LoadWith(*loader, bytes);
+    }
+    ++files;
+  }
+  closedir(d);
+  EXPECT_GT(files, 10);
+}
+
+}  // namespace
+}  // namespace vtl
