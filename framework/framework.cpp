@@ -3,6 +3,7 @@
 #include "stream/stream.h"
 #include "system/system.h"
 #include "image/image.h"
+#include "graphics/graphics.h"
 
 namespace vtl {
 
@@ -13,6 +14,7 @@ void InitFramework() {
   InitStream();
   InitSystem();
   InitImage();
+  InitGraphics();
 }
 
 }  // namespace vtl

@@ -45,8 +45,8 @@ int32_t TImageFont::Draw(const String& text, float x, float y, float ix, float i
     if (const Ref<TImage>& image = glyph->_image) {
       if (Ref<TImageFrame> frame = image->Frame(0)) {
         const float gx = static_cast<float>(glyph->_x), gy = static_cast<float>(glyph->_y);
-        frame->Draw(0, 0, static_cast<float>(image->width), static_cast<float>(image->height),
-                    x + gx * ix + gy * iy, y + gx * jx + gy * jy);
+        frame->Draw(0, 0, static_cast<float>(image->width), static_cast<float>(image->height), x + gx * ix + gy * iy,
+                    y + gx * jx + gy * jy);
       }
     }
     x += ix * glyph->_advance;

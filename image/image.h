@@ -1,6 +1,11 @@
 // Pixmaps, pixel formats, the pixmap loaders and writers.
 #pragma once
 
+#include "image/font.h"
+#include "image/font_image.h"
+#include "image/image_frame.h"
+#include "image/image_load.h"
+#include "image/image_object.h"
 #include "image/pixel_format.h"
 #include "image/pixmap.h"
 #include "image/pixmap_loaders.h"

@@ -5,8 +5,6 @@
 
 namespace vtl {
 
-Ref<TImageDataType> ImageDataType;
-
 namespace {
 
 // Object streams can carry any count; this bounds what a damaged stream can ask for.
@@ -19,7 +17,12 @@ Ref<TPixmap> PixmapOf(const Ref<Object>& url) {
 
 }  // namespace
 
-Ref<TDataType> TImage::DataType() const { return ImageDataType; }
+Ref<TImageDataType> ImageDataType() {
+  static Ref<TImageDataType>* type = new Ref<TImageDataType>(New<TImageDataType>());  // registered once, kept
+  return *type;
+}
+
+Ref<TDataType> TImage::DataType() const { return ImageDataType(); }
 
 Ref<TImageFrame> TImage::Frame(int32_t index) {
   const int32_t generation = CurrentImageGeneration();

@@ -56,6 +56,7 @@ class TImageDataType : public TDataType {
   void WriteObject(const Ref<Object>& object, const Ref<TStream>& stream) override;
 };
 
-extern Ref<TImageDataType> ImageDataType;
+// The data type of images, made on first use.
+Ref<TImageDataType> ImageDataType();
 
 }  // namespace vtl

@@ -1,0 +1,375 @@
+#include "graphics/gl_context.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "runtime/exceptions.h"
+#include "runtime/program.h"
+#include "system/sdl_system_driver.h"
+
+namespace vtl {
+
+const char* const GLWindowClassName = "Vantorel GLGraphics";
+
+namespace {
+
+struct GLContextRecord {
+  int32_t handle = 0;
+  int32_t kind = 0;
+  int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
+  SDL_Window* window = nullptr;
+  SDL_GLContext gl = nullptr;
+};
+
+struct Glue {
+  std::vector<std::unique_ptr<GLContextRecord>> records;  // newest first
+  GLContextRecord* current = nullptr;                     // last made current
+  std::unique_ptr<GLContextRecord> shared;
+  SDL_Window* full_screen_window = nullptr;
+  int32_t last_swap_interval = -1;
+  int32_t next_handle = 1;
+};
+
+Glue& G() {
+  static Glue* glue = new Glue();  // lives until the process ends
+  return *glue;
+}
+
+GLContextRecord* FindRecord(int32_t handle) {
+  if (handle == 0) return nullptr;
+  for (auto& r : G().records)
+    if (r->handle == handle) return r.get();
+  return nullptr;
+}
+
+GLContextRecord* FindRecordByWindowId(uint32_t id) {
+  for (auto& r : G().records)
+    if (r->window && SDL_GetWindowID(r->window) == id) return r.get();
+  return nullptr;
+}
+
+// The graphics flags as buffer sizes; sizes of 1 ask for the smallest buffer
+// the platform offers.
+void RequestPixelFormat(int32_t flags, bool share) {
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 1);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (flags & 2) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, (flags & 4) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, (flags & 8) ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, (flags & 16) ? 1 : 0);
+  const int accum = (flags & 32) ? 1 : 0;
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, accum);
+  SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, share ? 1 : 0);
+}
+
+void SetWindowClass(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  XClassHint hint;
+  hint.res_name = const_cast<char*>(GLWindowClassName);
+  hint.res_class = const_cast<char*>(GLWindowClassName);
+  XSetClassHint(info.info.x11.display, info.info.x11.window, &hint);
+  XFlush(info.info.x11.display);
+}
+
+void RestoreCurrent() {
+  GLContextRecord* r = G().current;
+  if (r)
+    SDL_GL_MakeCurrent(r->window, r->gl);
+  else
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+}
+
+// A context for `window` sharing the shared context's objects. Leaves the
+// drawing context that was current before as it was.
+SDL_GLContext CreateSharingContext(SDL_Window* window) {
+  SDL_GL_MakeCurrent(G().shared->window, G().shared->gl);
+  SDL_GLContext gl = SDL_GL_CreateContext(window);
+  RestoreCurrent();
+  return gl;
+}
+
+void GLWindowProc(const SDL_Event& event, void*) {
+  TranslateDesktopMessage(event, nullptr);
+  HandleGLWindowEvent(event);
+}
+
+void SetSwapInterval(int32_t n) {
+  G().last_swap_interval = n;
+  SDL_GL_SetSwapInterval(n);
+}
+
+void UpdateScreenSaver() {
+  bool any_window = false;
+  for (auto& r : G().records) any_window |= r->kind != GLContextAttached;
+  if (any_window)
+    SDL_DisableScreenSaver();
+  else
+    SDL_EnableScreenSaver();
+}
+
+// Switches the display to the record's mode; retries without the refresh
+// rate when the display refuses it.
+void EnterFullScreen(GLContextRecord& r) {
+  SDL_DisplayMode wanted{};
+  wanted.w = r.width;
+  wanted.h = r.height;
+  wanted.refresh_rate = r.hertz;
+  int display = SDL_GetWindowDisplayIndex(r.window);
+  if (display < 0) display = 0;
+  int32_t planned_interval = r.hertz != 0 ? 1 : 0;
+  SDL_DisplayMode mode{};
+  bool ok = SDL_GetClosestDisplayMode(display, &wanted, &mode) != nullptr && mode.w == r.width && mode.h == r.height &&
+            (r.hertz == 0 || mode.refresh_rate == r.hertz);
+  if (!ok && r.hertz != 0) {
+    wanted.refresh_rate = 0;
+    planned_interval = 0;
+    ok = SDL_GetClosestDisplayMode(display, &wanted, &mode) != nullptr && mode.w == r.width && mode.h == r.height;
+  }
+  if (ok)
+    ok =
+        SDL_SetWindowDisplayMode(r.window, &mode) == 0 && SDL_SetWindowFullscreen(r.window, SDL_WINDOW_FULLSCREEN) == 0;
+  if (!ok) RuntimeError("GLGraphicsDriver failed to set display mode");
+  G().full_screen_window = r.window;
+  SetSwapInterval(planned_interval);
+}
+
+void LeaveFullScreen(GLContextRecord& r) {
+  if (r.window != G().full_screen_window) return;
+  SDL_SetWindowFullscreen(r.window, 0);
+  SDL_MinimizeWindow(r.window);
+  SetSwapInterval(0);
+  G().full_screen_window = nullptr;
+}
+
+}  // namespace
+
+void EnsureSharedGLContext() {
+  Glue& g = G();
+  if (g.shared) return;
+  // Read by the X11 video driver when it starts: the class of our windows.
+  setenv("SDL_VIDEO_X11_WMCLASS", GLWindowClassName, 0);
+  if (!StartDesktopVideo()) std::exit(-1);
+  RequestPixelFormat(0, false);
+  SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  SDL_GLContext gl = window ? SDL_GL_CreateContext(window) : nullptr;
+  if (!gl) {
+    // Some servers offer no single-buffered format; any format will do here.
+    if (window) SDL_DestroyWindow(window);
+    RequestPixelFormat(2, false);
+    window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    gl = window ? SDL_GL_CreateContext(window) : nullptr;
+  }
+  if (!gl) std::exit(0);
+  auto r = std::make_unique<GLContextRecord>();
+  r->kind = GLContextShared;
+  r->width = r->height = 1;
+  r->window = window;
+  r->gl = gl;
+  g.shared = std::move(r);
+  RestoreCurrent();
+}
+
+int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) {
+  // Sizes SDL cannot make are refused before any window is made.
+  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return 0;
+  EnsureSharedGLContext();
+  Glue& g = G();
+  int32_t kind = GLContextFullScreen;
+  int x = 0, y = 0;
+  Uint32 style = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+  if (depth == 0) {
+    kind = GLContextWindowed;
+    x = y = 32;
+    style = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;  // fixed size, captioned
+  }
+  RequestPixelFormat(flags, true);
+  SDL_Window* window = SDL_CreateWindow(ApplicationTitle.ToUtf8().c_str(), x, y, width, height, style);
+  if (!window) return 0;
+  SetWindowClass(window);
+  SDL_GLContext gl = CreateSharingContext(window);
+  if (!gl) {
+    SDL_DestroyWindow(window);
+    return 0;
+  }
+  auto r = std::make_unique<GLContextRecord>();
+  r->handle = g.next_handle++;
+  r->kind = kind;
+  SDL_GetWindowSize(window, &r->width, &r->height);
+  r->depth = depth;
+  r->hertz = hertz;
+  r->flags = flags;
+  r->window = window;
+  r->gl = gl;
+  GLContextRecord* record = r.get();
+  g.records.insert(g.records.begin(), std::move(r));
+  RegisterDesktopWindow(SDL_GetWindowID(window), &GLWindowProc, nullptr);
+  UpdateScreenSaver();
+  SDL_ShowWindow(window);
+  if (kind == GLContextFullScreen) {
+    // Showing gives the window the focus; that is when the mode changes.
+    try {
+      EnterFullScreen(*record);
+    } catch (...) {
+      CloseGLContext(record->handle);
+      throw;
+    }
+  }
+  return record->handle;
+}
+
+int32_t AttachGLContext(int64_t widget, int32_t flags) {
+  if (widget == 0) return 0;
+  EnsureSharedGLContext();
+  Glue& g = G();
+  RequestPixelFormat(flags, true);
+  SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+  SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(widget)));
+  if (!window) return 0;
+  SDL_GLContext gl = CreateSharingContext(window);
+  if (!gl) {
+    SDL_DestroyWindow(window);  // only SDL's record of it: the window is the caller's
+    return 0;
+  }
+  auto r = std::make_unique<GLContextRecord>();
+  r->handle = g.next_handle++;
+  r->kind = GLContextAttached;
+  SDL_GetWindowSize(window, &r->width, &r->height);
+  r->flags = flags;
+  r->window = window;
+  r->gl = gl;
+  const int32_t handle = r->handle;
+  g.records.insert(g.records.begin(), std::move(r));
+  RegisterDesktopWindow(SDL_GetWindowID(window), &GLWindowProc, nullptr);
+  return handle;
+}
+
+void CloseGLContext(int32_t handle) {
+  Glue& g = G();
+  GLContextRecord* r = FindRecord(handle);
+  if (!r) return;
+  if (g.current == r) MakeGLContextCurrent(0);
+  SDL_GL_DeleteContext(r->gl);
+  r->gl = nullptr;
+  if (r->kind == GLContextWindowed || r->kind == GLContextFullScreen) LeaveFullScreen(*r);
+  UnregisterDesktopWindow(SDL_GetWindowID(r->window));
+  // For an attached window this releases only SDL's record; X11 windows SDL
+  // did not create are left to their owner.
+  SDL_DestroyWindow(r->window);
+  for (auto it = g.records.begin(); it != g.records.end(); ++it) {
+    if (it->get() == r) {
+      g.records.erase(it);
+      break;
+    }
+  }
+  UpdateScreenSaver();
+}
+
+void MakeGLContextCurrent(int32_t handle) {
+  Glue& g = G();
+  GLContextRecord* r = FindRecord(handle);
+  if (r == g.current) return;
+  g.current = r;
+  RestoreCurrent();
+}
+
+void FlipGLContext(int32_t sync) {
+  Glue& g = G();
+  if (!g.current) return;
+  const int32_t interval = sync != 0 ? 1 : 0;
+  if (interval != g.last_swap_interval) SetSwapInterval(interval);
+  SDL_GL_SwapWindow(g.current->window);
+}
+
+void SwapSharedGLContext() {
+  Glue& g = G();
+  if (!g.shared) return;
+  if (SDL_GL_GetCurrentContext() != g.shared->gl)
+    SDL_GL_MakeCurrent(g.shared->window, g.shared->gl);
+  else
+    RestoreCurrent();
+}
+
+bool GetGLContextSettings(int32_t handle, int32_t& width, int32_t& height, int32_t& depth, int32_t& hertz,
+                          int32_t& flags) {
+  GLContextRecord* r = FindRecord(handle);
+  if (!r) return false;
+  if (r->kind == GLContextAttached) SDL_GetWindowSize(r->window, &r->width, &r->height);
+  width = r->width;
+  height = r->height;
+  depth = r->depth;
+  hertz = r->hertz;
+  flags = r->flags;
+  return true;
+}
+
+int64_t GLContextNativeWindow(int32_t handle) {
+  GLContextRecord* r = FindRecord(handle);
+  if (!r) return 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(r->window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  return static_cast<int64_t>(info.info.x11.window);
+}
+
+int32_t EnumerateDisplayModes(int32_t* modes, int32_t capacity) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+  int32_t kept = 0;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count && kept < capacity; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) != 0) break;
+    // Padded 24-bit formats count as 32 bits per pixel, as the desktop reports them.
+    const int bits = SDL_BYTESPERPIXEL(mode.format) == 4 ? 32 : static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (bits < 16) continue;
+    modes[kept * 4 + 0] = mode.w;
+    modes[kept * 4 + 1] = mode.h;
+    modes[kept * 4 + 2] = bits;
+    modes[kept * 4 + 3] = mode.refresh_rate;
+    ++kept;
+  }
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return kept;
+}
+
+int32_t LastGLSwapInterval() { return G().last_swap_interval; }
+
+bool HandleGLWindowEvent(const SDL_Event& event) {
+  Glue& g = G();
+  GLContextRecord* r = nullptr;
+  switch (event.type) {
+    case SDL_WINDOWEVENT: r = FindRecordByWindowId(event.window.windowID); break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: r = FindRecordByWindowId(event.button.windowID); break;
+    default: return false;
+  }
+  if (!r) return false;
+  if (event.type == SDL_WINDOWEVENT) {
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        if (r->kind == GLContextFullScreen && r->window != g.full_screen_window) EnterFullScreen(*r);
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST: LeaveFullScreen(*r); break;
+      default: break;
+    }
+  } else if (!g.full_screen_window) {
+    // Keep receiving the pointer while a button is held outside the window.
+    SDL_CaptureMouse(event.type == SDL_MOUSEBUTTONDOWN ? SDL_TRUE : SDL_FALSE);
+  }
+  return true;
+}
+
+}  // namespace vtl

@@ -1,0 +1,24 @@
+// Raw OpenGL helpers for programs that draw with OpenGL themselves; Ren2D
+// does not use them. Call the drawing helpers between BeginRawGL2D and
+// EndRawGL2D.
+#pragma once
+
+#include <cstdint>
+
+#include "image/pixmap.h"
+#include "runtime/string.h"
+
+namespace vtl {
+
+// Saves the matrices and the enable, texture and transform state, and sets a
+// pixel projection over the viewport (y down).
+int32_t BeginRawGL2D();
+int32_t EndRawGL2D();
+int32_t GLFillRect(int32_t x, int32_t y, int32_t width, int32_t height);
+// 8 x 16 text in the current GL colour; every character advances 8 pixels.
+int32_t GLDrawText8x16(const String& text, int32_t x, int32_t y);
+int32_t GLDrawPixmapRaw(const Ref<TPixmap>& pixmap, int32_t x, int32_t y);
+// A texture of the pixmap, fitted to a size the driver takes; no filters set.
+uint32_t TextureFromPixmap(const Ref<TPixmap>& pixmap, int32_t mipmapped);
+
+}  // namespace vtl

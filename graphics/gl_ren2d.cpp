@@ -1,0 +1,360 @@
+#include "graphics/gl_ren2d.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/gl_textures.h"
+#include "runtime/module.h"
+
+namespace vtl {
+
+namespace {
+
+struct GLRenderState {
+  float ix = 0, iy = 0, jx = 0, jy = 0;  // the matrix last given to SetTransform
+  GLubyte colour[4] = {0, 0, 0, 0};
+  int32_t blend = 0;  // 0: none applied yet
+  GLuint bound_texture = 0;
+  bool texture_enabled = false;
+};
+
+GLRenderState& RS() {
+  static GLRenderState* state = new GLRenderState();  // lives until the process ends
+  return *state;
+}
+
+void BindTextureCached(GLuint name) {
+  if (RS().bound_texture == name) return;
+  RS().bound_texture = name;
+  glBindTexture(GL_TEXTURE_2D, name);
+}
+
+void EnableTextureCached(GLuint name) {
+  BindTextureCached(name);
+  if (!RS().texture_enabled) {
+    RS().texture_enabled = true;
+    glEnable(GL_TEXTURE_2D);
+  }
+}
+
+void DisableTextureCached() {
+  if (RS().texture_enabled) {
+    RS().texture_enabled = false;
+    glDisable(GL_TEXTURE_2D);
+  }
+}
+
+void Vertex(float x, float y, float tx, float ty) {
+  const GLRenderState& s = RS();
+  glVertex2f(x * s.ix + y * s.iy + tx, x * s.jx + y * s.jy + ty);
+}
+
+GLubyte ClampByte(int32_t v) { return static_cast<GLubyte>(std::clamp(v, 0, 255)); }
+
+// Past this an ellipse would only cost time, never look rounder.
+constexpr int32_t kMaxOvalSegments = 1 << 16;
+
+}  // namespace
+
+int32_t OvalSegments(float xr, float yr) {
+  const float sum = std::fabs(xr) + std::fabs(yr);
+  int32_t n = 12;
+  if (sum > 12) n = sum < static_cast<float>(kMaxOvalSegments) ? static_cast<int32_t>(sum) : kMaxOvalSegments;
+  return n & ~3;
+}
+
+// --- image frames ---
+
+TGLImageFrame::~TGLImageFrame() {
+  if (seq == 0) return;
+  const GLuint texture = static_cast<GLuint>(name);
+  TheGLGraphicsDriver()->SwapSharedContext();
+  glDeleteTextures(1, &texture);
+  TheGLGraphicsDriver()->SwapSharedContext();
+  if (seq == GraphicsGeneration) {
+    glDeleteTextures(1, &texture);
+    // The name may be handed out again; the bind cache must not take it for bound.
+    if (RS().bound_texture == texture) RS().bound_texture = 0;
+  }
+  seq = 0;
+}
+
+int32_t TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float ty) {
+  EnableTextureCached(static_cast<GLuint>(name));
+  glBegin(GL_QUADS);
+  glTexCoord2f(u0, v0);
+  Vertex(x0, y0, tx, ty);
+  glTexCoord2f(u1, v0);
+  Vertex(x1, y0, tx, ty);
+  glTexCoord2f(u1, v1);
+  Vertex(x1, y1, tx, ty);
+  glTexCoord2f(u0, v1);
+  Vertex(x0, y1, tx, ty);
+  glEnd();
+  return 0;
+}
+
+Ref<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const Ref<TPixmap>& source, int32_t flags) {
+  int32_t tw = source->width, th = source->height;
+  FitGLTextureSize(tw, th);
+  const int32_t w = std::min(source->width, tw), h = std::min(source->height, th);
+  Ref<TPixmap> src = source;
+  if (src->width != w || src->height != h) src = ScalePixmap(src, w, h);
+  Ref<TPixmap> tex;
+  if (w < tw || h < th) {
+    // The duplicated last column and row keep filtered sampling at the edge
+    // from pulling in the margin.
+    tex = NewPixmap(tw, th, FMT_RGBA8888, 4);
+    tex->ClearPixels(0);
+    if (w > 0 && h > 0) {
+      tex->Paste(src, 0, 0);
+      if (w < tw) tex->Paste(src->Window(w - 1, 0, 1, h), w, 0);
+      if (h < th) tex->Paste(src->Window(0, h - 1, w, 1), 0, h);
+      if (w < tw && h < th) tex->Paste(src->Window(w - 1, h - 1, 1, 1), w, h);
+    }
+  } else {
+    tex = src->format == FMT_RGBA8888 ? src : src->Convert(FMT_RGBA8888);
+  }
+  auto frame = New<TGLImageFrame>();
+  frame->name = static_cast<int32_t>(CreateGLTexture(tw, th, flags));
+  UploadGLTexture(tex, flags);
+  frame->u1 = static_cast<float>(w) / static_cast<float>(tw);
+  frame->v1 = static_cast<float>(h) / static_cast<float>(th);
+  frame->seq = GraphicsGeneration;
+  return frame;
+}
+
+// --- the driver ---
+
+String TGLRen2DDriver::ToString() const { return "OpenGL"; }
+
+Ref<Array<Ref<TGraphicsMode>>> TGLRen2DDriver::GraphicsModes() { return TheGLGraphicsDriver()->GraphicsModes(); }
+
+Ref<TGraphics> TGLRen2DDriver::AttachGraphics(int64_t widget, int32_t flags) {
+  Ref<TGraphics> g = TheGLGraphicsDriver()->AttachGraphics(widget, flags);
+  if (!g) return nullptr;
+  return TRen2DGraphics::Create(g, Ref<TRen2DDriver>(this));
+}
+
+Ref<TGraphics> TGLRen2DDriver::CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz,
+                                              int32_t flags) {
+  Ref<TGraphics> g = TheGLGraphicsDriver()->CreateGraphics(width, height, depth, hertz, flags);
+  if (!g) return nullptr;
+  return TRen2DGraphics::Create(g, Ref<TRen2DDriver>(this));
+}
+
+int32_t TGLRen2DDriver::SetGraphics(const Ref<TGraphics>& graphics) {
+  Ref<TRen2DGraphics> t = DowncastObject<TRen2DGraphics>(graphics);
+  if (!t) {
+    TRen2DGraphics::ClearCurrent();
+    TheGLGraphicsDriver()->SetGraphics(nullptr);
+    return 0;
+  }
+  TheGLGraphicsDriver()->SetGraphics(t->_graphics);
+  ResetGLContext(t);
+  t->MakeCurrent();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::Flip(int32_t sync) { return TheGLGraphicsDriver()->Flip(sync); }
+
+Ref<TImageFrame> TGLRen2DDriver::CreateFrameFromPixmap(const Ref<TPixmap>& pixmap, int32_t flags) {
+  TheGLGraphicsDriver()->SwapSharedContext();
+  Ref<TImageFrame> frame;
+  try {
+    frame = TGLImageFrame::CreateFromPixmap(pixmap, flags);
+  } catch (...) {
+    TheGLGraphicsDriver()->SwapSharedContext();
+    throw;
+  }
+  TheGLGraphicsDriver()->SwapSharedContext();
+  return frame;
+}
+
+int32_t TGLRen2DDriver::SetBlend(int32_t mode) {
+  if (mode == RS().blend) return 0;
+  RS().blend = mode;
+  switch (mode) {
+    case BlendMasked:
+      glDisable(GL_BLEND);
+      glEnable(GL_ALPHA_TEST);
+      glAlphaFunc(GL_GEQUAL, 0.5f);
+      break;
+    case BlendAlpha:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    case BlendAdditive:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    case BlendMultiply:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_DST_COLOR, GL_ZERO);
+      glDisable(GL_ALPHA_TEST);
+      break;
+    default:  // BlendSolid and unknown modes
+      glDisable(GL_BLEND);
+      glDisable(GL_ALPHA_TEST);
+      break;
+  }
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetAlpha(float alpha) {
+  if (std::isnan(alpha)) alpha = 0;
+  alpha = std::clamp(alpha, 0.0f, 1.0f);
+  RS().colour[3] = static_cast<GLubyte>(alpha * 255);
+  glColor4ubv(RS().colour);
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetColor(int32_t red, int32_t green, int32_t blue) {
+  RS().colour[0] = ClampByte(red);
+  RS().colour[1] = ClampByte(green);
+  RS().colour[2] = ClampByte(blue);
+  glColor4ubv(RS().colour);
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetClsColor(int32_t red, int32_t green, int32_t blue) {
+  glClearColor(ClampByte(red) / 255.0f, ClampByte(green) / 255.0f, ClampByte(blue) / 255.0f, 1.0f);
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (x == 0 && y == 0 && width == CurrentGraphicsWidth() && height == CurrentGraphicsHeight()) {
+    glDisable(GL_SCISSOR_TEST);
+  } else {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, CurrentGraphicsHeight() - y - height, width, height);
+  }
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
+  GLRenderState& s = RS();
+  s.ix = ix;
+  s.iy = iy;
+  s.jx = jx;
+  s.jy = jy;
+  return 0;
+}
+
+int32_t TGLRen2DDriver::SetLineWidth(float width) {
+  glLineWidth(width);
+  return 0;
+}
+
+int32_t TGLRen2DDriver::Cls() {
+  glClear(GL_COLOR_BUFFER_BIT);
+  return 0;
+}
+
+int32_t TGLRen2DDriver::Plot(float x, float y) {
+  DisableTextureCached();
+  glBegin(GL_POINTS);
+  glVertex2f(x + 0.5f, y + 0.5f);
+  glEnd();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
+  DisableTextureCached();
+  glBegin(GL_LINES);
+  Vertex(x0, y0, tx + 0.5f, ty + 0.5f);
+  Vertex(x1, y1, tx + 0.5f, ty + 0.5f);
+  glEnd();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
+  DisableTextureCached();
+  glBegin(GL_QUADS);
+  Vertex(x0, y0, tx, ty);
+  Vertex(x1, y0, tx, ty);
+  Vertex(x1, y1, tx, ty);
+  Vertex(x0, y1, tx, ty);
+  glEnd();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) {
+  const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
+  const int32_t n = OvalSegments(xr, yr);
+  const float cx = x0 + xr, cy = y0 + yr;
+  DisableTextureCached();
+  glBegin(GL_POLYGON);
+  for (int32_t i = 0; i < n; ++i) {
+    const double a = i * 360.0 / n * 3.14159265358979323846 / 180.0;
+    Vertex(cx + static_cast<float>(std::cos(a)) * xr, cy - static_cast<float>(std::sin(a)) * yr, tx, ty);
+  }
+  glEnd();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::DrawPoly(const Ref<Array<float>>& xy, float handle_x, float handle_y, float origin_x,
+                                 float origin_y) {
+  const int32_t count = xy ? xy->Length() : 0;
+  if (count < 6 || (count & 1)) return 0;
+  DisableTextureCached();
+  glBegin(GL_POLYGON);
+  const float* p = xy->Data();
+  for (int32_t i = 0; i < count; i += 2) Vertex(p[i] + handle_x, p[i + 1] + handle_y, origin_x, origin_y);
+  glEnd();
+  return 0;
+}
+
+int32_t TGLRen2DDriver::DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y) {
+  const int32_t blend = RS().blend;
+  SetBlend(BlendSolid);
+  DisableTextureCached();
+  Ref<TPixmap> p = FlipPixmapVertical(pixmap);
+  if (p->format != FMT_RGBA8888) p = p->Convert(FMT_RGBA8888);
+  glRasterPos2i(0, 0);
+  glBitmap(0, 0, 0, 0, static_cast<float>(x), static_cast<float>(-y - p->height), nullptr);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, p->pitch / 4);
+  glDrawPixels(p->width, p->height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  SetBlend(blend);
+  return 0;
+}
+
+Ref<TPixmap> TGLRen2DDriver::GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) {
+  const int32_t blend = RS().blend;
+  SetBlend(BlendSolid);
+  Ref<TPixmap> p = NewPixmap(width, height, FMT_RGBA8888, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, width > 0 ? p->pitch / 4 : 0);
+  glReadPixels(x, CurrentGraphicsHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  p = FlipPixmapVertical(p);
+  SetBlend(blend);
+  return p;
+}
+
+int32_t TGLRen2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
+  int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
+  graphics->GetSettings(width, height, depth, hertz, flags);
+  GLRenderState& s = RS();
+  s.blend = 0;
+  s.bound_texture = 0;
+  s.texture_enabled = false;
+  glDisable(GL_TEXTURE_2D);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glViewport(0, 0, width, height);
+  return 0;
+}
+
+Ref<TGLRen2DDriver> TheGLRen2DDriver() {
+  static Ref<TGLRen2DDriver>* driver = new Ref<TGLRen2DDriver>(New<TGLRen2DDriver>());
+  return *driver;
+}
+
+}  // namespace vtl

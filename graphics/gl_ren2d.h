@@ -1,0 +1,62 @@
+// The OpenGL Ren2D driver: Ren2D's driver calls as fixed-function OpenGL 1.1
+// state and immediate-mode primitives, with vertices transformed on the
+// processor, and image frames kept as textures of the shared context.
+#pragma once
+
+#include "graphics/gl_graphics.h"
+#include "graphics/ren2d.h"
+
+namespace vtl {
+
+class TGLImageFrame : public TImageFrame {
+ public:
+  ~TGLImageFrame() override;
+  int32_t Draw(float x0, float y0, float x1, float y1, float tx, float ty) override;
+  // Runs with the shared context current.
+  static Ref<TGLImageFrame> CreateFromPixmap(const Ref<TPixmap>& src, int32_t flags);
+
+  float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
+  int32_t name = 0;
+  int32_t seq = 0;  // generation the texture was made in; 0 once deleted
+};
+
+class TGLRen2DDriver : public TRen2DDriver {
+ public:
+  String ToString() const override;  // "OpenGL"
+  Ref<Array<Ref<TGraphicsMode>>> GraphicsModes() override;
+  Ref<TGraphics> AttachGraphics(int64_t widget, int32_t flags) override;
+  Ref<TGraphics> CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) override;
+  int32_t SetGraphics(const Ref<TGraphics>& graphics) override;
+  int32_t Flip(int32_t sync) override;
+
+  Ref<TImageFrame> CreateFrameFromPixmap(const Ref<TPixmap>& pixmap, int32_t flags) override;
+  int32_t SetBlend(int32_t mode) override;
+  int32_t SetAlpha(float alpha) override;
+  int32_t SetColor(int32_t red, int32_t green, int32_t blue) override;
+  int32_t SetClsColor(int32_t red, int32_t green, int32_t blue) override;
+  int32_t SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  int32_t SetTransform(float ix, float iy, float jx, float jy) override;
+  int32_t SetLineWidth(float width) override;
+  int32_t Cls() override;
+  int32_t Plot(float x, float y) override;
+  int32_t DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) override;
+  int32_t DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) override;
+  int32_t DrawOval(float x0, float y0, float x1, float y1, float tx, float ty) override;
+  int32_t DrawPoly(const Ref<Array<float>>& xy, float handle_x, float handle_y, float origin_x,
+                   float origin_y) override;
+  int32_t DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y) override;
+  Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
+  // Forgets the state caches and sets the pixel projection for the context.
+  virtual int32_t ResetGLContext(const Ref<TGraphics>& graphics);
+};
+
+Ref<TGLRen2DDriver> TheGLRen2DDriver();
+
+// Segments of an ellipse in a box of the given half sizes: at least 12, a
+// multiple of 4.
+int32_t OvalSegments(float xr, float yr);
+
+// Installs the OpenGL Ren2D driver with default flags 2.
+void InitGLRen2D();
+
+}  // namespace vtl

@@ -1,0 +1,85 @@
+#include "graphics/gl_textures.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "runtime/exceptions.h"
+
+namespace vtl {
+
+namespace {
+
+// Largest side asked for; beyond it the proxy is not even consulted.
+constexpr int32_t kMaxSide = 1 << 16;
+
+bool ProxyAccepts(int32_t width, int32_t height) {
+  glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  GLint accepted = 0;
+  glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
+  return accepted != 0;
+}
+
+}  // namespace
+
+int32_t NextPowerOfTwo(int32_t n) {
+  int32_t p = 1;
+  while (p < n && p < (1 << 30)) p <<= 1;
+  return p;
+}
+
+void FitGLTextureSize(int32_t& width, int32_t& height) {
+  int32_t w = std::min(NextPowerOfTwo(width), kMaxSide);
+  int32_t h = std::min(NextPowerOfTwo(height), kMaxSide);
+  while (!ProxyAccepts(w, h)) {
+    if (w == 1 && h == 1) RuntimeError("Unable to calculate tex size");
+    if (w > 1) w /= 2;
+    if (h > 1) h /= 2;
+  }
+  width = w;
+  height = h;
+}
+
+uint32_t CreateGLTexture(int32_t width, int32_t height, int32_t flags) {
+  const bool filtered = flags & 2, mipmapped = flags & 4;
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLint mag = GL_NEAREST, min = GL_NEAREST;
+  if (filtered && mipmapped) {
+    mag = GL_LINEAR;
+    min = GL_LINEAR_MIPMAP_LINEAR;
+  } else if (filtered) {
+    mag = min = GL_LINEAR;
+  } else if (mipmapped) {
+    min = GL_NEAREST_MIPMAP_NEAREST;
+  }
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+  for (GLint level = 0;; ++level) {
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    if (!mipmapped || (width == 1 && height == 1)) break;
+    width = std::max(1, width / 2);
+    height = std::max(1, height / 2);
+  }
+  return name;
+}
+
+void UploadGLTexture(const Ref<TPixmap>& source, int32_t flags) {
+  const bool mipmapped = flags & 4;
+  Ref<TPixmap> pixmap = source;
+  for (GLint level = 0;; ++level) {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pixmap->pitch / BytesPerPixel[pixmap->format]);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, pixmap->width, pixmap->height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    pixmap->pixels);
+    if (!mipmapped || (pixmap->width == 1 && pixmap->height == 1)) break;
+    pixmap = ScalePixmap(pixmap, std::max(1, pixmap->width / 2), std::max(1, pixmap->height / 2));
+  }
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+}  // namespace vtl
