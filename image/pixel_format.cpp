@@ -31,22 +31,22 @@ void Grey8ToHub(const uint8_t* s, uint8_t* d, int32_t n) {
 void Alpha8ToHub(const uint8_t* s, uint8_t* d, int32_t n) {
   for (int32_t i = 0; i < n; ++i) Store32(d + 4 * i, Hub(255, 255, 255, s[i]));
 }
-void Bgr888ToHub(const uint8_t* s, uint8_t* d, int32_t n) {
-  for (int32_t i = 0; i < n; ++i, s += 3, d += 4) {
-    d[0] = s[2];
-    d[1] = s[1];
-    d[2] = s[0];
-    d[3] = 255;
+// Four 3-byte pixels are three 32-bit words; they become four hub words.
+template <bool kSwap>
+void ThreeByteToHub(const uint8_t* s, uint8_t* d, int32_t n) {
+  auto out = [](uint32_t v) { return (kSwap ? SwapRedBlue(v) : v) | 0xFF000000u; };
+  int32_t i = 0;
+  for (; i + 4 <= n; i += 4, s += 12, d += 16) {
+    const uint32_t a = Load32(s), b = Load32(s + 4), c = Load32(s + 8);
+    Store32(d, out(a));
+    Store32(d + 4, out(a >> 24 | b << 8));
+    Store32(d + 8, out(b >> 16 | c << 16));
+    Store32(d + 12, out(c >> 8));
   }
+  for (; i < n; ++i, s += 3, d += 4) Store32(d, out(uint32_t{s[0]} | uint32_t{s[1]} << 8 | uint32_t{s[2]} << 16));
 }
-void Rgb888ToHub(const uint8_t* s, uint8_t* d, int32_t n) {
-  for (int32_t i = 0; i < n; ++i, s += 3, d += 4) {
-    d[0] = s[0];
-    d[1] = s[1];
-    d[2] = s[2];
-    d[3] = 255;
-  }
-}
+void Bgr888ToHub(const uint8_t* s, uint8_t* d, int32_t n) { ThreeByteToHub<true>(s, d, n); }
+void Rgb888ToHub(const uint8_t* s, uint8_t* d, int32_t n) { ThreeByteToHub<false>(s, d, n); }
 void Bgra8888ToHub(const uint8_t* s, uint8_t* d, int32_t n) {
   for (int32_t i = 0; i < n; ++i) Store32(d + 4 * i, SwapRedBlue(Load32(s + 4 * i)));
 }
