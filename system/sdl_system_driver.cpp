@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "runtime/exceptions.h"
+#include "runtime/program.h"
 #include "system/desktop_internal.h"
 
 namespace vtl {
@@ -97,6 +98,9 @@ void Dispatch(const SDL_Event& event) {
   }
 }
 
+// At program end: gives the display and SDL's own connections back.
+void StopDesktop() { SDL_Quit(); }
+
 void StartDesktop() {
   if (desktopStarted) return;
   // The runtime handles the signals itself, and a closing window is the
@@ -110,6 +114,7 @@ void StartDesktop() {
   if (type == static_cast<uint32_t>(-1)) RuntimeError("Could not register the main-thread call event");
   callEventType.store(type);
   desktopStarted = true;
+  AtExit(&StopDesktop);
 }
 
 }  // namespace
