@@ -142,7 +142,8 @@ int32_t GraphicsModeAt(int32_t index, int32_t& width, int32_t& height, int32_t& 
 }
 
 int32_t HasGraphicsMode(int32_t width, int32_t height, int32_t depth, int32_t hertz) {
-  for (const Ref<TGraphicsMode>& m : *ListGraphicsModes()) {
+  const Ref<Array<Ref<TGraphicsMode>>> modes = ListGraphicsModes();
+  for (const Ref<TGraphicsMode>& m : *modes) {
     if (!m) continue;
     if (width && m->width != width) continue;
     if (height && m->height != height) continue;

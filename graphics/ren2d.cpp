@@ -393,6 +393,10 @@ Ref<TImageFont> LoadImageFontUrl(const Ref<Object>& url, float size, int32_t sty
   return TImageFont::Load(url, size, style);
 }
 
+Ref<TImageFont> LoadImageFontUrl(const String& url, float size, int32_t style) {
+  return TImageFont::Load(url, size, style);
+}
+
 int32_t GrabImageFrame(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame) {
   if (!CurrentRen2DGraphics) return 0;
   Ref<TPixmap> p = CurrentRen2DDriver->GrabPixmap(x, y, image->width, image->height);

@@ -127,6 +127,7 @@ Ref<TPixmap> GrabScreenPixmap(int32_t x, int32_t y, int32_t width, int32_t heigh
 int32_t StringWidth(const String& text);
 int32_t FontHeight();
 Ref<TImageFont> LoadImageFontUrl(const Ref<Object>& url, float size, int32_t style = 0);
+Ref<TImageFont> LoadImageFontUrl(const String& url, float size, int32_t style = 0);
 
 // Grabs the screen under the image's size into one of its frames.
 int32_t GrabImageFrame(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame = 0);

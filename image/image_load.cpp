@@ -29,6 +29,13 @@ Ref<TImage> LoadAnimatedImage(const Ref<Object>& url, int32_t cellWidth, int32_t
       TImage::LoadAnim(url, cellWidth, cellHeight, firstCell, cellCount, ResolveFlags(flags), m.red, m.green, m.blue));
 }
 
+Ref<TImage> LoadImageUrl(const String& url, int32_t flags) { return LoadImageUrl(Ref<Object>(url), flags); }
+
+Ref<TImage> LoadAnimatedImage(const String& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
+                              int32_t cellCount, int32_t flags) {
+  return LoadAnimatedImage(Ref<Object>(url), cellWidth, cellHeight, firstCell, cellCount, flags);
+}
+
 Ref<TImage> NewBlankImage(int32_t width, int32_t height, int32_t frames, int32_t flags) {
   const TMaskColour& m = ImageMaskColour;
   return WithAutoHandle(

@@ -21,6 +21,10 @@ extern int32_t AutoCentreHandle;
 Ref<TImage> LoadImageUrl(const Ref<Object>& url, int32_t flags = -1);
 Ref<TImage> LoadAnimatedImage(const Ref<Object>& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
                               int32_t cellCount, int32_t flags = -1);
+// The same for a name, so that literals can be passed.
+Ref<TImage> LoadImageUrl(const String& url, int32_t flags = -1);
+Ref<TImage> LoadAnimatedImage(const String& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
+                              int32_t cellCount, int32_t flags = -1);
 // A new image without pixels, flagged dynamic (8).
 Ref<TImage> NewBlankImage(int32_t width, int32_t height, int32_t frames = 1, int32_t flags = -1);
 
