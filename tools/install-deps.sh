@@ -11,6 +11,7 @@ PACKAGES=(
   libpng-dev zlib1g-dev libjpeg62-turbo-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   xvfb xauth xdotool x11-utils
+  zenity
   libx11-dev
 )
 
