@@ -92,6 +92,8 @@ int32_t NextQueuedEvent() {
 }
 
 int32_t AwaitQueuedEvent() {
+  // Inside a pump no new event can arrive: answer like NextQueuedEvent.
+  if (SystemPumpBusy()) return NextQueuedEvent();
   while (QueuedCount() == 0) AwaitSystemEvents();
   return TakeOldest();
 }

@@ -199,6 +199,7 @@ void FlushPointer() {
 }
 
 int32_t WaitAnyKey() {
+  if (SystemPumpBusy()) return 0;  // from inside a pump nothing new could arrive
   FlushInput();
   for (;;) {
     AwaitSystemEvents();
@@ -209,6 +210,7 @@ int32_t WaitAnyKey() {
 }
 
 int32_t WaitTypedChar() {
+  if (SystemPumpBusy()) return 0;  // from inside a pump nothing new could arrive
   FlushInput();
   for (;;) {
     AwaitSystemEvents();
@@ -217,6 +219,7 @@ int32_t WaitTypedChar() {
 }
 
 int32_t WaitAnyButton() {
+  if (SystemPumpBusy()) return 0;  // from inside a pump nothing new could arrive
   FlushPointer();
   for (;;) {
     AwaitSystemEvents();

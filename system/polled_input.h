@@ -29,7 +29,9 @@ void FlushInput();
 // Forget buttons, their hits and the wheel position (the pointer stays).
 void FlushPointer();
 
-// Block until a key is hit / a character typed / a button pressed.
+// Block until a key is hit / a character typed / a button pressed. Called
+// from inside a pump (an event hook), they return 0 at once instead of
+// waiting for input that could never be pumped.
 int32_t WaitAnyKey();
 int32_t WaitTypedChar();
 int32_t WaitAnyButton();

@@ -220,9 +220,14 @@ TEST(Input, CloseRequestsAndWaitAnyKeyOrder) {
 TEST(Input, NestedPumpFromAHookDoesNothing) {
   systest::ResetInput();
   static int32_t secondKeySeen = -1;
+  static int32_t waited = -1;
   auto hook = [](int32_t, const vtl::Ref<vtl::Object>& data, const vtl::Ref<vtl::Object>&) -> vtl::Ref<vtl::Object> {
     auto e = vtl::DowncastObject<vtl::TEvent>(data);
-    if (e && e->id == vtl::EVENT_KEYDOWN && e->data == 'J') secondKeySeen = vtl::KeyIsDown('K');
+    if (e && e->id == vtl::EVENT_KEYDOWN && e->data == 'J') {
+      secondKeySeen = vtl::KeyIsDown('K');
+      // Waiting here could never end: the waits give up at once.
+      waited = vtl::WaitAnyKey() + vtl::WaitTypedChar() + vtl::WaitAnyButton();
+    }
     return data;
   };
   vtl::InstallHook(vtl::EventHookId, hook, nullptr, 50);
@@ -231,6 +236,7 @@ TEST(Input, NestedPumpFromAHookDoesNothing) {
   vtl::PumpSystemEvents();
   vtl::UninstallHook(vtl::EventHookId, hook, nullptr);
   EXPECT_EQ(secondKeySeen, 0);
+  EXPECT_EQ(waited, 0);
   EXPECT_EQ(vtl::KeyIsDown('K'), 1);
 }
 
