@@ -5,7 +5,11 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <dlfcn.h>
+#include <link.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -155,6 +159,32 @@ void LeaveFullScreen(GLContextRecord& r) {
   G().full_screen_window = nullptr;
 }
 
+// Keeps the OpenGL driver modules loaded until the process ends. The X
+// display closes at program end and unloads them, and whatever they still
+// held would then show up as leaks without a name.
+void PinGLDriverModules() {
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void*) -> int {
+        if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
+          dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
+}
+
+// At the end of the program, before the desktop shuts down: the drivers
+// then release everything they keep for the shared context.
+void CloseSharedGLContext() {
+  Glue& g = G();
+  if (!g.shared) return;
+  while (!g.records.empty()) CloseGLContext(g.records.front()->handle);
+  SDL_GL_MakeCurrent(nullptr, nullptr);
+  g.current = nullptr;
+  SDL_GL_DeleteContext(g.shared->gl);
+  SDL_DestroyWindow(g.shared->window);
+  g.shared = nullptr;
+}
+
 }  // namespace
 
 void EnsureSharedGLContext() {
@@ -180,7 +210,9 @@ void EnsureSharedGLContext() {
   r->window = window;
   r->gl = gl;
   g.shared = std::move(r);
+  PinGLDriverModules();
   RestoreCurrent();
+  AtExit(&CloseSharedGLContext);
 }
 
 int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) {
