@@ -1,6 +1,10 @@
-// BMP: uncompressed bottom-up files of 1, 4, 8, 24 or 32 bits per pixel
-// with the 40-byte information header.
+// BMP: uncompressed bottom-up files of 1, 4, 8, 24 or 32 bits per pixel.
+// The information header is read as the 40-byte layout; longer headers (the
+// 108- and 124-byte kinds many tools write) are skipped by their size, and the
+// rows are read from the pixel-data offset when it lies past the palette.
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "image/loader_limits.h"
@@ -30,17 +34,26 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
   if (b != 'B' || m != 'M') return nullptr;
   stream->ReadInt();  // file size
   stream->ReadInt();  // reserved
-  stream->ReadInt();  // pixel data offset
-  stream->ReadInt();  // header size
+  const int64_t pixelOffset = static_cast<uint32_t>(stream->ReadInt());
+  const int64_t headerSize = static_cast<uint32_t>(stream->ReadInt());
   const int32_t width = stream->ReadInt();
   const int32_t height = stream->ReadInt();
   stream->ReadShort();  // planes
   const int32_t bits = stream->ReadShort();
-  for (int i = 0; i < 4; ++i) stream->ReadInt();  // compression, image size, resolutions
+  const int32_t compression = stream->ReadInt();
+  for (int i = 0; i < 3; ++i) stream->ReadInt();  // image size, resolutions
   int32_t coloursUsed = stream->ReadInt();
   stream->ReadInt();  // colours important
 
   if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return nullptr;
+  // Run-length data would decode as noise; bit fields (3) with the usual
+  // masks store plain pixels.
+  if (compression != 0 && compression != 3) return nullptr;
+  constexpr int64_t kInfoHeader = 40;
+  constexpr int64_t kLongestHeader = 1024;
+  if (headerSize > kInfoHeader && headerSize <= kLongestHeader)
+    stream->SkipBytes(static_cast<int32_t>(headerSize - kInfoHeader));
+  int64_t position = 14 + std::max(kInfoHeader, headerSize <= kLongestHeader ? headerSize : kInfoHeader);
   // Negative heights (top-down rows) and absurd sizes are not supported.
   if (!LoadedSizeAllowed(*stream, width, height, bits == 32 ? 4 : 3, bits == 1 ? 24 : 8)) return nullptr;
 
@@ -50,11 +63,18 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
     const int32_t first = stream->ReadInt(), second = stream->ReadInt();
     std::memcpy(palette, &first, 4);
     std::memcpy(palette + 4, &second, 4);
+    position += 8;
   } else if (bits == 4 || bits == 8) {
     const int32_t limit = 1 << bits;
     if (coloursUsed == 0) coloursUsed = limit;
     if (coloursUsed < 0 || coloursUsed > limit) return nullptr;  // more entries than the indices can reach
     stream->ReadBytes(palette, coloursUsed * 4);
+    position += coloursUsed * 4;
+  }
+  // Rows start at the stated offset when the file puts a gap (bit masks,
+  // colour profile) before them; an offset inside the headers is ignored.
+  if (pixelOffset > position && pixelOffset - position <= std::numeric_limits<int32_t>::max()) {
+    stream->SkipBytes(static_cast<int32_t>(pixelOffset - position));
   }
 
   Ref<TPixmap> pixmap = TPixmap::Create(width, height, bits == 32 ? FMT_BGRA8888 : FMT_BGR888, 4);

@@ -182,6 +182,19 @@ TEST_F(LoaderTest, BmpThirtyTwoBitsKeepsZeroAlpha) {
   ExpectPixels(p, FMT_BGRA8888, 2, 1, {0x00030201, 0x00060504});
 }
 
+TEST_F(LoaderTest, BmpLongerHeadersAndGapsBeforeTheRows) {
+  // 124-byte header, 8-bit with a two-entry palette, rows after a 12-byte gap.
+  Bytes palette = {10, 20, 30, 0, 40, 50, 60, 0};
+  Bytes rows = {1, 0, 0, 0, 0, 1, 0, 0};  // bottom row first, padded to 4
+  Ref<TPixmap> p = test::LoadFromBytes(test::MakeBmp(2, 2, 8, palette, rows, 2, 124, 12));
+  ExpectPixels(p, FMT_BGR888, 2, 2, {0xFF1E140A, 0xFF3C3228, 0xFF3C3228, 0xFF1E140A});
+  // 32 bits with bit fields: the three masks sit between header and rows.
+  p = test::LoadFromBytes(test::MakeBmp(1, 1, 32, {}, {1, 2, 3, 4}, 0, 40, 12, 3));
+  ExpectPixels(p, FMT_BGRA8888, 1, 1, {0x04030201});
+  // Run-length data is refused rather than shown as noise.
+  EXPECT_FALSE(test::LoadWith(test::Loader<TPixmapLoaderBMP>(), test::MakeBmp(2, 2, 8, palette, rows, 2, 40, 0, 1)));
+}
+
 TEST_F(LoaderTest, BmpRefusals) {
   auto& bmp = test::Loader<TPixmapLoaderBMP>();
   EXPECT_FALSE(test::LoadFromBytes({'B', 'M'}));

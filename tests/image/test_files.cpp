@@ -86,25 +86,27 @@ Bytes MakeTga(int32_t imageType, int32_t width, int32_t height, int32_t bits, co
   return tga;
 }
 
-Bytes MakeBmp(int32_t width, int32_t height, int32_t bits, const Bytes& palette, const Bytes& rows,
-              int32_t coloursUsed) {
+Bytes MakeBmp(int32_t width, int32_t height, int32_t bits, const Bytes& palette, const Bytes& rows, int32_t coloursUsed,
+              int32_t headerSize, int32_t gap, int32_t compression) {
   Bytes bmp = {'B', 'M'};
-  const uint32_t offset = 14 + 40 + static_cast<uint32_t>(palette.size());
+  const uint32_t offset = 14 + static_cast<uint32_t>(headerSize) + static_cast<uint32_t>(palette.size() + gap);
   Put32(bmp, offset + static_cast<uint32_t>(rows.size()));
   Put32(bmp, 0);
   Put32(bmp, offset);
-  Put32(bmp, 40);
+  Put32(bmp, static_cast<uint32_t>(headerSize));
   Put32(bmp, static_cast<uint32_t>(width));
   Put32(bmp, static_cast<uint32_t>(height));
   Put16(bmp, 1);
   Put16(bmp, static_cast<uint32_t>(bits));
-  Put32(bmp, 0);
+  Put32(bmp, static_cast<uint32_t>(compression));
   Put32(bmp, static_cast<uint32_t>(rows.size()));
   Put32(bmp, 2835);
   Put32(bmp, 2835);
   Put32(bmp, static_cast<uint32_t>(coloursUsed));
   Put32(bmp, 0);
+  bmp.insert(bmp.end(), static_cast<size_t>(headerSize - 40), 0);
   bmp.insert(bmp.end(), palette.begin(), palette.end());
+  bmp.insert(bmp.end(), static_cast<size_t>(gap), 0xEE);
   bmp.insert(bmp.end(), rows.begin(), rows.end());
   return bmp;
 }

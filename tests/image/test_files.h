@@ -23,8 +23,10 @@ Bytes MakeTga(int32_t imageType, int32_t width, int32_t height, int32_t bits, co
 
 // A BMP with the 40-byte information header, a palette of BGRX entries and
 // the rows as given (bottom row first, already padded).
+// headerSize above 40 pads the header with zeros; gap puts bytes between the
+// palette and the rows (the pixel-data offset points past them).
 Bytes MakeBmp(int32_t width, int32_t height, int32_t bits, const Bytes& palette, const Bytes& rows,
-              int32_t coloursUsed = 0);
+              int32_t coloursUsed = 0, int32_t headerSize = 40, int32_t gap = 0, int32_t compression = 0);
 
 // A JPEG with four components (CMYK), made directly with libjpeg.
 Bytes MakeCmykJpeg(int32_t width, int32_t height);
