@@ -253,6 +253,21 @@ TEST_F(DisplayRen2D, GrabbedRectangleBlitsBackUnchanged) {
   EXPECT_EQ(Rgb(Pixel(39, 39)), 0u);
 }
 
+TEST_F(DisplayRen2D, GrabbedImageFrameIsMaskedAndDrawnAgain) {
+  SetDrawColor(200, 100, 50);
+  DrawFilledRect(10, 10, 4, 4);
+  Ref<TImage> image = NewBlankImage(8, 8, 1, ImageFlagMask);
+  GrabImageFrame(image, 8, 8);
+  Ref<TPixmap> p = image->Lock(0, 1, 0);
+  EXPECT_EQ(p->ReadPixel(3, 3), 0xFFC86432u);
+  EXPECT_EQ(p->ReadPixel(0, 0) >> 24, 0u);  // black is the mask colour
+  ClearBackBuffer();
+  SetDrawColor(255, 255, 255);
+  DrawImageFrame(image, 100, 100);
+  EXPECT_EQ(Rgb(Pixel(103, 103)), 0xC86432u);
+  EXPECT_EQ(Rgb(Pixel(100, 100)), 0u);
+}
+
 TEST_F(DisplayRen2D, TexturesKeepTheirSizesAndMargins) {
   Ref<TPixmap> p = NewPixmap(100, 50, FMT_RGBA8888, 4);
   p->ClearPixels(0xFFFFFFFFu);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graphics/graphics.h"
+#include "stream/stream.h"
 
 namespace vtl {
 namespace {
@@ -265,6 +266,45 @@ TEST(Ren2DHeadless, CallsWithoutAContextAreIgnoredAndGettersGiveDefaults) {
   EXPECT_EQ(GetDrawLineWidth(), 1);
   EXPECT_EQ(GrabScreenPixmap(0, 0, 4, 4), nullptr);
   EXPECT_EQ(StringWidth("abc"), 24);
+}
+
+}  // namespace
+}  // namespace vtl
+
+namespace vtl {
+namespace {
+
+TEST_F(Ren2DMapping, ContextsAndImagesTravelThroughStreams) {
+  OpenGraphics(640, 480, 0, 60, 0);
+  uint8_t buffer[256] = {};
+  Ref<TRamStream> out = TRamStream::Create(buffer, sizeof buffer, 1, 1);
+  EXPECT_EQ(OpenedGraphics->DataType(), driver_);
+  EXPECT_EQ(driver_->Tag(), String("VTL.Graphics.TGraphics"));
+  driver_->WriteObject(OpenedGraphics, out);
+  EXPECT_EQ(buffer[0] | buffer[1] << 8, 640);
+  EXPECT_EQ(buffer[4] | buffer[5] << 8, 480);
+  EXPECT_EQ(buffer[12], 60);
+  Ref<TGraphics> reopened = DowncastObject<TGraphics>(driver_->ReadObject(TRamStream::Create(buffer, 16, 1, 0)));
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_EQ(reopened, OpenedGraphics);
+
+  Ref<TImage> image = NewBlankImage(2, 1, 2, 0);
+  PlaceImageHandle(image, 1.5f, -2);
+  image->Lock(1, 0, 1)->WritePixel(1, 0, 0xFF112233u);
+  uint8_t bytes[512] = {};
+  ImageDataType()->WriteObject(image, TRamStream::Create(bytes, sizeof bytes, 1, 1));
+  Ref<TImage> copy = DowncastObject<TImage>(ImageDataType()->ReadObject(TRamStream::Create(bytes, sizeof bytes, 1, 0)));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->width * 10 + copy->height, 21);
+  EXPECT_EQ(copy->flags, ImageFlagDynamic);
+  EXPECT_EQ(copy->handle_x, 1.5f);
+  EXPECT_EQ(copy->handle_y, -2);
+  EXPECT_EQ((*copy->pixmaps)[0], nullptr);
+  EXPECT_EQ((*copy->pixmaps)[1]->ReadPixel(1, 0), 0xFF112233u);
+  // A damaged record asking for a huge frame count is refused.
+  bytes[32] = bytes[33] = bytes[34] = 0xFF;
+  bytes[35] = 0x7F;
+  EXPECT_EQ(ImageDataType()->ReadObject(TRamStream::Create(bytes, sizeof bytes, 1, 0)), nullptr);
 }
 
 }  // namespace
