@@ -87,12 +87,9 @@ int32_t GLFillRect(int32_t x, int32_t y, int32_t width, int32_t height) {
 int32_t GLDrawText8x16(const String& text, int32_t x, int32_t y) {
   const GLuint texture = FontTexture();
   if (!texture) return 0;
+  // Blending is the caller's choice: without it the cells draw as black boxes.
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glEnable(GL_BLEND);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glBegin(GL_QUADS);
   for (char16_t code : text.View()) {
     if (code >= 32 && code <= 127) {
@@ -109,7 +106,6 @@ int32_t GLDrawText8x16(const String& text, int32_t x, int32_t y) {
     x += 8;
   }
   glEnd();
-  glDisable(GL_BLEND);
   return 0;
 }
 
