@@ -8,9 +8,17 @@
 namespace shot {
 namespace {
 
+// A window may vanish or be unmapped between two requests (the game is
+// starting or ending). Xlib's default handler would end this process for
+// that; the failed request is reported through its return value instead.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
 // One connection for the process; the X server is the one in DISPLAY.
 Display* Connection() {
-  static Display* display = XOpenDisplay(nullptr);
+  static Display* display = [] {
+    XSetErrorHandler(&IgnoreXError);
+    return XOpenDisplay(nullptr);
+  }();
   return display;
 }
 
@@ -43,6 +51,8 @@ vtl::Ref<vtl::TPixmap> GrabWindow(unsigned long window) {
   if (!d || !window) return nullptr;
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(d, window, &attributes)) return nullptr;
+  // Only a mapped window has pixels to read.
+  if (attributes.map_state != IsViewable) return nullptr;
   XImage* image = XGetImage(d, window, 0, 0, static_cast<unsigned>(attributes.width),
                             static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
   if (!image) return nullptr;
