@@ -148,10 +148,7 @@ struct JpegDecoder {
 Ref<TPixmap> TPixmapLoaderJPG::LoadPixmap(const Ref<TStream>& url) {
   Ref<TStream> stream = OpenReadStream(url);
   if (!stream) return nullptr;
-  struct Closer {
-    TStream* s;
-    ~Closer() { s->Close(); }
-  } closer{stream.Get()};
+  StreamCloser closer(stream);
 
   auto decoder = std::make_unique<JpegDecoder>();
   decoder->source.stream = stream.Get();

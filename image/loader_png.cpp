@@ -94,10 +94,7 @@ class PngReader {
 Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
   Ref<TStream> stream = OpenReadStream(url);
   if (!stream) return nullptr;
-  struct Closer {
-    TStream* s;
-    ~Closer() { s->Close(); }
-  } closer{stream.Get()};
+  StreamCloser closer(stream);
 
   png_byte signature[8] = {};
   stream->ReadBytes(signature, 8);

@@ -116,10 +116,7 @@ int32_t SavePixmapJPEG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32
   quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
   Ref<TStream> stream = OpenWriteStream(url);
   if (!stream) return 0;
-  struct Closer {
-    TStream* s;
-    ~Closer() { s->Close(); }
-  } closer{stream.Get()};
+  StreamCloser closer(stream);
 
   auto encoder = std::make_unique<JpegEncoder>();
   encoder->sink.stream = stream.Get();

@@ -79,10 +79,7 @@ int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32_
   }
   Ref<TStream> stream = OpenWriteStream(url);
   if (!stream) return 0;
-  struct Closer {
-    TStream* s;
-    ~Closer() { s->Close(); }
-  } closer{stream.Get()};
+  StreamCloser closer(stream);
 
   PngWriter writer;
   if (!writer.png_ || !writer.info_) return 0;
