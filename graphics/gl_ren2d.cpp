@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/gl_raw.h"
 #include "graphics/gl_textures.h"
 #include "runtime/module.h"
 
@@ -313,13 +314,7 @@ int32_t TGLRen2DDriver::DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_
   const int32_t blend = RS().blend;
   SetBlend(BlendSolid);
   DisableTextureCached();
-  Ref<TPixmap> p = FlipPixmapVertical(pixmap);
-  if (p->format != FMT_RGBA8888) p = p->Convert(FMT_RGBA8888);
-  glRasterPos2i(0, 0);
-  glBitmap(0, 0, 0, 0, static_cast<float>(x), static_cast<float>(-y - p->height), nullptr);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, p->pitch / 4);
-  glDrawPixels(p->width, p->height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  GLDrawPixmapRaw(pixmap, x, y);
   SetBlend(blend);
   return 0;
 }
