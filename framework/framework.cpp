@@ -1,9 +1,9 @@
 // InitFramework: every framework module, once each, in the program's order.
+#include "graphics/graphics.h"
+#include "image/image.h"
 #include "runtime/module.h"
 #include "stream/stream.h"
 #include "system/system.h"
-#include "image/image.h"
-#include "graphics/graphics.h"
 
 namespace vtl {
 
