@@ -1,6 +1,6 @@
-// Raw OpenGL helpers for programs that draw with OpenGL themselves; Ren2D
-// does not use them. Call the drawing helpers between BeginRawGL2D and
-// EndRawGL2D.
+// Raw OpenGL helpers for programs that draw with OpenGL themselves. Call the
+// drawing helpers between BeginRawGL2D and EndRawGL2D; Ren2D's pixmap blit
+// also uses GLDrawPixmapRaw, under its own pixel projection.
 #pragma once
 
 #include <cstdint>
