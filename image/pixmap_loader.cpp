@@ -12,24 +12,6 @@ Ref<TPixmapLoader>& Head() {
   return *head;
 }
 
-// Closes the stream however the load ends.
-class CloseOnExit {
- public:
-  explicit CloseOnExit(Ref<TStream> stream) : stream_(std::move(stream)) {}
-  ~CloseOnExit() {
-    try {
-      stream_->Close();
-    } catch (...) {
-      // A failing close must not replace the result or the exception under way.
-    }
-  }
-  CloseOnExit(const CloseOnExit&) = delete;
-  CloseOnExit& operator=(const CloseOnExit&) = delete;
-
- private:
-  Ref<TStream> stream_;
-};
-
 }  // namespace
 
 TPixmapLoader::TPixmapLoader() {
@@ -44,7 +26,7 @@ Ref<TPixmapLoader> TPixmapLoader::First() { return Head(); }
 Ref<TPixmap> LoadPixmapUrl(const Ref<Object>& url) {
   Ref<TStream> stream = OpenReadStream(url);
   if (!stream) return nullptr;
-  CloseOnExit closer(stream);
+  StreamCloser closer(stream);
   const int32_t start = stream->Pos();
   if (start == -1) return nullptr;
   for (Ref<TPixmapLoader> loader = Head(); loader; loader = loader->_succ) {
