@@ -3,6 +3,7 @@
 #include <array>
 
 #include "runtime/exceptions.h"
+#include "runtime/string.h"
 
 namespace vtl {
 
@@ -25,7 +26,8 @@ Ref<THook>& ChainHead(int32_t id) {
 }  // namespace
 
 int32_t ReserveHookId() {
-  if (lastHookId + 1 >= kHookIds) RuntimeError("Too many hook ids");
+  // The text itself is what is thrown, so a catch for strings gets it.
+  if (lastHookId + 1 >= kHookIds) Throw(String("Too many hook ids"));
   return ++lastHookId;
 }
 

@@ -1,6 +1,8 @@
 // Hook chains, event texts and the event queue.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "runtime/runtime.h"
 #include "tests/system/system_test_support.h"
 
@@ -71,6 +73,28 @@ TEST(Hooks, UnsetFunctionRaisesNullFunctionError) {
   auto hook = New<vtl::THook>();
   EXPECT_FALSE(hook->func.IsSet());
   EXPECT_THROW(hook->func(0, nullptr, nullptr), vtl::ThrownObject);
+}
+
+// Runs in a child process: using up the ids would leave none for later tests.
+TEST(HooksDeathTest, The257thIdThrowsTheText) {
+  systest::StartSystem();
+  EXPECT_EXIT(
+      {
+        int32_t last = -1;
+        try {
+          for (;;) last = vtl::ReserveHookId();
+        } catch (const vtl::ThrownObject& thrown) {
+          auto text = vtl::AsString(thrown.object);
+          bool again = false;
+          try {
+            vtl::ReserveHookId();
+          } catch (const vtl::ThrownObject&) {
+            again = true;
+          }
+          std::_Exit(last == 255 && again && text && text->ToUtf8() == "Too many hook ids" ? 0 : 1);
+        }
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Events, ToStringTexts) {
