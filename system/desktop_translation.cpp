@@ -146,6 +146,8 @@ void TranslateButton(const SDL_MouseButtonEvent& event, const Ref<Object>& sourc
 }
 
 void TranslateWheel(const SDL_MouseWheelEvent& event, const Ref<Object>& source) {
+  // Sideways scrolling (a tilted wheel, a touchpad swipe) is not the wheel.
+  if (event.y == 0 && event.preciseY == 0.0f && (event.x != 0 || event.preciseX != 0.0f)) return;
   int32_t steps = event.y;
   if (event.direction == SDL_MOUSEWHEEL_FLIPPED) steps = -steps;
   EmitDesktopEvent(EVENT_MOUSEWHEEL, source, steps, ModifierState, event.mouseX, event.mouseY, nullptr);

@@ -86,6 +86,16 @@ TEST_F(Pointer, WheelStepsAndFlushKeepsPosition) {
   vtl::PumpSystemEvents();
   EXPECT_EQ(systest::Recorded().back()->data, 0);
   EXPECT_EQ(systest::Recorded().back()->x, 12);
+  // Scrolling sideways is no wheel event at all.
+  size_t before = systest::Recorded().size();
+  SDL_Event sideways{};
+  sideways.type = SDL_MOUSEWHEEL;
+  sideways.wheel.windowID = id_;
+  sideways.wheel.x = 1;
+  sideways.wheel.preciseX = 1.0f;
+  SDL_PushEvent(&sideways);
+  EXPECT_EQ(vtl::WheelPosition(), -2);
+  EXPECT_EQ(systest::Recorded().size(), before);
   vtl::FlushPointer();
   EXPECT_EQ(vtl::WheelPosition(), 0);
   EXPECT_EQ(vtl::PointerX(), 12);
