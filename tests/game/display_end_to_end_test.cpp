@@ -134,12 +134,6 @@ vtl::Ref<vtl::TPixmap> ManaLineReference(int32_t mana) {
 class DisplayGame : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-#if defined(__SANITIZE_ADDRESS__)
-    // Opening a window leaves a few bytes of the desktop OpenGL stack behind
-    // in libraries unloaded at exit; the leak checker would turn every exit
-    // code into 1. The game's own code is leak-checked by the headless tests.
-    setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
-#endif
     vtl::InitFramework();
   }
   void SetUp() override {
