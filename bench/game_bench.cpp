@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "game/game.h"
+#include "framework/framework.h"
 #include "graphics/graphics.h"
 #include "system/system.h"
 

@@ -1,9 +1,5 @@
 // InitFramework: every framework module, once each, in the program's order.
-#include "graphics/graphics.h"
-#include "image/image.h"
-#include "runtime/module.h"
-#include "stream/stream.h"
-#include "system/system.h"
+#include "framework/framework.h"
 
 namespace vtl {
 

@@ -5,6 +5,7 @@
 #include "game/incantations.h"
 #include "game/map.h"
 #include "game/unit.h"
+#include "framework/framework.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "system/system.h"

@@ -23,8 +23,4 @@ inline bool BeginModule(bool& done) {
 // runtime's exception classes.
 void InitRuntime();
 
-// Every framework module, each once, in the program's fixed order. Defined by
-// the vtl::framework target.
-void InitFramework();
-
 }  // namespace vtl

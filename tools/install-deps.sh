@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils
   zenity
   libx11-dev
+  doxygen
 )
 
 missing=()

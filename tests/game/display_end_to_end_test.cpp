@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "framework/framework.h"
 #include "game/game.h"
 #include "graphics/graphics.h"
 #include "x11_grab.h"

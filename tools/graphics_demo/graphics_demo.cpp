@@ -2,6 +2,7 @@
 // tiled strip and text in the built-in font.
 #include <cmath>
 
+#include "framework/framework.h"
 #include "graphics/graphics.h"
 #include "runtime/module.h"
 #include "runtime/program.h"

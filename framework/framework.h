@@ -1,0 +1,17 @@
+// The whole framework: every library's umbrella header, and InitFramework,
+// which initialises every framework module once each, in the program's order.
+#pragma once
+
+#include "graphics/graphics.h"
+#include "image/image.h"
+#include "runtime/runtime.h"
+#include "stream/stream.h"
+#include "system/system.h"
+
+namespace vtl {
+
+// Every framework module, each once, in the program's fixed order: runtime,
+// streams, system, images, graphics.
+void InitFramework();
+
+}  // namespace vtl
