@@ -7,6 +7,16 @@ namespace vtl {
 
 Object::~Object() = default;
 
+void Object::Dispose() const noexcept {
+  if (!lastReleaseDone_) {
+    lastReleaseDone_ = true;
+    refs_ = 1;
+    const_cast<Object*>(this)->OnLastRelease();
+    if (--refs_ != 0) return;
+  }
+  delete this;
+}
+
 String Object::ToString() const { return String::FromLatin1(Class().BareName()); }
 
 int32_t Object::Compare(const Ref<Object>& other) const { return CompareIdentity(this, other.Get()); }

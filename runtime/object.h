@@ -41,16 +41,29 @@ class Object {
   // Other threads never touch the main thread's objects; they post calls to it.
   void AddRef() const noexcept { ++refs_; }
   void Release() const noexcept {
-    if (--refs_ == 0) delete this;
+    if (--refs_ == 0) Dispose();
   }
   int32_t RefCount() const noexcept { return refs_; }
 
   // Makes the object live until the process ends, whatever its references do.
   void MakePermanent() const noexcept { refs_ += kPermanent; }
 
+ protected:
+  // The class's own work when its last reference goes, done while the object
+  // is still whole, so that virtual calls reach the most derived class (a
+  // destructor no longer can). It runs once per object, with the object held
+  // by one temporary reference: a reference it stores elsewhere keeps the
+  // object alive, and the object is deleted when that one goes. Streams close
+  // themselves here. It must not throw.
+  virtual void OnLastRelease() noexcept {}
+
  private:
+  // Runs OnLastRelease once, then deletes the object unless it was kept.
+  void Dispose() const noexcept;
+
   static constexpr int32_t kPermanent = 1 << 30;
   mutable int32_t refs_ = 0;
+  mutable bool lastReleaseDone_ = false;
 };
 
 // Intrusive counted handle. Copying adds a reference, destruction releases one.

@@ -13,4 +13,11 @@ void TIO::Close() {}
 int32_t TIO::Read(void*, int32_t) { RuntimeError("Stream is not readable"); }
 int32_t TIO::Write(const void*, int32_t) { RuntimeError("Stream is not writeable"); }
 
+void TIO::OnLastRelease() noexcept {
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
 }  // namespace vtl

@@ -18,14 +18,17 @@ class TIO : public Object {
   // Moves to pos from the start; returns the new position (-1 by default).
   virtual int32_t Seek(int32_t pos);
   virtual void Flush();
-  // Ends the stream's use of its resource. A stream is closed before it is
-  // destroyed; classes holding a resource call their own Close() from their
-  // destructor, since the base's destructor no longer sees the derived part.
+  // Ends the stream's use of its resource. When the last reference to a
+  // stream goes, its Close() runs first (errors there have nowhere to go and
+  // are dropped), so a stream class needs no destructor to close itself.
   virtual void Close();
   // Up to count bytes; returns how many moved. The base raises
   // "Stream is not readable" / "Stream is not writeable".
   virtual int32_t Read(void* buf, int32_t count);
   virtual int32_t Write(const void* buf, int32_t count);
+
+ protected:
+  void OnLastRelease() noexcept override;
 };
 
 }  // namespace vtl

@@ -2,16 +2,6 @@
 
 namespace vtl {
 
-TStreamWrapper::~TStreamWrapper() {
-  // Destruction closes, as for every stream; errors have nowhere to go here.
-  if (_stream) {
-    try {
-      _stream->Close();
-    } catch (...) {
-    }
-  }
-}
-
 void TStreamWrapper::SetStream(const Ref<TStream>& stream) { _stream = stream; }
 
 int32_t TStreamWrapper::Eof() { return _stream->Eof(); }
@@ -39,10 +29,6 @@ String TStreamWrapper::ReadString(int32_t length) { return _stream->ReadString(l
 void TStreamWrapper::WriteString(const String& text) { _stream->WriteString(text); }
 Ref<Object> TStreamWrapper::ReadObject() { return _stream->ReadObject(); }
 void TStreamWrapper::WriteObject(const Ref<Object>& object) { _stream->WriteObject(object); }
-
-// Let go before the base destructor runs, which would otherwise close the
-// stream this wrapper only borrowed.
-TStreamStream::~TStreamStream() { _stream = nullptr; }
 
 void TStreamStream::Close() { _stream = nullptr; }
 

@@ -7,10 +7,10 @@
 
 namespace vtl {
 
+// Closing a wrapper closes the stream it wraps; so does dropping the last
+// reference to it.
 class TStreamWrapper : public TStream {
  public:
-  ~TStreamWrapper() override;
-
   void SetStream(const Ref<TStream>& stream);
 
   int32_t Eof() override;
@@ -44,8 +44,6 @@ class TStreamWrapper : public TStream {
 
 class TStreamStream : public TStreamWrapper {
  public:
-  ~TStreamStream() override;
-
   // Drops the reference to the wrapped stream and leaves it open.
   void Close() override;
 

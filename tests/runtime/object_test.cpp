@@ -51,6 +51,49 @@ TEST(ObjectModel, ReferencesCountAndRelease) {
   EXPECT_EQ(liveCount, 0);
 }
 
+// Last-release work runs once, while virtual calls still reach the derived
+// class, and may keep the object by storing a reference.
+class Keeper : public Tracked {
+ public:
+  static inline int lastReleases = 0;
+  static inline Ref<Object> kept;
+  bool keepOnce = false;
+  virtual void Note() { ++lastReleases; }
+
+ protected:
+  void OnLastRelease() noexcept override {
+    Note();
+    if (keepOnce) kept = Ref<Object>(this);
+  }
+};
+
+class DerivedKeeper : public Keeper {
+ public:
+  static inline int derivedNotes = 0;
+  void Note() override {
+    ++derivedNotes;
+    Keeper::Note();
+  }
+};
+
+TEST(ObjectModel, LastReleaseWorkRunsOnceOnTheWholeObject) {
+  Keeper::lastReleases = DerivedKeeper::derivedNotes = 0;
+  New<DerivedKeeper>();
+  EXPECT_EQ(DerivedKeeper::derivedNotes, 1);
+  EXPECT_EQ(liveCount, 0);
+
+  auto keeper = New<Keeper>();
+  keeper->keepOnce = true;
+  keeper = nullptr;
+  EXPECT_EQ(Keeper::lastReleases, 2);
+  ASSERT_NE(Keeper::kept, nullptr);
+  EXPECT_EQ(Keeper::kept->RefCount(), 1);
+  EXPECT_EQ(liveCount, 1);
+  Keeper::kept = nullptr;  // the second last release only deletes
+  EXPECT_EQ(Keeper::lastReleases, 2);
+  EXPECT_EQ(liveCount, 0);
+}
+
 TEST(ObjectModel, NullObjectThrowsInsteadOfCrashing) {
   Ref<Tracked> none;
   auto thrown = Caught([&] { none->hp = 3; });

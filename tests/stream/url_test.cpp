@@ -187,4 +187,62 @@ TEST_F(Url, OpeningAStreamWrapsItAndClosingTheWrapperLeavesItOpen) {
   EXPECT_EQ(ram->ReadByte(), 7);
 }
 
+// A program's own stream that buffers its writes and delivers them to a sink
+// only when it is closed, as a socket or pipe stream might.
+class BufferedSink : public vtl::TStream {
+ public:
+  explicit BufferedSink(std::vector<uint8_t>& sink, int& closes) : sink_(sink), closes_(closes) {}
+  int32_t Write(const void* buf, int32_t count) override {
+    auto bytes = static_cast<const uint8_t*>(buf);
+    pending_.insert(pending_.end(), bytes, bytes + count);
+    return count;
+  }
+  int32_t Read(void*, int32_t) override { return 0; }
+  void Close() override {
+    ++closes_;
+    sink_.insert(sink_.end(), pending_.begin(), pending_.end());
+    pending_.clear();
+  }
+
+ private:
+  std::vector<uint8_t>& sink_;
+  int& closes_;
+  std::vector<uint8_t> pending_;
+};
+
+TEST_F(Url, AProgramsStreamIsClosedWhenItsLastReferenceGoes) {
+  std::vector<uint8_t> sink;
+  int closes = 0;
+  {
+    Ref<TStream> s = vtl::New<BufferedSink>(sink, closes);
+    s->WriteInt(0x04030201);
+  }
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(sink, (std::vector<uint8_t>{1, 2, 3, 4}));
+
+  // Held only by the wrapper that opening it again hands out: dropping the
+  // wrapper lets go of it, and then it closes itself, once.
+  sink.clear();
+  closes = 0;
+  Ref<TStream> opened = vtl::OpenReadStream(Ref<TStream>(vtl::New<BufferedSink>(sink, closes)));
+  ASSERT_NE(opened, nullptr);
+  opened->WriteByte(9);
+  EXPECT_EQ(closes, 0);
+  opened = nullptr;
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(sink, (std::vector<uint8_t>{9}));
+}
+
+TEST_F(Url, DroppingAWrapperClosesTheStreamItWraps) {
+  std::vector<uint8_t> sink;
+  int closes = 0;
+  auto inner = vtl::New<BufferedSink>(sink, closes);
+  auto wrapper = vtl::New<vtl::TStreamWrapper>();
+  wrapper->SetStream(inner);
+  wrapper->WriteByte(3);
+  wrapper = nullptr;
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(sink, (std::vector<uint8_t>{3}));
+}
+
 }  // namespace
