@@ -57,6 +57,22 @@ String MapCase(const String& s, char16_t from, char16_t to) {
   });
 }
 
+// Characters start to end - 1, blank-padded outside s. The bounds are 64-bit
+// so that callers may compute them from any two 32-bit counts without the
+// subtraction wrapping; only a result that is really too long is refused.
+String SliceRange(const String& s, int64_t start, int64_t end) {
+  int64_t length = end - start;
+  if (length <= 0) return String();
+  if (start == 0 && end == s.Length()) return s;
+  if (length > std::numeric_limits<int32_t>::max()) RuntimeError("String too long");
+  return String::Build(static_cast<int32_t>(length), [&](char16_t* out) {
+    for (int64_t i = 0; i < length; ++i) {
+      int64_t from = start + i;
+      out[i] = from >= 0 && from < s.Length() ? s.Data()[from] : u' ';
+    }
+  });
+}
+
 }  // namespace
 
 String ConcatStrings(const String& a, const String& b) {
@@ -125,41 +141,31 @@ float StringToFloat(const String& s) { return static_cast<float>(StringToDouble(
 
 std::string StringToNarrow(const String& s) { return s.ToLatin1(); }
 
-String SliceString(const String& s, int32_t start, int32_t end) {
-  int64_t length = int64_t{end} - start;
-  if (length <= 0) return String();
-  if (start == 0 && end == s.Length()) return s;
-  if (length > std::numeric_limits<int32_t>::max()) RuntimeError("String too long");
-  return String::Build(static_cast<int32_t>(length), [&](char16_t* out) {
-    for (int64_t i = 0; i < length; ++i) {
-      int64_t from = start + i;
-      out[i] = from >= 0 && from < s.Length() ? s.Data()[from] : u' ';
-    }
-  });
-}
+String SliceString(const String& s, int32_t start, int32_t end) { return SliceRange(s, start, end); }
 
-String LeftChars(const String& s, int32_t n) { return SliceString(s, 0, std::min(n, s.Length())); }
+String LeftChars(const String& s, int32_t n) { return SliceRange(s, 0, std::min(n, s.Length())); }
 
 String RightChars(const String& s, int32_t n) {
   n = std::min(n, s.Length());
-  return SliceString(s, s.Length() - n, s.Length());
+  return SliceRange(s, int64_t{s.Length()} - n, s.Length());
 }
 
 String MidChars(const String& s, int32_t pos, int32_t count) {
   if (pos > s.Length()) return String();
-  --pos;
-  if (count < 0) return SliceString(s, pos, s.Length());
-  if (pos < 0) {
-    count += pos;
-    pos = 0;
+  int64_t from = int64_t{pos} - 1;
+  if (count < 0) return SliceRange(s, from, s.Length());
+  int64_t n = count;
+  if (from < 0) {
+    n += from;
+    from = 0;
   }
-  count = std::min(count, s.Length() - pos);
-  return SliceString(s, pos, pos + count);
+  n = std::min(n, s.Length() - from);
+  return SliceRange(s, from, from + n);
 }
 
-String PadRight(const String& s, int32_t n) { return SliceString(s, 0, n); }
+String PadRight(const String& s, int32_t n) { return SliceRange(s, 0, n); }
 
-String PadLeft(const String& s, int32_t n) { return SliceString(s, s.Length() - n, s.Length()); }
+String PadLeft(const String& s, int32_t n) { return SliceRange(s, int64_t{s.Length()} - n, s.Length()); }
 
 String TrimString(const String& s) {
   const char16_t* p = s.Data();
@@ -183,7 +189,10 @@ int32_t FindString(const String& s, const String& sub, int32_t start) {
   return found == std::u16string_view::npos ? -1 : static_cast<int32_t>(found);
 }
 
-int32_t InstrString(const String& s, const String& sub, int32_t start) { return FindString(s, sub, start - 1) + 1; }
+int32_t InstrString(const String& s, const String& sub, int32_t start) {
+  // start - 1 may not wrap; FindString treats every negative start as 0.
+  return FindString(s, sub, start > 0 ? start - 1 : 0) + 1;
+}
 
 String ReplaceString(const String& s, const String& sub, const String& with) {
   if (sub.IsEmpty()) return s;

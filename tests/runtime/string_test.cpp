@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "runtime/runtime.h"
 
 namespace {
@@ -77,6 +79,32 @@ TEST(Strings, SlicesPadWithBlanksAndClampCounts) {
   EXPECT_EQ(MidChars("HELLO", 0), String(" HELLO"));
   EXPECT_EQ(MidChars("HELLO", 4, 10), String("LO"));
   EXPECT_EQ(MidChars("HELLO", 6, 1), String(""));
+}
+
+// Counts anywhere in the int range: the bounds computed from them must not
+// wrap into a huge length or an undefined overflow.
+TEST(Strings, CountsAtTheEndsOfTheIntRangeNeverWrap) {
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  for (int32_t n : {kMin, kMin + 3, -1}) {
+    EXPECT_EQ(RightChars("FEUERBALL", n), String(""));
+    EXPECT_EQ(LeftChars("FEUERBALL", n), String(""));
+    EXPECT_EQ(PadLeft("FEUERBALL", n), String(""));
+    EXPECT_EQ(PadRight("FEUERBALL", n), String(""));
+    EXPECT_EQ(MidChars("HELLO", n, 3), String(n == -1 ? "H" : ""));
+    EXPECT_EQ(MidChars("HELLO", 2, n), String("ELLO"));
+    EXPECT_EQ(InstrString("HELLO", "L", n), 3);
+    EXPECT_EQ(FindString("HELLO", "L", n), 2);
+  }
+  EXPECT_EQ(RightChars("ABC", kMax), String("ABC"));
+  EXPECT_EQ(MidChars("HELLO", 2, kMax), String("ELLO"));
+  EXPECT_EQ(MidChars("HELLO", kMax, 1), String(""));
+  EXPECT_EQ(InstrString("HELLO", "L", kMax), 0);
+  EXPECT_EQ(FindString("HELLO", "L", kMax), -1);
+  EXPECT_EQ(SliceString("AB", kMin, kMin + 2), String("  "));
+  // A result that really is longer than a string can be is refused clearly.
+  EXPECT_THROW(MidChars("HELLO", kMin, -1), ThrownObject);
+  EXPECT_THROW(SliceString("AB", kMin, kMax), ThrownObject);
 }
 
 TEST(Strings, TrimReturnsTheSameObjectWhenNothingChanges) {
