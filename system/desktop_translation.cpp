@@ -67,6 +67,38 @@ bool InsideClientArea(uint32_t windowId, int32_t x, int32_t y) {
   return x >= 0 && y >= 0 && x < w && y < h;
 }
 
+// Where the pointer is now, in the window's client coordinates: outside the
+// window once it has left, however far away.
+void PointerInClient(uint32_t windowId, int32_t& x, int32_t& y) {
+  int gx = 0, gy = 0, wx = 0, wy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  if (SDL_Window* window = SDL_GetWindowFromID(windowId)) SDL_GetWindowPosition(window, &wx, &wy);
+  x = gx - wx;
+  y = gy - wy;
+}
+
+// When the pointer leaves a window without a button held, SDL first reports
+// a move to the window's edge that the desktop never made, then the leave
+// itself. That move would put the pointer at a place it never was, so it is
+// not passed on: an uncaptured move to the edge, followed at once by leaving
+// that window, while the pointer really is outside.
+bool IsMadeUpMoveBeforeLeaving(const SDL_MouseMotionEvent& event) {
+  SDL_Window* window = SDL_GetWindowFromID(event.windowID);
+  if (!window || (SDL_GetWindowFlags(window) & SDL_WINDOW_MOUSE_CAPTURE)) return false;
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window, &w, &h);
+  bool onEdge = event.x == 0 || event.y == 0 || event.x == w - 1 || event.y == h - 1;
+  if (!onEdge) return false;
+  SDL_Event next;
+  bool leaveIsNext = SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+                     next.type == SDL_WINDOWEVENT && next.window.event == SDL_WINDOWEVENT_LEAVE &&
+                     next.window.windowID == event.windowID;
+  if (!leaveIsNext) return false;
+  int32_t x = 0, y = 0;
+  PointerInClient(event.windowID, x, y);
+  return x < 0 || y < 0 || x >= w || y >= h;
+}
+
 // Moves tracking to target (0 for none): leave before enter, enter before the
 // move that caused it. (leaveX, leaveY) is the pointer in the old window.
 void TrackPointerWindow(uint32_t target, int32_t x, int32_t y, int32_t leaveX, int32_t leaveY,
@@ -95,8 +127,8 @@ void TranslateWindowEvent(const SDL_WindowEvent& event, const Ref<Object>& sourc
     case SDL_WINDOWEVENT_FOCUS_LOST: EmitDesktopEvent(EVENT_APPSUSPEND, source, 0, ModifierState, 0, 0, nullptr); break;
     case SDL_WINDOWEVENT_LEAVE:
       if (event.windowID == trackedWindow) {
-        int x = 0, y = 0;
-        SDL_GetMouseState(&x, &y);  // the last position SDL saw in the window
+        int32_t x = 0, y = 0;
+        PointerInClient(event.windowID, x, y);
         TrackPointerWindow(0, 0, 0, x, y, source);
       }
       break;
@@ -131,6 +163,7 @@ void TranslateText(const SDL_TextInputEvent& event, const Ref<Object>& source) {
 }
 
 void TranslateMotion(const SDL_MouseMotionEvent& event, const Ref<Object>& source) {
+  if (IsMadeUpMoveBeforeLeaving(event)) return;
   uint32_t target = InsideClientArea(event.windowID, event.x, event.y) ? event.windowID : 0;
   TrackPointerWindow(target, event.x, event.y, event.x, event.y, source);
   EmitDesktopEvent(EVENT_MOUSEMOVE, source, HeldButtonValue(event.state), ModifierState, event.x, event.y, nullptr);

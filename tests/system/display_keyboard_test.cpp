@@ -2,10 +2,8 @@
 // the keyboard causes.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "runtime/runtime.h"
 #include "tests/system/system_test_support.h"
@@ -18,11 +16,7 @@ class DisplayKeyboard : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    systest::StartSystem();
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && std::string(driver) != "x11") SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    ASSERT_TRUE(vtl::StartDesktopVideo()) << SDL_GetError();
+    ASSERT_TRUE(systest::StartVideoDriver("x11")) << SDL_GetError();
     window_ = SDL_CreateWindow("keyboard", 0, 0, 200, 150, SDL_WINDOW_SHOWN);
     ASSERT_NE(window_, nullptr) << SDL_GetError();
     SDL_RaiseWindow(window_);
@@ -40,25 +34,8 @@ class DisplayKeyboard : public ::testing::Test {
     systest::ResetInput();
   }
 
-  // Runs xdotool on another thread while the main thread keeps pumping, then
-  // pumps a little longer for the last events to arrive.
   static void Type(const std::string& arguments) {
-    std::atomic<bool> done{false};
-    int status = -1;
-    std::thread typist([&] {
-      status = std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str());
-      done = true;
-    });
-    while (!done) {
-      vtl::PumpSystemEvents();
-      SDL_Delay(5);
-    }
-    typist.join();
-    ASSERT_EQ(status, 0) << "xdotool " << arguments;
-    for (int i = 0; i < 30; ++i) {
-      vtl::PumpSystemEvents();
-      SDL_Delay(5);
-    }
+    ASSERT_EQ(systest::XdotoolWhilePumping(arguments), 0) << "xdotool " << arguments;
   }
 
   static std::vector<std::string> KeySummary() {

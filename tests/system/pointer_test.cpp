@@ -12,11 +12,8 @@ using Summary = std::vector<std::string>;
 class Pointer : public ::testing::Test {
  protected:
   void SetUp() override {
-    systest::StartSystem();
-    if (!vtl::StartDesktopVideo()) {
-      SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-      ASSERT_TRUE(vtl::StartDesktopVideo()) << SDL_GetError();
-    }
+    // Synthetic events only: a real pointer on a display would interfere.
+    ASSERT_TRUE(systest::StartVideoDriver("dummy")) << SDL_GetError();
     window_ = SDL_CreateWindow("pointer", 0, 0, 100, 80, SDL_WINDOW_HIDDEN);
     ASSERT_NE(window_, nullptr) << SDL_GetError();
     id_ = SDL_GetWindowID(window_);

@@ -1,6 +1,9 @@
 #include "tests/system/system_test_support.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "runtime/runtime.h"
 
@@ -29,6 +32,33 @@ std::vector<vtl::Ref<vtl::TEvent>>& Recorded() {
 std::vector<vtl::Ref<vtl::TEvent>>& RecordedOriginals() {
   static std::vector<vtl::Ref<vtl::TEvent>> events;
   return events;
+}
+
+bool StartVideoDriver(const char* driver) {
+  StartSystem();
+  const char* current = SDL_GetCurrentVideoDriver();
+  if (current && std::strcmp(current, driver) != 0) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+  return vtl::StartDesktopVideo();
+}
+
+int XdotoolWhilePumping(const std::string& arguments) {
+  std::atomic<bool> done{false};
+  int status = -1;
+  std::thread runner([&] {
+    status = std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str());
+    done = true;
+  });
+  while (!done) {
+    vtl::PumpSystemEvents();
+    SDL_Delay(5);
+  }
+  runner.join();
+  for (int i = 0; i < 30; ++i) {
+    vtl::PumpSystemEvents();
+    SDL_Delay(5);
+  }
+  return status;
 }
 
 void ClearRecorded() {

@@ -25,6 +25,15 @@ void StartSystem();
 // Absorbs pending desktop input and forgets all polled and queued state.
 void ResetInput();
 
+// Starts desktop video on the named SDL video driver ("x11" for the X
+// display, "dummy" for windows that only exist for synthetic events), leaving
+// whatever driver an earlier test of the process chose.
+bool StartVideoDriver(const char* driver);
+// Runs xdotool with these arguments on another thread while the main thread
+// keeps pumping, then pumps a little longer for the last events to arrive.
+// Returns xdotool's exit status.
+int XdotoolWhilePumping(const std::string& arguments);
+
 void PushKey(uint32_t type, SDL_Scancode scancode, SDL_Keycode sym, uint16_t mod = 0, uint8_t repeat = 0,
              uint32_t windowId = 0);
 void PushText(const char* utf8, uint32_t windowId = 0);

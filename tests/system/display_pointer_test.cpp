@@ -1,0 +1,61 @@
+// A real window on an X display, left by the pointer as xdotool moves it: the
+// leave event reports where the pointer really went.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "runtime/runtime.h"
+#include "tests/system/system_test_support.h"
+
+namespace {
+
+class DisplayPointer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    ASSERT_TRUE(systest::StartVideoDriver("x11")) << SDL_GetError();
+    window_ = SDL_CreateWindow("pointer", 100, 50, 400, 300, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS);
+    ASSERT_NE(window_, nullptr) << SDL_GetError();
+    for (int i = 0; i < 100 && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN); ++i) {
+      vtl::PumpSystemEvents();
+      SDL_Delay(20);
+    }
+    systest::XdotoolWhilePumping("mousemove 0 0");
+    systest::ResetInput();
+  }
+  void TearDown() override {
+    if (window_) SDL_DestroyWindow(window_);
+    systest::ResetInput();
+  }
+
+  // Pointer events only, as "MouseMove@x,y".
+  static std::vector<std::string> PointerSummary() {
+    std::vector<std::string> out;
+    for (const auto& e : systest::Recorded()) {
+      std::string name = e->ToString().ToUtf8();
+      name = name.substr(0, name.find(':'));
+      if (name.rfind("Mouse", 0) == 0) out.push_back(name + "@" + std::to_string(e->x) + "," + std::to_string(e->y));
+    }
+    return out;
+  }
+
+  SDL_Window* window_ = nullptr;
+};
+
+TEST_F(DisplayPointer, LeavingReportsTheFarAwayClientPosition) {
+  int wx = 0, wy = 0;
+  SDL_GetWindowPosition(window_, &wx, &wy);
+  std::string inside = std::to_string(wx + 150) + " " + std::to_string(wy + 100);
+  ASSERT_EQ(systest::XdotoolWhilePumping("mousemove " + inside), 0);
+  systest::ClearRecorded();
+  ASSERT_EQ(systest::XdotoolWhilePumping("mousemove 1000 900"), 0);
+
+  std::string leave = "MouseLeave@" + std::to_string(1000 - wx) + "," + std::to_string(900 - wy);
+  EXPECT_EQ(PointerSummary(), std::vector<std::string>{leave});
+  // No made-up move to the window's edge on the way out.
+  EXPECT_EQ(vtl::PointerX(), 150);
+  EXPECT_EQ(vtl::PointerY(), 100);
+}
+
+}  // namespace
