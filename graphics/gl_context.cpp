@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "runtime/exceptions.h"
@@ -172,6 +173,29 @@ void PinGLDriverModules() {
       nullptr);
 }
 
+// Whether windows of the running video driver can be seen. SDL falls back to
+// drivers that draw into memory when no display can be reached; a program
+// that asked for a driver (SDL_VIDEODRIVER, or the hint) gets it regardless.
+bool VideoDriverShowsWindows() {
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (asked && *asked) return true;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver) return false;
+  for (const char* invisible : {"offscreen", "dummy", "evdev"}) {
+    if (std::strcmp(driver, invisible) == 0) return false;
+  }
+  return true;
+}
+
+// Without a display no graphics can ever open, and a program waiting on an
+// invisible window would never end: the program ends at once, through the
+// runtime's error path, saying why and how to run it.
+[[noreturn]] void EndWithoutDisplay(const char* why) {
+  HandleUncaught(TRuntimeException::Create(
+      String("No display to open a window on (") + String(why) +
+      "). Run the program in a desktop session, or without one under a virtual X server: xvfb-run -a " + ProgramFile));
+}
+
 // At the end of the program, before the desktop shuts down: the drivers
 // then release everything they keep for the shared context.
 void CloseSharedGLContext() {
@@ -192,7 +216,8 @@ void EnsureSharedGLContext() {
   if (g.shared) return;
   // Read by the X11 video driver when it starts: the class of our windows.
   setenv("SDL_VIDEO_X11_WMCLASS", GLWindowClassName, 0);
-  if (!StartDesktopVideo()) std::exit(-1);
+  if (!StartDesktopVideo()) EndWithoutDisplay(SDL_GetError());
+  if (!VideoDriverShowsWindows()) EndWithoutDisplay("no X display could be reached");
   RequestPixelFormat(0, false);
   SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   SDL_GLContext gl = window ? SDL_GL_CreateContext(window) : nullptr;
@@ -203,7 +228,7 @@ void EnsureSharedGLContext() {
     window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     gl = window ? SDL_GL_CreateContext(window) : nullptr;
   }
-  if (!gl) std::exit(0);
+  if (!gl) EndWithoutDisplay((std::string("the display offers no OpenGL context: ") + SDL_GetError()).c_str());
   auto r = std::make_unique<GLContextRecord>();
   r->kind = GLContextShared;
   r->width = r->height = 1;

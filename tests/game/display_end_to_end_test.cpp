@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "framework/framework.h"
 #include "game/game.h"
@@ -32,13 +33,21 @@ void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 // The game as a child process, its standard error kept in a file.
 class GameProcess {
  public:
-  explicit GameProcess(const std::string& exe)
+  // `withoutVariables` names environment variables the child does not get.
+  explicit GameProcess(const std::string& exe, const std::vector<std::string>& withoutVariables = {})
       : errFile_(fs::temp_directory_path() / ("cv_err_" + std::to_string(getpid()))) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
-    if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
+    std::vector<char*> env;
+    for (char** e = environ; *e; ++e) {
+      bool dropped = false;
+      for (const std::string& name : withoutVariables) dropped |= std::string(*e).rfind(name + "=", 0) == 0;
+      if (!dropped) env.push_back(*e);
+    }
+    env.push_back(nullptr);
+    if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv, env.data()) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
   }
   ~GameProcess() {
@@ -134,9 +143,7 @@ vtl::Ref<vtl::TPixmap> ManaLineReference(int32_t mana) {
 
 class DisplayGame : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    vtl::InitFramework();
-  }
+  static void SetUpTestSuite() { vtl::InitFramework(); }
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display";
   }
@@ -206,4 +213,14 @@ TEST_F(DisplayGame, MissingPictureStopsWithItsNameOnStandardError) {
   EXPECT_NE(code, -1000) << "it should stop, not hang";
   EXPECT_NE(game.ErrorText().find("T.png"), std::string::npos) << game.ErrorText();
   fs::remove_all(dir);
+}
+
+// Started where no display can be reached, the game must not wait forever on
+// an invisible window: it stops at once, saying why and how to run it.
+TEST(GameWithoutDisplay, StopsWithAMessageInsteadOfRunningInvisibly) {
+  GameProcess game(CRYPTVENTURE_EXE, {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+  ASSERT_TRUE(game.Started());
+  EXPECT_EQ(game.WaitExit(15000), 255) << game.ErrorText();
+  EXPECT_NE(game.ErrorText().find("No display to open a window on"), std::string::npos) << game.ErrorText();
+  EXPECT_NE(game.ErrorText().find("xvfb-run"), std::string::npos) << game.ErrorText();
 }
