@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "runtime/runtime.h"
+#include "system/desktop_seam.h"
 #include "tests/system/system_test_support.h"
 
 namespace {
