@@ -1,9 +1,14 @@
 # Shared settings for every target of the project: C++20, warnings, and the
 # sanitizers when VTL_SANITIZE is on.
 
+# The repository root: every include path is relative to it.
+cmake_path(GET CMAKE_CURRENT_LIST_DIR PARENT_PATH VTL_SOURCE_ROOT)
+
+set(VTL_SANITIZE_FLAGS "")
 if(VTL_SANITIZE AND PROJECT_IS_TOP_LEVEL)
-  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-  add_link_options(-fsanitize=address,undefined)
+  set(VTL_SANITIZE_FLAGS -fsanitize=address -fsanitize=undefined)
+  add_compile_options(${VTL_SANITIZE_FLAGS} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(${VTL_SANITIZE_FLAGS})
 endif()
 
 function(vtl_target_defaults target)
@@ -12,11 +17,26 @@ function(vtl_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/VtlHeaders.cmake)
+
 # vtl_library(<name> <sources...>): the static library vtl_<name> with the
-# alias vtl::<name>, includes relative to the repository root.
+# alias vtl::<name> (also its name in the installed package). Includes are
+# relative to the repository root; the umbrella header's set is the
+# library's public header set, the one that is installed.
 function(vtl_library name)
   add_library(vtl_${name} STATIC ${ARGN})
   add_library(vtl::${name} ALIAS vtl_${name})
-  target_include_directories(vtl_${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  set_target_properties(vtl_${name} PROPERTIES EXPORT_NAME ${name})
+  target_include_directories(vtl_${name} PUBLIC $<BUILD_INTERFACE:${VTL_SOURCE_ROOT}>)
+  vtl_umbrella_headers(${VTL_SOURCE_ROOT} ${name} headers)
+  list(TRANSFORM headers PREPEND ${VTL_SOURCE_ROOT}/)
+  target_sources(vtl_${name} PUBLIC FILE_SET HEADERS BASE_DIRS ${VTL_SOURCE_ROOT} FILES ${headers})
   vtl_target_defaults(vtl_${name})
+  # Code built with the sanitizers needs their run-time libraries wherever it
+  # is linked; in this build every target gets them anyway.
+  if(VTL_SANITIZE_FLAGS)
+    foreach(flag IN LISTS VTL_SANITIZE_FLAGS)
+      target_link_options(vtl_${name} INTERFACE $<INSTALL_INTERFACE:${flag}>)
+    endforeach()
+  endif()
 endfunction()

@@ -1,4 +1,4 @@
-#include "graphics/gl_context.h"
+#include "graphics/internal/gl_context.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_syswm.h>
@@ -16,7 +16,7 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/program.h"
-#include "system/sdl_system_driver.h"
+#include "system/desktop_seam.h"
 
 namespace vtl {
 

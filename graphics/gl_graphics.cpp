@@ -1,6 +1,6 @@
 #include "graphics/gl_graphics.h"
 
-#include "graphics/gl_context.h"
+#include "graphics/internal/gl_context.h"
 #include "runtime/module.h"
 
 namespace vtl {

@@ -1,4 +1,5 @@
-// The OpenGL graphics driver: contexts over the desktop glue of gl_context.h.
+// The OpenGL graphics driver: contexts over the desktop glue of
+// graphics/internal/gl_context.h.
 #pragma once
 
 #include "graphics/graphics_driver.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "graphics/gl_graphics.h"
-#include "graphics/gl_textures.h"
+#include "graphics/internal/gl_textures.h"
 #include "stream/embedded_files.h"
 
 VTL_DECLARE_EMBEDDED_FILE(gldrawtextfont_bin)

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "graphics/gl_raw.h"
-#include "graphics/gl_textures.h"
+#include "graphics/internal/gl_textures.h"
 #include "runtime/module.h"
 
 namespace vtl {

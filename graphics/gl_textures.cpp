@@ -1,4 +1,4 @@
-#include "graphics/gl_textures.h"
+#include "graphics/internal/gl_textures.h"
 
 #include <GL/gl.h>
 

@@ -8,7 +8,6 @@
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_raw.h"
 #include "graphics/gl_ren2d.h"
-#include "graphics/gl_textures.h"
 #include "graphics/graphics_driver.h"
 #include "graphics/ren2d.h"
 #include "image/image.h"

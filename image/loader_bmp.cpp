@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "image/loader_limits.h"
+#include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
 #include "stream/stream.h"
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <memory>
 
-#include "image/loader_limits.h"
+#include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
 #include "stream/stream.h"
 

@@ -1,4 +1,4 @@
-#include "image/loader_limits.h"
+#include "image/internal/loader_limits.h"
 
 #include "stream/stream.h"
 

@@ -2,7 +2,7 @@
 // 15, 16, 24 or 32 bits per pixel, rows stored bottom first.
 #include <vector>
 
-#include "image/loader_limits.h"
+#include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
 #include "stream/stream.h"
 

@@ -19,8 +19,8 @@
 
 #include "runtime/program.h"
 #include "runtime/string_ops.h"
-#include "system/desktop_internal.h"
-#include "system/requesters.h"
+#include "system/internal/desktop.h"
+#include "system/internal/requesters.h"
 #include "system/sdl_system_driver.h"
 
 extern char** environ;

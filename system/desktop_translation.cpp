@@ -2,9 +2,10 @@
 // pointer-visibility rule.
 #include <SDL2/SDL.h>
 
-#include "system/desktop_internal.h"
+#include "system/desktop_seam.h"
 #include "system/event.h"
-#include "system/key_codes.h"
+#include "system/internal/desktop.h"
+#include "system/internal/key_codes.h"
 #include "system/sdl_system_driver.h"
 
 namespace vtl {

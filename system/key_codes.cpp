@@ -1,4 +1,4 @@
-#include "system/key_codes.h"
+#include "system/internal/key_codes.h"
 
 #include <SDL2/SDL.h>
 

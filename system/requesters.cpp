@@ -1,4 +1,4 @@
-#include "system/requesters.h"
+#include "system/internal/requesters.h"
 
 #include <filesystem>
 #include <system_error>

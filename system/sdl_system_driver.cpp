@@ -9,7 +9,8 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/program.h"
-#include "system/desktop_internal.h"
+#include "system/desktop_seam.h"
+#include "system/internal/desktop.h"
 
 namespace vtl {
 

@@ -1,7 +1,7 @@
-// The system driver over SDL2, and the desktop layer under it: SDL start-up,
-// the pump's dispatch to window procedures, the translation of SDL window,
-// keyboard, text and mouse events into TEvents, pointer tracking, and calls
-// handed to the main thread.
+// The system driver over SDL2, and what its desktop layer offers programs:
+// the modifier state, emitting desktop events, and handing calls to the main
+// thread. Windows reach the pump through system/desktop_seam.h, which only
+// graphics drivers use.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +10,10 @@
 #include "runtime/string.h"
 #include "system/system_driver.h"
 
-union SDL_Event;
-
 namespace vtl {
 
+// The driver InitSystem installs as ActiveSystemDriver. A program may derive
+// from it to replace requesters while keeping the desktop's pump.
 class TSDLSystemDriver : public TSystemDriver {
  public:
   // Starts SDL's event part once (no display needed).
@@ -35,23 +35,6 @@ class TSDLSystemDriver : public TSystemDriver {
 // 4 alt, 8 system key.
 extern int32_t ModifierState;
 
-// Starts SDL video (for windows) once; true when it is running. From then on
-// the pump takes the events of every window.
-bool StartDesktopVideo();
-
-// A window procedure: gets every SDL event of its window during the pump. It
-// is expected to call TranslateDesktopMessage with its own event source
-// before doing its own window handling. Events of windows without a
-// procedure are translated with the Null object as source.
-using DesktopWindowProc = void (*)(const SDL_Event& event, void* context);
-void RegisterDesktopWindow(uint32_t windowId, DesktopWindowProc proc, void* context);
-// Forgets the procedure and, if the pointer was tracked in the window, the
-// tracking (without a leave event: the window is going away).
-void UnregisterDesktopWindow(uint32_t windowId);
-
-// Turns one SDL window, quit, keyboard, text or mouse event into TEvents with
-// the given source.
-void TranslateDesktopMessage(const SDL_Event& event, const Ref<Object>& source = nullptr);
 void EmitDesktopEvent(int32_t id, const Ref<Object>& source, int32_t data, int32_t mods, int32_t x, int32_t y,
                       const Ref<Object>& extra);
 
@@ -64,8 +47,5 @@ void PostMainThreadCall(MainThreadFunction function, void* argument, int32_t val
 // the main thread. The object is held until the completion has run.
 using BackgroundWork = int32_t (*)(void* workArgument);
 void RunInBackground(BackgroundWork work, void* workArgument, MainThreadFunction completion, const Ref<Object>& object);
-
-// Called once by InitSystem, after InitEvents.
-void InitSystemDriver();
 
 }  // namespace vtl

@@ -1,6 +1,7 @@
 #include "system/system.h"
 
 #include "runtime/module.h"
+#include "system/internal/desktop.h"
 
 namespace vtl {
 

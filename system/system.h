@@ -1,13 +1,12 @@
 // The system library: hooks and events, the event queue, polled input, the
-// SDL2 system driver and timers.
+// SDL2 system driver and timers. Everything this header includes is the
+// library's public surface.
 #pragma once
 
 #include "system/event.h"
 #include "system/event_queue.h"
 #include "system/hooks.h"
-#include "system/key_codes.h"
 #include "system/polled_input.h"
-#include "system/requesters.h"
 #include "system/sdl_system_driver.h"
 #include "system/system_driver.h"
 #include "system/timer.h"

@@ -1,7 +1,7 @@
 #include "system/system_driver.h"
 
 #include "runtime/exceptions.h"
-#include "system/requesters.h"
+#include "system/internal/requesters.h"
 
 namespace vtl {
 

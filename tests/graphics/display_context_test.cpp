@@ -2,8 +2,8 @@
 // elsewhere, and the raw OpenGL helpers. Needs an X display with OpenGL.
 #include <gtest/gtest.h>
 
-#include "graphics/gl_context.h"
 #include "graphics/graphics.h"
+#include "graphics/internal/gl_context.h"
 
 // Last: Xlib defines macros such as None and Bool.
 #include <X11/Xlib.h>

@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "graphics/gl_context.h"
 #include "graphics/graphics.h"
+#include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_textures.h"
 #include "stream/stream.h"
 
 namespace vtl {

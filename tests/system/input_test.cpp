@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "runtime/runtime.h"
+#include "system/internal/key_codes.h"
 #include "tests/system/system_test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "runtime/runtime.h"
-#include "system/requesters.h"
+#include "system/internal/requesters.h"
 
 namespace {
 

@@ -1,11 +1,19 @@
-// Shared between the parts of the SDL desktop layer; not part of the
-// library's interface.
+// Shared between the parts of the SDL desktop layer inside the system
+// library.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 union SDL_Event;
+
+namespace vtl {
+
+// Called once by InitSystem, after InitEvents: installs a TSDLSystemDriver
+// as ActiveSystemDriver.
+void InitSystemDriver();
+
+}  // namespace vtl
 
 namespace vtl::desktop {
 
