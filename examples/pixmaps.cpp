@@ -1,6 +1,7 @@
 // Pixmaps without a window: make one in code, convert it between pixel
 // formats, scale and flip it, save it as PNG and JPEG, load the files back and
-// compare. The files are written to the current directory.
+// compare. The files are written next to the program: RunProgram makes the
+// program's directory the current one.
 //   example_pixmaps
 #include <algorithm>
 #include <cstdlib>
