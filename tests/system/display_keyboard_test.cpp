@@ -6,7 +6,6 @@
 #include <string>
 
 #include "runtime/runtime.h"
-#include "system/desktop_seam.h"
 #include "tests/system/system_test_support.h"
 
 namespace {
