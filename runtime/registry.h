@@ -12,6 +12,7 @@
 #pragma once
 
 #include <concepts>
+#include <type_traits>
 #include <utility>
 
 #include "runtime/object.h"
@@ -72,7 +73,7 @@ class Registry {
   // not the Null object; the Null object when every entry refused. An
   // exception from ask leaves the walk and reaches the caller.
   template <class Ask>
-  auto FirstAnswer(Ask&& ask) const -> decltype(ask(std::declval<const Ref<T>&>())) {
+  auto FirstAnswer(Ask&& ask) const -> std::remove_cvref_t<std::invoke_result_t<Ask&, const Ref<T>&>> {
     for (const Ref<T>& entry : *this) {
       if (auto answer = ask(entry)) return answer;
     }
