@@ -160,9 +160,13 @@ void LeaveFullScreen(GLContextRecord& r) {
   G().full_screen_window = nullptr;
 }
 
-// Keeps the OpenGL driver modules loaded until the process ends. The X
-// display closes at program end and unloads them, and whatever they still
-// held would then show up as leaks without a name.
+// Keeps the OpenGL driver modules loaded until the process ends. A driver
+// keeps some memory for the whole process that only its own globals point
+// to; the X display closes at program end and unloads it, and that memory
+// would then belong to nobody. Every leak check of a program built on the
+// framework would report it, from a module that is gone by then and so has
+// no name a suppression could match. Keeping the module costs nothing: the
+// process is ending.
 void PinGLDriverModules() {
   dl_iterate_phdr(
       [](dl_phdr_info* info, size_t, void*) -> int {

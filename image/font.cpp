@@ -1,14 +1,15 @@
 #include "image/font.h"
 
 #include "runtime/exceptions.h"
+#include "runtime/registry.h"
 
 namespace vtl {
 
 namespace {
 
-Ref<TFontLoader>& ChainHead() {
-  static Ref<TFontLoader>* head = new Ref<TFontLoader>();  // lives until the process ends
-  return *head;
+Registry<TFontLoader>& FontLoaders() {
+  static auto* chain = new Registry<TFontLoader>();  // lives until the process ends
+  return *chain;
 }
 
 }  // namespace
@@ -26,17 +27,11 @@ Ref<TGlyph> TFont::LoadGlyph(int32_t) { ThrowNullMethod(); }
 Ref<TFont> TFontLoader::LoadFont(const Ref<Object>&, float, int32_t) { ThrowNullMethod(); }
 
 Ref<TFont> LoadFontUrl(const Ref<Object>& url, float size, int32_t style) {
-  for (Ref<TFontLoader> loader = ChainHead(); loader; loader = loader->_succ) {
-    if (Ref<TFont> font = loader->LoadFont(url, size, style)) return font;
-  }
-  return nullptr;
+  return FontLoaders().FirstAnswer([&](const Ref<TFontLoader>& loader) { return loader->LoadFont(url, size, style); });
 }
 
 int32_t RegisterFontLoader(const Ref<TFontLoader>& loader) {
-  // The chain's last loader has no successor either; it is linked when it is the head.
-  if (!loader || loader->_succ || loader == ChainHead()) return 0;
-  loader->_succ = ChainHead();
-  ChainHead() = loader;
+  FontLoaders().Add(loader);  // a loader already linked stays where it is
   return 0;
 }
 

@@ -1,45 +1,19 @@
-// PNG through libpng. libpng reports errors by longjmp, so every call into
-// it happens inside a small function that holds only trivially destructible
-// state; C++ objects live in the caller, and no C++ exception is allowed to
-// travel through libpng's frames.
+// PNG through libpng. Every call into libpng happens inside a small function
+// that sets the return point for libpng's errors and holds only trivially
+// destructible state; C++ objects live in the caller (image/internal/png_glue.h).
 #include <png.h>
 
 #include <csetjmp>
 #include <vector>
 
 #include "image/internal/loader_limits.h"
+#include "image/internal/png_glue.h"
 #include "image/pixmap_loaders.h"
 #include "stream/stream.h"
 
 namespace vtl {
 
 namespace {
-
-struct PngSource {
-  TStream* stream;
-};
-
-void ReadFromStream(png_structp png, png_bytep data, size_t length) {
-  auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
-  bool failed = false;
-  try {
-    for (size_t done = 0; done < length;) {
-      const size_t want = length - done < (size_t{1} << 30) ? length - done : (size_t{1} << 30);
-      const int32_t got = source->stream->Read(data + done, static_cast<int32_t>(want));
-      if (got <= 0) {
-        failed = true;  // the data ended inside a chunk
-        break;
-      }
-      done += static_cast<size_t>(got);
-    }
-  } catch (...) {
-    failed = true;
-  }
-  if (failed) png_error(png, "read failed");
-}
-
-[[noreturn]] void FailPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void IgnorePngWarning(png_structp, png_const_charp) {}
 
 struct PngShape {
   png_uint_32 width = 0, height = 0;
@@ -75,20 +49,6 @@ bool ReadPngRows(png_structp png, png_infop info, png_bytepp rows) {
   return true;
 }
 
-class PngReader {
- public:
-  PngReader() {
-    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
-    if (png_) info_ = png_create_info_struct(png_);
-  }
-  ~PngReader() { png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr); }
-  PngReader(const PngReader&) = delete;
-  PngReader& operator=(const PngReader&) = delete;
-
-  png_structp png_ = nullptr;
-  png_infop info_ = nullptr;
-};
-
 }  // namespace
 
 Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
@@ -100,19 +60,18 @@ Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
   stream->ReadBytes(signature, 8);
   if (png_sig_cmp(signature, 0, 8) != 0) return nullptr;
 
-  PngReader reader;
-  if (!reader.png_ || !reader.info_) return nullptr;
-  PngSource source{stream.Get()};
-  png_set_read_fn(reader.png_, &source, ReadFromStream);
-  png_set_user_limits(reader.png_, kMaxLoadedSide, kMaxLoadedSide);
+  PngStructs reader(PngStructs::kRead);
+  if (!reader.png || !reader.info) return nullptr;
+  ReadPngFrom(reader.png, stream.Get());
+  png_set_user_limits(reader.png, kMaxLoadedSide, kMaxLoadedSide);
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   // Let mutated files past the checksums, so that fuzzing reaches the decoding.
-  png_set_crc_action(reader.png_, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-  png_set_option(reader.png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+  png_set_crc_action(reader.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+  png_set_option(reader.png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
 #endif
 
   PngShape shape;
-  if (!ReadPngShape(reader.png_, reader.info_, &shape)) return nullptr;
+  if (!ReadPngShape(reader.png, reader.info, &shape)) return nullptr;
   if (shape.bitDepth != 8) return nullptr;
   int32_t format = 0;
   switch (shape.colourType) {
@@ -129,7 +88,7 @@ Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
       TPixmap::Create(static_cast<int32_t>(shape.width), static_cast<int32_t>(shape.height), format, 4);
   std::vector<png_bytep> rows(shape.height);
   for (png_uint_32 y = 0; y < shape.height; ++y) rows[y] = pixmap->PixelPtr(0, static_cast<int32_t>(y));
-  if (!ReadPngRows(reader.png_, reader.info_, rows.data())) return nullptr;
+  if (!ReadPngRows(reader.png, reader.info, rows.data())) return nullptr;
   return pixmap;
 }
 

@@ -5,33 +5,13 @@
 #include <csetjmp>
 #include <vector>
 
+#include "image/internal/png_glue.h"
 #include "image/pixmap_writers.h"
 #include "stream/stream.h"
 
 namespace vtl {
 
 namespace {
-
-struct PngSink {
-  TStream* stream;
-};
-
-void WriteToStream(png_structp png, png_bytep data, size_t length) {
-  auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-  bool failed = length > (size_t{1} << 30);
-  if (!failed) {
-    try {
-      sink->stream->WriteBytes(data, static_cast<int32_t>(length));
-    } catch (...) {
-      failed = true;
-    }
-  }
-  if (failed) png_error(png, "write failed");
-}
-void FlushNothing(png_structp) {}
-
-[[noreturn]] void FailPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void IgnorePngWarning(png_structp, png_const_charp) {}
 
 struct PngLayout {
   int colourType;
@@ -53,20 +33,6 @@ bool WritePngRows(png_structp png, png_infop info, TPixmap* pixmap, const PngLay
   return true;
 }
 
-class PngWriter {
- public:
-  PngWriter() {
-    png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, FailPng, IgnorePngWarning);
-    if (png_) info_ = png_create_info_struct(png_);
-  }
-  ~PngWriter() { png_destroy_write_struct(&png_, info_ ? &info_ : nullptr); }
-  PngWriter(const PngWriter&) = delete;
-  PngWriter& operator=(const PngWriter&) = delete;
-
-  png_structp png_ = nullptr;
-  png_infop info_ = nullptr;
-};
-
 }  // namespace
 
 int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32_t compression) {
@@ -81,12 +47,11 @@ int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32_
   if (!stream) return 0;
   StreamCloser closer(stream);
 
-  PngWriter writer;
-  if (!writer.png_ || !writer.info_) return 0;
-  PngSink sink{stream.Get()};
-  png_set_write_fn(writer.png_, &sink, WriteToStream, FlushNothing);
+  PngStructs writer(PngStructs::kWrite);
+  if (!writer.png || !writer.info) return 0;
+  WritePngTo(writer.png, stream.Get());
   std::vector<png_byte> row(static_cast<size_t>(pixmap->width) * 4);
-  return WritePngRows(writer.png_, writer.info_, pixmap.Get(), &layout, row.data()) ? 1 : 0;
+  return WritePngRows(writer.png, writer.info, pixmap.Get(), &layout, row.data()) ? 1 : 0;
 }
 
 int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const String& url, int32_t compression) {

@@ -1,6 +1,6 @@
 // The runtime core: objects and references, strings, arrays, exceptions,
-// class records, program start and end, random numbers, lists and data
-// statements.
+// class records, program start and end, random numbers, lists, data
+// statements and the registry chains that modules fill.
 #pragma once
 
 #include "runtime/array.h"
@@ -15,6 +15,7 @@
 #include "runtime/object.h"
 #include "runtime/program.h"
 #include "runtime/random.h"
+#include "runtime/registry.h"
 #include "runtime/string.h"
 #include "runtime/string_ops.h"
 #include "runtime/type_tag.h"

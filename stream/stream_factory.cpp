@@ -1,5 +1,6 @@
 #include "stream/stream_factory.h"
 
+#include "runtime/registry.h"
 #include "runtime/string_ops.h"
 #include "stream/c_stream.h"
 #include "stream/embedded_files.h"
@@ -11,9 +12,9 @@ namespace vtl {
 
 namespace {
 
-Ref<TStreamFactory>& Head() {
-  static auto* head = new Ref<TStreamFactory>();  // the chain lives until the process ends
-  return *head;
+Registry<TStreamFactory>& Factories() {
+  static auto* chain = new Registry<TStreamFactory>();  // lives until the process ends
+  return *chain;
 }
 
 // Protocols nest ("bigendian::incbin::x"); a URL nesting deeper than any real
@@ -38,16 +39,13 @@ String LowerAscii(const String& s) {
 
 }  // namespace
 
-TStreamFactory::TStreamFactory() {
-  _succ = Head();
-  Head() = Ref<TStreamFactory>(this);
-}
+TStreamFactory::TStreamFactory() { Factories().Add(Ref<TStreamFactory>(this)); }
 
 Ref<TStream> TStreamFactory::CreateStream(const Ref<Object>&, const String&, const String&, int32_t, int32_t) {
   return nullptr;
 }
 
-Ref<TStreamFactory> TStreamFactory::Registered() { return Head(); }
+Ref<TStreamFactory> TStreamFactory::Registered() { return Factories().Head(); }
 
 Ref<TStream> TRamStreamFactory::CreateStream(const Ref<Object>&, const String& protocol, const String& path,
                                              int32_t readable, int32_t writeable) {
@@ -78,10 +76,9 @@ Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable, int32_t wri
     protocol = LowerAscii(SliceString(text, 0, split));
     path = SliceString(text, split + 2, text.Length());
   }
-  for (Ref<TStreamFactory> f = Head(); f; f = f->_succ) {
-    if (auto stream = f->CreateStream(url, protocol, path, readable, writeable)) return stream;
-  }
-  return nullptr;
+  return Factories().FirstAnswer([&](const Ref<TStreamFactory>& factory) {
+    return factory->CreateStream(url, protocol, path, readable, writeable);
+  });
 }
 
 Ref<TStream> OpenStreamUrl(const String& url, int32_t readable, int32_t writeable) {

@@ -2,6 +2,7 @@
 // pixel, their refusals, and the writers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "image/image.h"
@@ -237,6 +238,46 @@ TEST_F(LoaderTest, WritersReportFailure) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->ReadPixel(20, 20), p->ReadPixel(20, 20));
   std::remove(path.c_str());
+}
+
+// The bytes of a file up to failAt; reading further is a stream error.
+class BreakingStream : public TStream {
+ public:
+  BreakingStream(Bytes bytes, int32_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
+  int32_t Pos() override { return pos_; }
+  int32_t Size() override { return static_cast<int32_t>(bytes_.size()); }
+  int32_t Seek(int32_t pos) override { return pos_ = pos; }
+  int32_t Read(void* buf, int32_t count) override {
+    if (pos_ >= failAt_) ThrowStreamRead();
+    count = std::min(count, failAt_ - pos_);
+    std::copy_n(bytes_.begin() + pos_, count, static_cast<uint8_t*>(buf));
+    pos_ += count;
+    return count;
+  }
+
+ private:
+  Bytes bytes_;
+  int32_t failAt_;
+  int32_t pos_ = 0;
+};
+
+TEST_F(LoaderTest, StreamErrorsInsideLibpngAndLibjpegEndInNull) {
+  // The error is raised while the C library is reading: it must come back
+  // through the library's own error path, as a plain refusal.
+  const Bytes png = test::SavePng(test::QuadrantPixmap(FMT_RGB888));
+  const Bytes jpeg = test::SaveJpeg(test::QuadrantPixmap(FMT_RGB888));
+  const int32_t pngSize = static_cast<int32_t>(png.size()), jpegSize = static_cast<int32_t>(jpeg.size());
+  for (int32_t failAt : {8, 20, pngSize / 2, pngSize - 1}) {
+    auto stream = New<BreakingStream>(png, failAt);
+    EXPECT_FALSE(test::Loader<TPixmapLoaderPNG>().LoadPixmap(stream)) << failAt;
+  }
+  for (int32_t failAt : {0, 100, jpegSize / 2, jpegSize - 1}) {
+    auto stream = New<BreakingStream>(jpeg, failAt);
+    EXPECT_FALSE(test::Loader<TPixmapLoaderJPG>().LoadPixmap(stream)) << failAt;
+  }
+  // The same files whole still load, so the refusals came from the errors.
+  EXPECT_TRUE(test::Loader<TPixmapLoaderPNG>().LoadPixmap(New<BreakingStream>(png, pngSize)));
+  EXPECT_TRUE(test::Loader<TPixmapLoaderJPG>().LoadPixmap(New<BreakingStream>(jpeg, jpegSize)));
 }
 
 }  // namespace

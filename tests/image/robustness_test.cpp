@@ -103,6 +103,36 @@ TEST_F(RobustnessTest, StreamWithoutPositionIsRefused) {
   EXPECT_FALSE(LoadPixmapUrl(Ref<Object>(New<NoPositionStream>())));
 }
 
+// A positioned stream whose every Read fails with the given error.
+class FailingStream : public TStream {
+ public:
+  explicit FailingStream(bool streamError) : streamError_(streamError) {}
+  int32_t Pos() override { return 0; }
+  int32_t Size() override { return 1000; }
+  int32_t Seek(int32_t) override { return 0; }
+  int32_t Read(void*, int32_t) override {
+    ++reads;
+    if (streamError_) ThrowStreamRead();
+    RuntimeError("disk on fire");
+  }
+  int32_t reads = 0;
+
+ private:
+  bool streamError_;
+};
+
+TEST_F(RobustnessTest, StreamErrorsAreRefusalsButOtherErrorsReachTheCaller) {
+  // Every loader reads, fails and counts as refusing; none of them ends the walk.
+  auto failing = New<FailingStream>(true);
+  EXPECT_FALSE(LoadPixmapUrl(Ref<Object>(failing)));
+  EXPECT_EQ(failing->reads, 4);
+
+  // Any other error is a real fault: the first loader's ends the load.
+  auto broken = New<FailingStream>(false);
+  EXPECT_THROW(LoadPixmapUrl(Ref<Object>(broken)), ThrownObject);
+  EXPECT_EQ(broken->reads, 1);
+}
+
 TEST_F(RobustnessTest, CorpusReplay) {
   const std::string dir = VTL_IMAGE_CORPUS_DIR;
   DIR* d = opendir(dir.c_str());

@@ -1,0 +1,99 @@
+// The registry chain: newest entry first, linked through _succ, asked until
+// the first entry that does not refuse.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/runtime.h"
+
+namespace {
+
+using namespace vtl;
+
+class Entry : public Object {
+ public:
+  explicit Entry(int32_t i) : id(i) {}
+  int32_t id;
+  Ref<Entry> _succ;
+};
+
+class Answer : public Object {
+ public:
+  explicit Answer(int32_t i) : from(i) {}
+  int32_t from;
+};
+
+std::vector<int32_t> Ids(const Registry<Entry>& chain) {
+  std::vector<int32_t> ids;
+  for (const Ref<Entry>& e : chain) ids.push_back(e->id);
+  return ids;
+}
+
+struct ThreeEntries {
+  ThreeEntries() {
+    for (const Ref<Entry>& e : {a, b, c}) EXPECT_TRUE(chain.Add(e));
+  }
+  Registry<Entry> chain;
+  Ref<Entry> a = New<Entry>(1), b = New<Entry>(2), c = New<Entry>(3);
+};
+
+TEST(Registry, NewestEntryComesFirstAndTheOldestEndsTheChain) {
+  Registry<Entry> empty;
+  EXPECT_EQ(empty.Head(), nullptr);
+  EXPECT_TRUE(Ids(empty).empty());
+
+  ThreeEntries t;
+  EXPECT_EQ(Ids(t.chain), (std::vector<int32_t>{3, 2, 1}));
+  EXPECT_EQ(t.chain.Head(), t.c);
+  EXPECT_EQ(t.c->_succ, t.b);
+  EXPECT_EQ(t.b->_succ, t.a);
+  EXPECT_EQ(t.a->_succ, nullptr);
+}
+
+TEST(Registry, RegisteringAgainOrTheNullObjectChangesNothing) {
+  ThreeEntries t;
+  // The oldest entry has no successor, like one never registered; it must
+  // not be linked a second time, which would close the chain into a ring.
+  for (const Ref<Entry>& e : {t.a, t.b, t.c}) ASSERT_FALSE(t.chain.Add(e)) << e->id;
+  EXPECT_FALSE(t.chain.Add(nullptr));
+  EXPECT_EQ(Ids(t.chain), (std::vector<int32_t>{3, 2, 1}));
+  EXPECT_TRUE(t.chain.Contains(t.a));
+  EXPECT_FALSE(t.chain.Contains(New<Entry>(4)));
+}
+
+TEST(Registry, RefusalsFallThroughAndTheFirstAnswerEndsTheWalk) {
+  ThreeEntries t;
+  std::vector<int32_t> asked;
+  auto answerFrom = [&](int32_t accepting) {
+    asked.clear();
+    return t.chain.FirstAnswer([&](const Ref<Entry>& e) -> Ref<Answer> {
+      asked.push_back(e->id);
+      return e->id == accepting ? New<Answer>(e->id) : nullptr;
+    });
+  };
+
+  Ref<Answer> answer = answerFrom(2);
+  ASSERT_NE(answer, nullptr);
+  EXPECT_EQ(answer->from, 2);
+  EXPECT_EQ(asked, (std::vector<int32_t>{3, 2}));  // the oldest is never asked
+
+  EXPECT_EQ(answerFrom(0), nullptr);  // everyone refuses
+  EXPECT_EQ(asked, (std::vector<int32_t>{3, 2, 1}));
+
+  Registry<Entry> empty;
+  EXPECT_EQ(empty.FirstAnswer([](const Ref<Entry>& e) { return e; }), nullptr);
+}
+
+TEST(Registry, AnExceptionWhileAskingLeavesTheWalk) {
+  ThreeEntries t;
+  std::vector<int32_t> asked;
+  EXPECT_THROW(t.chain.FirstAnswer([&](const Ref<Entry>& e) -> Ref<Answer> {
+    asked.push_back(e->id);
+    if (e->id == 2) RuntimeError("broken entry");
+    return nullptr;
+  }),
+               ThrownObject);
+  EXPECT_EQ(asked, (std::vector<int32_t>{3, 2}));
+}
+
+}  // namespace
