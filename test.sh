@@ -33,6 +33,4 @@ build_and_test() {
 }
 
 build_and_test build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-# The leak checker skips what system libraries keep for the whole process.
-export LSAN_OPTIONS="suppressions='$PWD/tools/lsan.supp'${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 build_and_test build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVTL_SANITIZE=ON

@@ -11,6 +11,16 @@ if(VTL_SANITIZE AND PROJECT_IS_TOP_LEVEL)
   add_link_options(${VTL_SANITIZE_FLAGS})
 endif()
 
+# Test properties for every test of a sanitized build: the test, and every
+# program it starts, reads the leak suppressions of tools/lsan.supp, so that
+# ctest alone gives the same verdict as the test command. The leading ':'
+# keeps any options the caller already set.
+set(VTL_TEST_ENVIRONMENT "")
+if(VTL_SANITIZE AND PROJECT_IS_TOP_LEVEL)
+  set(VTL_TEST_ENVIRONMENT ENVIRONMENT_MODIFICATION
+      "LSAN_OPTIONS=string_append::suppressions='${VTL_SOURCE_ROOT}/tools/lsan.supp'")
+endif()
+
 function(vtl_target_defaults target)
   target_compile_features(${target} PUBLIC cxx_std_20)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
