@@ -68,7 +68,7 @@ void RefuseMissingBase(std::string_view className, const std::type_info& base) {
   std::string text = "Cannot register class ";
   text.append(className).append(": its base class ").append(CxxTypeName(base));
   text.append(" has no class record yet; register the base first");
-  RuntimeError(String(text.c_str()));
+  RuntimeError(String::FromText(text));
 }
 
 }  // namespace detail
