@@ -4,12 +4,14 @@
 #include <string>
 
 #include "runtime/exceptions.h"
+#include "runtime/numeric.h"
 #include "stream/stream_exceptions.h"
 
 namespace vtl {
 
 namespace {
 
+// Native order is the streams' little-endian order (runtime/numeric.h).
 template <class T>
 T ReadValue(TStream& s) {
   T value{};
