@@ -70,14 +70,14 @@ const std::string& PngFile() {
   static const std::string path = [] {
     std::string p = (std::filesystem::temp_directory_path() / "vtl_bench_image.png").string();
     vtl::Ref<vtl::TPixmap> pixmap = Pattern(vtl::FMT_RGBA8888);
-    vtl::SavePixmapPNG(pixmap, vtl::String(p.c_str()), 6);
+    vtl::SavePixmapPNG(pixmap, vtl::String::FromLatin1(p), 6);
     return p;
   }();
   return path;
 }
 
 void BM_LoadPixmapUrlPng(benchmark::State& state) {
-  const vtl::String path(PngFile().c_str());
+  const vtl::String path = vtl::String::FromLatin1(PngFile());
   for (auto _ : state) {
     vtl::Ref<vtl::TPixmap> p = vtl::LoadPixmapUrl(path);
     if (!p) state.SkipWithError("load failed");

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "runtime/runtime.h"
 
@@ -45,6 +46,36 @@ void BaselineToU16String(benchmark::State& state) {
   }
 }
 BENCHMARK(BaselineToU16String);
+
+// Text from a C string, as literals and lines of plain text arrive; the
+// argument is the length in bytes.
+std::string AsciiText(int64_t length) {
+  std::string text;
+  while (static_cast<int64_t>(text.size()) < length) text += "Noch 287 Angreifer! ";
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+void StringFromText(benchmark::State& state) {
+  std::string text = AsciiText(state.range(0));
+  const char* p = text.c_str();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(p);
+    benchmark::DoNotOptimize(String(p));
+  }
+}
+BENCHMARK(StringFromText)->Arg(19)->Arg(200);
+
+void BaselineU16FromText(benchmark::State& state) {
+  std::string text = AsciiText(state.range(0));
+  const char* p = text.c_str();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(p);
+    std::string_view view(p);
+    benchmark::DoNotOptimize(std::u16string(view.begin(), view.end()));
+  }
+}
+BENCHMARK(BaselineU16FromText)->Arg(19)->Arg(200);
 
 // ---- lists of 1000 objects ----
 

@@ -87,7 +87,7 @@ int32_t TRen2DGraphics::Validate() {
 }
 
 int32_t TRen2DGraphics::MakeCurrent() {
-  CurrentRen2DGraphics = this;
+  CurrentRen2DGraphics = Ref<TRen2DGraphics>(this);
   CurrentRen2DDriver = _driver;
   Validate();
   if (!_setup) {

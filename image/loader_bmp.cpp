@@ -9,6 +9,7 @@
 
 #include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
+#include "runtime/numeric.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -60,6 +61,7 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
   // Palette: 256 entries, those the file does not give stay black.
   uint8_t palette[256 * 4] = {};
   if (bits == 1) {
+    // Back into file order: the ints are little-endian both ways (runtime/numeric.h).
     const int32_t first = stream->ReadInt(), second = stream->ReadInt();
     std::memcpy(palette, &first, 4);
     std::memcpy(palette + 4, &second, 4);

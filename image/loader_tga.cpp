@@ -4,6 +4,7 @@
 
 #include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
+#include "runtime/numeric.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -14,7 +15,7 @@ constexpr uint8_t kRawTrueColour = 2;
 constexpr uint8_t kRunLengthTrueColour = 10;
 
 // Pixels of a row are gathered as packed ARGB, which lies in memory as
-// blue, green, red, alpha on this little-endian machine.
+// blue, green, red, alpha on this little-endian machine (runtime/numeric.h).
 class TgaPixelReader {
  public:
   TgaPixelReader(TStream& stream, int32_t bits, int32_t width)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "runtime/numeric.h"
+
 namespace vtl {
 
 int32_t BytesPerPixel[13] = {0, 1, 1, 3, 3, 4, 4, 1, 1, 1, 1, 1, 1};
@@ -12,7 +14,7 @@ namespace {
 using RowFn = void (*)(const uint8_t* s, uint8_t* d, int32_t n);
 
 // Hub pixels are R, G, B, A in memory. A 32-bit load on this little-endian
-// machine puts R in the low byte.
+// machine (runtime/numeric.h) puts R in the low byte.
 inline uint32_t Load32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);

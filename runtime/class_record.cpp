@@ -1,9 +1,14 @@
 #include "runtime/class_record.h"
 
+#include <cxxabi.h>
+#include <cstdlib>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <typeindex>
+
+#include "runtime/exceptions.h"
 
 namespace vtl {
 
@@ -47,7 +52,26 @@ const ClassRecord& RootRecord() {
   return *root;
 }
 
+// The C++ name of a type, readable where the compiler can demangle it.
+std::string CxxTypeName(const std::type_info& type) {
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                   &std::free);
+  return status == 0 && name ? std::string(name.get()) : std::string(type.name());
+}
+
 }  // namespace
+
+namespace detail {
+
+void RefuseMissingBase(std::string_view className, const std::type_info& base) {
+  std::string text = "Cannot register class ";
+  text.append(className).append(": its base class ").append(CxxTypeName(base));
+  text.append(" has no class record yet; register the base first");
+  RuntimeError(String::FromText(text));
+}
+
+}  // namespace detail
 
 std::string Declaration::Tag() const {
   std::string tag = typeTag ? typeTag() : std::string();

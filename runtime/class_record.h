@@ -69,6 +69,9 @@ const ClassRecord& ObjectClassRecord();
 
 namespace detail {
 
+// Throws a TRuntimeException naming the class and its unregistered base.
+[[noreturn]] void RefuseMissingBase(std::string_view className, const std::type_info& base);
+
 template <class Signature>
 struct MethodShape;
 
@@ -149,7 +152,9 @@ Value Invoke(Object* self, std::span<const Value> args) {
 
 }  // namespace detail
 
-// Builds and registers the record of class T whose base is Base.
+// Builds and registers the record of class T whose base is Base. Base's
+// record must exist already (module initialisers register bases first);
+// otherwise the constructor throws a TRuntimeException naming both classes.
 template <class T, class Base>
 class ClassBuilder {
   static_assert(std::is_base_of_v<Base, T> || std::is_same_v<T, Base>);
@@ -160,8 +165,10 @@ class ClassBuilder {
     record_.type = &typeid(T);
     record_.isInstance = [](const Object* o) { return dynamic_cast<const T*>(o) != nullptr; };
     if constexpr (!std::is_same_v<T, Base>) {
+      // Falling back to Object would give T a record whose chain skips its
+      // real base, for good: a record is registered once.
       record_.base = FindClassRecord(typeid(Base));
-      if (!record_.base) record_.base = &ObjectClassRecord();
+      if (!record_.base) detail::RefuseMissingBase(record_.BareName(), typeid(Base));
     }
     if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>) {
       record_.create = []() -> Ref<Object> { return New<T>(); };

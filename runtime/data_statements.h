@@ -25,7 +25,7 @@ struct DataItem {
     int32_t i = 0;
     float f;
     double d;
-    const char* s;  // 8-bit text, one code per byte
+    const char* s;  // literal text, read as String("...") reads it
   };
 
   constexpr DataItem() = default;

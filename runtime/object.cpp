@@ -17,7 +17,7 @@ void Object::Dispose() const noexcept {
   delete this;
 }
 
-String Object::ToString() const { return String::FromLatin1(Class().BareName()); }
+String Object::ToString() const { return String::FromText(Class().BareName()); }
 
 int32_t Object::Compare(const Ref<Object>& other) const { return CompareIdentity(this, other.Get()); }
 

@@ -20,11 +20,14 @@ class Ref;
 // stays a compare and a rarely taken call.
 [[noreturn]] void ThrowNullObject();
 
+// Objects live on the heap and are shared through Ref, never copied or moved:
+// a copy would start with the original's fields but a count of its own, and
+// a moved-from object would still be referenced.
 class Object {
  public:
   Object() = default;
-  Object(const Object&) : refs_(0) {}
-  Object& operator=(const Object&) { return *this; }
+  Object(const Object&) = delete;
+  Object& operator=(const Object&) = delete;
   virtual ~Object();
 
   // Text form of the object; the base gives the class name.
@@ -75,8 +78,10 @@ class Ref {
   constexpr Ref() noexcept = default;
   constexpr Ref(std::nullptr_t) noexcept {}
   // Shares an existing object (the count is in the object, so this is safe
-  // for any heap object already held elsewhere, `this` included).
-  Ref(T* p) noexcept : p_(p) {
+  // for any heap object already held elsewhere, `this` included). Explicit:
+  // `Ref<T> r = &member;` would count, and later delete, an object the heap
+  // never gave out.
+  explicit Ref(T* p) noexcept : p_(p) {
     if (p_) p_->AddRef();
   }
   Ref(const Ref& o) noexcept : p_(o.p_) {

@@ -93,26 +93,28 @@ void Write(FILE* stream, const String& text) {
 
 void StartRuntime(int argc, char** argv) {
   std::string file = ProgramPath();
-  LaunchDirectory = String::FromUtf8(CurrentDirectory());
-  ProgramFile = String::FromUtf8(file);
-  ProgramDirectory = String::FromUtf8(DirectoryOf(file));
+  // Paths and arguments are the system's bytes, one code per byte, so that
+  // they reach the file functions again unchanged.
+  LaunchDirectory = String::FromLatin1(CurrentDirectory());
+  ProgramFile = String::FromLatin1(file);
+  ProgramDirectory = String::FromLatin1(DirectoryOf(file));
   ApplicationTitle = "Vantorel Application";
   ProgramArguments = NewArray<String>({argc > 0 ? argc : 0});
-  for (int i = 0; i < argc; ++i) (*ProgramArguments)[i] = String::FromUtf8(argv[i] ? argv[i] : "");
+  for (int i = 0; i < argc; ++i) (*ProgramArguments)[i] = String::FromLatin1(argv[i] ? argv[i] : "");
 }
 
 int RunProgram(int argc, char** argv, void (*mainProgram)()) {
   InstallSignalHandlers();
   try {
     StartRuntime(argc, argv);
-    std::string dir = ProgramDirectory.ToUtf8();
+    std::string dir = ProgramDirectory.ToLatin1();
     if (!dir.empty() && ::chdir(dir.c_str()) != 0) RuntimeError("Unable to change to the program directory");
     InitRuntime();
     if (mainProgram) mainProgram();
   } catch (const ThrownObject& thrown) {
     HandleUncaught(thrown.object);
   } catch (const std::exception& e) {
-    WriteStderr(String::FromUtf8(e.what()));
+    WriteStderr(String::FromLatin1(e.what()));  // its bytes as they are
     std::exit(kUnhandledExitCode);
   }
   return 0;

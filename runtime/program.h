@@ -9,6 +9,9 @@
 
 namespace vtl {
 
+// Paths and arguments hold the system's bytes, one code per byte (as
+// String::FromLatin1 reads them); ToLatin1 gives the bytes back.
+//
 // The current directory when the program started ("/" separators).
 extern String LaunchDirectory;
 // The program file's directory, without a trailing "/" (except the root).

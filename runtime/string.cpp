@@ -40,6 +40,74 @@ void AppendUtf8(std::string& out, uint32_t c) {
   }
 }
 
+bool IsSurrogate(uint32_t c) { return c >= 0xD800 && c < 0xE000; }
+bool IsHighSurrogate(uint32_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLowSurrogate(uint32_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+constexpr uint32_t kBadSequence = 0xFFFFFFFF;
+
+// The code of the multi-byte sequence at p, moving p past it; kBadSequence
+// (p moved by one byte) for a stray byte, a sequence cut short, an overlong
+// form, an encoded surrogate or a code above U+10FFFF.
+uint32_t DecodeSequence(const unsigned char*& p, const unsigned char* end) {
+  static constexpr uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+  unsigned char lead = *p;
+  int extra = lead < 0xC0 ? -1 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF8 ? 3 : -1;
+  if (extra < 0 || end - p <= extra) {
+    ++p;
+    return kBadSequence;
+  }
+  uint32_t code = lead & (0x7Fu >> extra);
+  for (int k = 1; k <= extra; ++k) {
+    if ((p[k] & 0xC0) != 0x80) {
+      ++p;
+      return kBadSequence;
+    }
+    code = (code << 6) | (p[k] & 0x3Fu);
+  }
+  if (code < kMinimum[extra] || code > 0x10FFFF || IsSurrogate(code)) {
+    ++p;
+    return kBadSequence;
+  }
+  p += extra + 1;
+  return code;
+}
+
+// Hands each UTF-16 code of the UTF-8 text to emit. A bad sequence stops the
+// walk with false when strict, else each of its bytes gives U+FFFD.
+template <class Emit>
+bool DecodeUtf8(std::string_view text, bool strict, Emit&& emit) {
+  auto p = reinterpret_cast<const unsigned char*>(text.data());
+  const unsigned char* end = p + text.size();
+  while (p < end) {
+    uint32_t code = *p < 0x80 ? *p++ : DecodeSequence(p, end);
+    if (code == kBadSequence) {
+      if (strict) return false;
+      code = 0xFFFD;
+    }
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      emit(static_cast<char16_t>(0xD800 + (code >> 10)));
+      emit(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      emit(static_cast<char16_t>(code));
+    }
+  }
+  return true;
+}
+
+// The decoded text; for a strict reading of bad text, the empty optional.
+std::optional<String> DecodeUtf8String(std::string_view text, bool strict) {
+  int32_t length = 0;  // never more codes than bytes, so this cannot overflow
+  if (!DecodeUtf8(text, strict, [&](char16_t) { ++length; })) return std::nullopt;
+  return String::Build(length, [&](char16_t* out) { DecodeUtf8(text, strict, [&](char16_t c) { *out++ = c; }); });
+}
+
+int32_t CheckedLength(size_t bytes) {
+  if (bytes > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RuntimeError("String too long");
+  return static_cast<int32_t>(bytes);
+}
+
 }  // namespace
 
 StringObject* StringObject::Allocate(int32_t length) {
@@ -62,57 +130,47 @@ String::String() noexcept : object_(EmptyObject()) {}
 String::String(Ref<StringObject> object) noexcept
     : object_(object && object->Length() > 0 ? std::move(object) : EmptyObject()) {}
 
-String::String(const char* latin1) : String(FromLatin1(latin1 ? std::string_view(latin1) : std::string_view())) {}
+String::String(const char* text) : String(FromText(text ? std::string_view(text) : std::string_view())) {}
 
 String::String(const char16_t* text) : String(text ? std::u16string_view(text) : std::u16string_view()) {}
 
 String::String(std::u16string_view text) : String() {
-  if (text.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RuntimeError("String too long");
-  *this = Build(static_cast<int32_t>(text.size()), [&](char16_t* out) { text.copy(out, text.size()); });
+  *this = Build(CheckedLength(text.size()), [&](char16_t* out) { text.copy(out, text.size()); });
 }
 
-String String::FromLatin1(std::string_view bytes) {
-  if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) RuntimeError("String too long");
-  return Build(static_cast<int32_t>(bytes.size()), [&](char16_t* out) {
-    for (unsigned char c : bytes) *out++ = c;
+String String::FromText(std::string_view bytes) {
+  // Plain ASCII, by far the common case, is one code per byte either way:
+  // widen while looking for high bits, and decode only when there are some.
+  unsigned char high = 0;
+  String latin1 = Build(CheckedLength(bytes.size()), [&](char16_t* out) {
+    for (unsigned char c : bytes) {
+      high |= c;
+      *out++ = c;
+    }
+  });
+  if (high < 0x80) return latin1;
+  return DecodeUtf8String(bytes, true).value_or(latin1);
+}
+
+String String::FromLatin1(const char* bytes, int32_t length) {
+  if (length < 0 || (!bytes && length > 0)) RuntimeError("String length out of range");
+  return Build(length, [&](char16_t* out) {
+    for (int32_t i = 0; i < length; ++i) out[i] = static_cast<unsigned char>(bytes[i]);
   });
 }
 
+String String::FromLatin1(std::string_view bytes) { return FromLatin1(bytes.data(), CheckedLength(bytes.size())); }
+
 String String::FromUtf8(std::string_view text) {
-  static constexpr uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-  std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
-    bool ok = extra >= 0 && i + static_cast<size_t>(extra) < text.size();
-    uint32_t code = ok ? (lead & (0x7Fu >> extra)) : 0;
-    for (int k = 1; ok && k <= extra; ++k) {
-      unsigned char next = static_cast<unsigned char>(text[i + k]);
-      ok = (next & 0xC0) == 0x80;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (!ok || code < kMinimum[extra] || code > 0x10FFFF) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (code >= 0x10000) {
-      code -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(code));
-    }
-    i += static_cast<size_t>(extra) + 1;
-  }
-  return String(std::u16string_view(out));
+  CheckedLength(text.size());
+  return *DecodeUtf8String(text, false);
 }
 
-String String::Permanent(const char* latin1) {
-  String s(latin1);
-  s.object_->MakePermanent();
+String String::Permanent(const char* text) {
+  String s(text);
+  // The shared empty string is permanent already; a second mark would
+  // overflow its count.
+  if (!s.IsEmpty()) s.object_->MakePermanent();
   return s;
 }
 
@@ -128,9 +186,11 @@ std::string String::ToUtf8() const {
   int32_t n = Length();
   for (int32_t i = 0; i < n; ++i) {
     uint32_t c = p[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
+    if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(p[i + 1])) {
       c = 0x10000 + ((c - 0xD800) << 10) + (p[i + 1] - 0xDC00);
       ++i;
+    } else if (IsSurrogate(c)) {
+      c = 0xFFFD;  // encoded alone it would be invalid UTF-8
     }
     AppendUtf8(out, c);
   }

@@ -36,18 +36,29 @@ class StringObject final : public Object {
 class String {
  public:
   String() noexcept;
-  // Each byte becomes one code, 0 to 255.
-  String(const char* latin1);
+  // Text as literals are written: UTF-8, characters above U+FFFF as two
+  // codes (a surrogate pair). Bytes that are not valid UTF-8 anywhere in the
+  // text (overlong forms, encoded surrogates, cut-off sequences, stray bytes
+  // 0x80 to 0xFF) make the whole text one code per byte instead, so nothing
+  // is lost. Raw bytes from files and streams go through FromLatin1.
+  String(const char* text);
   String(const char16_t* text);
   String(std::u16string_view text);
   // Wraps an existing object (the Null object gives the empty string).
   explicit String(Ref<StringObject> object) noexcept;
 
+  // The constructor's reading for text with a length (zeros included), such
+  // as a std::string built from literals.
+  static String FromText(std::string_view text);
+  // One code per byte, 0 to 255, zeros included: for raw bytes (stream and
+  // file contents, names the system hands over) that must come back out
+  // unchanged through ToLatin1. A negative length throws TRuntimeException.
+  static String FromLatin1(const char* bytes, int32_t length);
   static String FromLatin1(std::string_view bytes);
-  // Decodes UTF-8; pairs above U+FFFF become two codes, bad bytes become U+FFFD.
+  // Decodes UTF-8 leniently: each byte of a bad sequence becomes U+FFFD.
   static String FromUtf8(std::string_view text);
   // A string whose object is never freed (for literals kept in globals).
-  static String Permanent(const char* latin1);
+  static String Permanent(const char* text);
   // A new string of `length` codes that the caller fills through `fill`.
   template <class Fill>
   static String Build(int32_t length, Fill&& fill);
@@ -59,6 +70,8 @@ class String {
   // Code at i; throws TArrayBoundsException outside the text.
   char16_t operator[](int32_t i) const;
 
+  // Surrogate pairs become one 4-byte sequence; a surrogate without its
+  // partner becomes U+FFFD, so the result is always valid UTF-8.
   std::string ToUtf8() const;
   // Each code's low 8 bits.
   std::string ToLatin1() const;

@@ -41,12 +41,6 @@ uint64_t ParseInteger(const String& s, bool& negative) {
   return value;
 }
 
-String FromAscii(const char* text, size_t n) {
-  return String::Build(static_cast<int32_t>(n), [&](char16_t* out) {
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<unsigned char>(text[i]);
-  });
-}
-
 String MapCase(const String& s, char16_t from, char16_t to) {
   return String::Build(s.Length(), [&](char16_t* out) {
     const char16_t* in = s.Data();
@@ -106,7 +100,7 @@ String StringFromLong(int64_t n) {
     u /= 10;
   } while (u);
   if (n < 0) *--p = '-';
-  return FromAscii(p, static_cast<size_t>(end - p));
+  return String::FromLatin1(p, static_cast<int32_t>(end - p));
 }
 
 String StringFromInt(int32_t n) { return StringFromLong(n); }
@@ -118,13 +112,13 @@ String StringFromChar(int32_t code) {
 String StringFromFloat(float x) {
   char buf[64];
   int n = std::snprintf(buf, sizeof buf, "%#.9g", static_cast<double>(x));
-  return FromAscii(buf, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+  return String::FromLatin1(buf, std::clamp(n, 0, static_cast<int>(sizeof buf) - 1));
 }
 
 String StringFromDouble(double x) {
   char buf[64];
   int n = std::snprintf(buf, sizeof buf, "%#.17g", x);
-  return FromAscii(buf, static_cast<size_t>(std::clamp(n, 0, static_cast<int>(sizeof buf) - 1)));
+  return String::FromLatin1(buf, std::clamp(n, 0, static_cast<int>(sizeof buf) - 1));
 }
 
 int32_t StringToInt(const String& s) { return static_cast<int32_t>(StringToLong(s)); }
@@ -215,14 +209,14 @@ String HexString(int32_t n) {
   char buf[8];
   uint32_t u = static_cast<uint32_t>(n);
   for (int i = 7; i >= 0; --i, u >>= 4) buf[i] = kDigits[u & 15];
-  return FromAscii(buf, 8);
+  return String::FromLatin1(buf, 8);
 }
 
 String BinString(int32_t n) {
   char buf[32];
   uint32_t u = static_cast<uint32_t>(n);
   for (int i = 31; i >= 0; --i, u >>= 1) buf[i] = static_cast<char>('0' + (u & 1));
-  return FromAscii(buf, 32);
+  return String::FromLatin1(buf, 32);
 }
 
 }  // namespace vtl

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "runtime/exceptions.h"
+#include "runtime/numeric.h"
 #include "stream/stream_exceptions.h"
 
 namespace vtl {
 
 namespace {
 
+// Native order is the streams' little-endian order (runtime/numeric.h).
 template <class T>
 T ReadValue(TStream& s) {
   T value{};
@@ -75,16 +77,18 @@ void TStream::WriteFloat(float f) { WriteBytes(&f, 4); }
 double TStream::ReadDouble() { return ReadValue<double>(*this); }
 void TStream::WriteDouble(double d) { WriteBytes(&d, 8); }
 
+// Lines and strings are bytes, one code per byte (no decoding): WriteLine
+// and WriteString give the same bytes back.
 String TStream::ReadLine() {
-  std::u16string line;
+  std::string line;
   uint8_t c = 0;
   while (Read(&c, 1) == 1) {
     if (c == 0 || c == 10) break;
     if (c == 13) continue;
     if (line.size() == line.capacity()) line.reserve(line.size() + 1024);
-    line.push_back(c);
+    line.push_back(static_cast<char>(c));
   }
-  return String(std::u16string_view(line));
+  return String::FromLatin1(line);
 }
 
 int32_t TStream::WriteLine(const String& text) {
@@ -98,8 +102,8 @@ int32_t TStream::WriteLine(const String& text) {
 String TStream::ReadString(int32_t length) {
   // Read piece by piece rather than sizing the text up front: the length
   // often comes from the data itself and must not decide the allocation.
-  std::u16string text;
-  uint8_t chunk[1024];
+  std::string text;
+  char chunk[1024];
   int32_t left = length;
   while (left > 0 && !Eof()) {
     int32_t n = left < 1024 ? left : 1024;
@@ -109,7 +113,7 @@ String TStream::ReadString(int32_t length) {
     text.append(chunk, chunk + got);
     left -= got;
   }
-  return String(std::u16string_view(text));
+  return String::FromLatin1(text);
 }
 
 void TStream::WriteString(const String& text) {

@@ -45,10 +45,7 @@ Ref<Array<uint8_t>> LoadBytesUrl(const String& url) { return LoadBytesUrl(Ref<Ob
 
 String LoadTextUrl(const Ref<Object>& url) {
   auto bytes = LoadBytesUrl(url);
-  return String::Build(bytes->Length(), [&](char16_t* out) {
-    const uint8_t* in = bytes->Data();
-    for (int32_t i = 0; i < bytes->Length(); ++i) out[i] = in[i];
-  });
+  return String::FromLatin1(reinterpret_cast<const char*>(bytes->Data()), bytes->Length());
 }
 
 String LoadTextUrl(const String& url) { return LoadTextUrl(Ref<Object>(url)); }

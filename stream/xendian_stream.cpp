@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/numeric.h"
+
 namespace vtl {
 
 namespace {
@@ -46,6 +48,7 @@ Ref<TXEndianStream> TXEndianStream::Create(const Ref<TStream>& stream) {
   return view;
 }
 
+// On this little-endian machine (runtime/numeric.h) only big-endian data needs the swap.
 Ref<TStream> TXEndianStream::BigEndian(const Ref<TStream>& stream) { return Create(stream); }
 Ref<TStream> TXEndianStream::LittleEndian(const Ref<TStream>& stream) { return stream; }
 

@@ -121,7 +121,7 @@ String RunZenity(const std::vector<std::string>& arguments) {
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return String();
   size_t end = output.find('\n');
   if (end != std::string::npos) output.resize(end);
-  return String::FromUtf8(output);
+  return String::FromLatin1(output);  // a file name: the system's bytes
 }
 
 std::string FullPath(const std::string& path) {
@@ -152,7 +152,7 @@ int32_t TSDLSystemDriver::Proceed(const String& text, int32_t serious) {
 }
 
 String TSDLSystemDriver::RequestFile(const String& text, const String& extensions, int32_t save, const String& path) {
-  std::string initial = ReplaceString(path, "\\", "/").ToUtf8();
+  std::string initial = ReplaceString(path, "\\", "/").ToLatin1();
   std::vector<std::string> arguments = {"--file-selection", "--title=" + text.ToUtf8()};
   if (save) {
     arguments.push_back("--save");
@@ -176,7 +176,7 @@ String TSDLSystemDriver::RequestFile(const String& text, const String& extension
 
 String TSDLSystemDriver::RequestDir(const String& text, const String& path) {
   std::vector<std::string> arguments = {"--file-selection", "--directory", "--title=" + text.ToUtf8()};
-  std::string initial = ReplaceString(path, "\\", "/").ToUtf8();
+  std::string initial = ReplaceString(path, "\\", "/").ToLatin1();
   arguments.push_back("--filename=" + FullPath(initial) + "/");
   return RunZenity(arguments);
 }

@@ -110,7 +110,7 @@ double Match(const vtl::Ref<vtl::TPixmap>& a, int ax, int ay, const vtl::Ref<vtl
 std::string GameDir() { return fs::path(CRYPTVENTURE_EXE).parent_path().string(); }
 
 vtl::Ref<vtl::TPixmap> LoadPicture(const std::string& name) {
-  return vtl::LoadPixmapUrl(vtl::String::FromUtf8(GameDir() + "/" + name));
+  return vtl::LoadPixmapUrl(vtl::String::FromLatin1(GameDir() + "/" + name));
 }
 
 // Polls the game window until `accept` likes its pixels.

@@ -227,14 +227,14 @@ TEST_F(LoaderTest, WritersReportFailure) {
   Ref<TPixmap> p = test::QuadrantPixmap(FMT_RGB888);
   EXPECT_EQ(SavePixmapPNG(p, String("/nonexistent-dir/x.png"), 5), 0);
   EXPECT_EQ(SavePixmapJPEG(p, String("/nonexistent-dir/x.jpg"), 80), 0);
-  EXPECT_EQ(SavePixmapPNG(nullptr, String(test::TempPath("null.png").c_str()), 5), 0);
+  EXPECT_EQ(SavePixmapPNG(nullptr, String::FromLatin1(test::TempPath("null.png")), 5), 0);
   // A stream too small for the file: the write error ends in 0, not a crash.
   uint8_t small[64];
   EXPECT_EQ(SavePixmapPNG(p, Ref<Object>(TRamStream::Create(small, 64, 0, 1)), 0), 0);
   EXPECT_EQ(SavePixmapJPEG(p, Ref<Object>(TRamStream::Create(small, 64, 0, 1)), 80), 0);
   const std::string path = test::TempPath("saved.png");
-  EXPECT_EQ(SavePixmapPNG(p, String(path.c_str()), 5), 1);
-  Ref<TPixmap> back = LoadPixmapUrl(String(path.c_str()));
+  EXPECT_EQ(SavePixmapPNG(p, String::FromLatin1(path), 5), 1);
+  Ref<TPixmap> back = LoadPixmapUrl(String::FromLatin1(path));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->ReadPixel(20, 20), p->ReadPixel(20, 20));
   std::remove(path.c_str());

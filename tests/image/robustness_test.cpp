@@ -24,7 +24,7 @@ class RobustnessTest : public ::testing::Test {
 
 // Loads from a file; the pixmap, if any, must be well formed.
 void LoadFileAndCheck(const std::string& path) {
-  Ref<TPixmap> p = LoadPixmapUrl(String(path.c_str()));
+  Ref<TPixmap> p = LoadPixmapUrl(String::FromLatin1(path));
   if (!p) return;
   ASSERT_GT(p->width, 0);
   ASSERT_GT(p->height, 0);
@@ -77,14 +77,14 @@ TEST_F(RobustnessTest, UnknownDataIsRefusedAndTheCallersStreamStaysOpen) {
   const std::string path = test::TempPath("unknown.bin");
   test::WriteFile(path, Bytes(100, 0x5A));
   const int32_t before = test::OpenFileCount();
-  EXPECT_FALSE(LoadPixmapUrl(String(path.c_str())));
+  EXPECT_FALSE(LoadPixmapUrl(String::FromLatin1(path)));
   EXPECT_FALSE(LoadPixmapUrl(String("no-such-file.png")));
   EXPECT_EQ(test::OpenFileCount(), before);
 
   // A stream handed in is wrapped: it stays open, and a later load from it still works.
   Bytes png = test::SavePng(test::QuadrantPixmap(FMT_RGB888));
   test::WriteFile(path, png);
-  Ref<TStream> stream = OpenReadStream(String(path.c_str()));
+  Ref<TStream> stream = OpenReadStream(String::FromLatin1(path));
   ASSERT_TRUE(stream);
   ASSERT_TRUE(LoadPixmapUrl(Ref<Object>(stream)));
   stream->Seek(0);

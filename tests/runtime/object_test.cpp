@@ -22,6 +22,11 @@ class Tracked : public Object {
 
 class Derived : public Tracked {};
 
+// Registered only by the refusal test, each in its own way.
+class Unlisted : public Object {};
+class Orphan : public Unlisted {};
+class Adopted : public Unlisted {};
+
 class Abstract : public Object {
  public:
   virtual int32_t Speak() { ThrowNullMethod(); }
@@ -237,6 +242,30 @@ TEST(ClassRecords, RuntimeRegistersItsClassesInOrder) {
   EXPECT_LT(at("TOutOfDataException"), at("TRuntimeException"));
   EXPECT_LT(at("TRuntimeException"), static_cast<long>(names.size()));
   EXPECT_LT(at("TList"), static_cast<long>(names.size()));
+}
+
+TEST(ClassRecords, BuilderRefusesABaseWithoutARecord) {
+  InitRuntime();
+  ASSERT_EQ(FindClassRecord(typeid(Unlisted)), nullptr);
+  Ref<TRuntimeException> refused;
+  try {
+    ClassBuilder<Orphan, Unlisted>("Orphan{kind=1}").Register();
+  } catch (const ThrownObject& t) {
+    refused = DowncastObject<TRuntimeException>(t.object);
+  }
+  ASSERT_TRUE(refused);
+  std::string text = refused->error.ToUtf8();
+  EXPECT_NE(text.find("Orphan:"), std::string::npos) << text;  // the bare name, without metadata
+  EXPECT_EQ(text.find("kind=1"), std::string::npos) << text;
+  EXPECT_NE(text.find("Unlisted"), std::string::npos) << text;
+  // Nothing was registered, so the class can still get its proper chain.
+  EXPECT_EQ(FindClassRecord(typeid(Orphan)), nullptr);
+
+  const ClassRecord& base = ClassBuilder<Unlisted, Object>("Unlisted").Register();
+  const ClassRecord& adopted = ClassBuilder<Adopted, Unlisted>("Adopted").Register();
+  EXPECT_EQ(adopted.base, &base);
+  EXPECT_EQ(&New<Adopted>()->Class(), &adopted);
+  EXPECT_TRUE(adopted.Extends(base));
 }
 
 }  // namespace

@@ -32,8 +32,9 @@ void Main() {
     *nowhere = 1;
   } else if (mode == String("paths")) {
     char cwd[4096];
-    WriteStdout(LaunchDirectory + "\n" + ProgramDirectory + "\n" + String::FromUtf8(getcwd(cwd, sizeof cwd)) + "\n" +
+    WriteStdout(LaunchDirectory + "\n" + ProgramDirectory + "\n" + String::FromLatin1(getcwd(cwd, sizeof cwd)) + "\n" +
                 ApplicationTitle + "\n" + StringFromInt(ProgramArguments->Length()) + "\n");
+    for (int32_t i = 2; i < ProgramArguments->Length(); ++i) WriteStdout((*ProgramArguments)[i] + "\n");
   } else if (mode == String("catch")) {
     try {
       try {

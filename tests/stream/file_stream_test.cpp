@@ -28,7 +28,7 @@ class FileStream : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  String Path(const std::string& name) const { return String::FromUtf8((dir_ / name).string()); }
+  String Path(const std::string& name) const { return String::FromLatin1((dir_ / name).string()); }
   std::string Contents(const std::string& name) const {
     std::ifstream in(dir_ / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -113,7 +113,7 @@ TEST_F(FileStream, BackslashesBecomeSlashesAndBadNamesAreRefused) {
   Put("b.bin", "z");
   std::string dosStyle = (dir_ / "b.bin").string();
   dosStyle[dosStyle.rfind('/')] = '\\';
-  auto s = vtl::OpenReadStream(String::FromUtf8(dosStyle));
+  auto s = vtl::OpenReadStream(String::FromLatin1(dosStyle));
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->ReadByte(), 'z');
 

@@ -184,4 +184,38 @@ TEST(Stream, StringsAreOneBytePerCharacter) {
   EXPECT_EQ(s->ReadString(-3), vtl::String());
 }
 
+// Streams carry bytes: even bytes that form valid UTF-8 stay one code each,
+// so that writing the text back gives the very same bytes.
+TEST(Stream, LinesAndStringsNeverDecodeTheirBytes) {
+  const std::string utf8Line =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e \xF0\x9F\x98\x80";
+  std::vector<uint8_t> bytes(utf8Line.begin(), utf8Line.end());
+  bytes.push_back(10);
+  for (int b = 0x80; b <= 0xFF; ++b) bytes.push_back(static_cast<uint8_t>(b));
+  auto s = Over(bytes);
+
+  vtl::String line = s->ReadLine();
+  ASSERT_EQ(line.Length(), static_cast<int32_t>(utf8Line.size()));
+  EXPECT_EQ(line[2], 0xC3);
+  EXPECT_EQ(line[3], 0xB6);
+  EXPECT_EQ(line.ToLatin1(), utf8Line);
+
+  vtl::String high = s->ReadString(128);
+  ASSERT_EQ(high.Length(), 128);
+  for (int32_t i = 0; i < 128; ++i) EXPECT_EQ(high[i], 0x80 + i);
+
+  std::vector<uint8_t> copy(bytes.size() + 1);
+  auto out = Over(copy, false, true);
+  EXPECT_TRUE(out->WriteLine(line));
+  out->WriteString(high);
+  EXPECT_EQ(std::memcmp(copy.data(), bytes.data(), utf8Line.size()), 0);
+  EXPECT_EQ(copy[utf8Line.size()], 13);  // WriteLine ends with CR LF
+  EXPECT_EQ(std::memcmp(copy.data() + utf8Line.size() + 2, bytes.data() + utf8Line.size() + 1, 128), 0);
+
+  // Whole files the same way.
+  s->Seek(0);
+  EXPECT_EQ(vtl::LoadTextUrl(Ref<vtl::Object>(s)).ToLatin1(), std::string(bytes.begin(), bytes.end()));
+}
+
 }  // namespace

@@ -183,7 +183,7 @@ int Canvas::SavePng(const std::string& path) const {
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) vtl::WritePixel(pixmap, x, y, At(x, y));
   }
-  return vtl::SavePixmapPNG(pixmap, vtl::String::FromUtf8(path), 9);
+  return vtl::SavePixmapPNG(pixmap, vtl::String::FromLatin1(path), 9);
 }
 
 }  // namespace art

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   vtl::Ref<vtl::TPixmap> pixmap = shot::GrabWindow(window);
-  if (!pixmap || !vtl::SavePixmapPNG(pixmap, vtl::String::FromUtf8(argv[2]), 9)) {
+  if (!pixmap || !vtl::SavePixmapPNG(pixmap, vtl::String::FromLatin1(argv[2]), 9)) {
     std::fprintf(stderr, "cannot grab the window or write %s\n", argv[2]);
     return 1;
   }
