@@ -1,6 +1,7 @@
-// The runtime core: objects and references, strings, arrays, exceptions,
-// class records, program start and end, random numbers, lists and data
-// statements.
+/// \file
+/// The runtime core: objects and references, strings, arrays, exceptions,
+/// class records, program start and end, random numbers, lists and data
+/// statements.
 #pragma once
 
 #include "runtime/array.h"
