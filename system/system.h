@@ -1,5 +1,6 @@
-// The system library: hooks and events, the event queue, polled input, the
-// SDL2 system driver and timers.
+/// \file
+/// The system library: hooks and events, the event queue, polled input, the
+/// SDL2 system driver and timers.
 #pragma once
 
 #include "system/event.h"
@@ -14,8 +15,8 @@
 
 namespace vtl {
 
-// Initialises the runtime, then hooks, events, the system driver, the event
-// queue, polled input and timers, once.
+/// Initialises the runtime, then hooks, events, the system driver, the event
+/// queue, polled input and timers, once.
 void InitSystem();
 
 }  // namespace vtl
