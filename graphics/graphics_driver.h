@@ -65,7 +65,7 @@ class TGraphicsDriver : public TDataType {
 
   /// The display modes the driver offers.
   virtual Ref<Array<Ref<TGraphicsMode>>> GraphicsModes();
-  /// `widget` is a native window handle.
+  /// A context on an existing window. `widget` is a native window handle.
   virtual Ref<TGraphics> AttachGraphics(int64_t widget, int32_t flags);
   /// A new context: a window when depth is 0, else the full screen.
   virtual Ref<TGraphics> CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags);

@@ -121,7 +121,7 @@ class TRen2DGraphics : public TGraphics {
   ///@{
   float origin_x = 0, origin_y = 0;
   ///@}
-  /// the handle negated
+  /// The drawing handle (SetDrawHandle), stored negated.
   ///@{
   float handle_x = 0, handle_y = 0;
   ///@}
@@ -197,7 +197,7 @@ int32_t GetDrawScale(float& x, float& y);
 ///@}
 /// Rotation and scale at once.
 int32_t SetDrawTransform(float degrees, float scale_x, float scale_y);
-/// Null selects the built-in font.
+/// The font DrawString uses. Null selects the built-in font.
 int32_t SetDrawFont(const Ref<TImageFont>& font);
 /// The font in use; the built-in one without a context.
 Ref<TImageFont> GetDrawFont();
@@ -219,7 +219,8 @@ int32_t DrawSegment(float x, float y, float x2, float y2, int32_t draw_last_pixe
 int32_t DrawFilledRect(float x, float y, float width, float height);
 /// A filled ellipse in the rectangle.
 int32_t FillEllipse(float x, float y, float width, float height);
-/// Pairs of x, y relative to the origin; fewer than three points draw nothing.
+/// A filled polygon. Pairs of x, y relative to the origin; fewer than three
+/// points (or an odd count) draw nothing.
 int32_t FillPolygon(const Ref<Array<float>>& xy);
 /// Text in the current font.
 int32_t DrawString(const String& text, float x, float y);
@@ -232,13 +233,18 @@ int32_t DrawImageStretched(const Ref<TImage>& image, float x, float y, float wid
 int32_t TileImageFrame(const Ref<TImage>& image, float x = 0, float y = 0, int32_t frame = 0);
 /// The pixmap's pixels at (x, y) in window pixels, unscaled and solid.
 int32_t BlitPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y);
+/// A new pixmap of the back buffer's pixels in the rectangle, in window pixels.
 /// Null while no Ren2D context is current.
 Ref<TPixmap> GrabScreenPixmap(int32_t x, int32_t y, int32_t width, int32_t height);
 ///@}
 
+/// \name Text measures
 /// Text measures; they work without a context, with the built-in font.
 ///@{
+
+/// The text's width in whole pixels in the current font (TImageFont::TextWidth).
 int32_t StringWidth(const String& text);
+/// The current font's height.
 int32_t FontHeight();
 ///@}
 /// TImageFont::Load.

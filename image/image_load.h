@@ -24,16 +24,19 @@ extern int32_t DefaultImageFlags;
 /// When 1, loaded and new blank images get their centre as handle.
 extern int32_t AutoCentreHandle;
 
+/// \name Loading
 /// Flags -1 mean DefaultImageFlags. Null when the image cannot be loaded.
-/// The animated form cuts the picture into cells (TImage::LoadAnim).
+/// Each takes the url as an object or, so that literals can be passed, as a name.
 ///@{
+
+/// The picture at url as an image of one frame (TImage::Load).
 Ref<TImage> LoadImageUrl(const Ref<Object>& url, int32_t flags = -1);
+/// The picture at url cut into cells, one frame each (TImage::LoadAnim).
 Ref<TImage> LoadAnimatedImage(const Ref<Object>& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
                               int32_t cellCount, int32_t flags = -1);
-///@}
-/// The same for a name, so that literals can be passed.
-///@{
+/// The picture at url as an image of one frame (TImage::Load).
 Ref<TImage> LoadImageUrl(const String& url, int32_t flags = -1);
+/// The picture at url cut into cells, one frame each (TImage::LoadAnim).
 Ref<TImage> LoadAnimatedImage(const String& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
                               int32_t cellCount, int32_t flags = -1);
 ///@}
@@ -48,11 +51,10 @@ int32_t CentreImageHandle(const Ref<TImage>& image);
 int32_t SetAutoCentreHandle(int32_t flag);
 /// Sets DefaultImageFlags; -1 is ignored. Returns 0.
 int32_t SetDefaultImageFlags(int32_t flags);
-/// Sets / reads ImageMaskColour. Return 0.
-///@{
+/// Sets ImageMaskColour. Returns 0.
 int32_t SetImageMaskColor(int32_t red, int32_t green, int32_t blue);
+/// Reads ImageMaskColour. Returns 0.
 int32_t GetImageMaskColor(int32_t& red, int32_t& green, int32_t& blue);
-///@}
 /// The image's cell size.
 ///@{
 int32_t ImageWidthOf(const Ref<TImage>& image);

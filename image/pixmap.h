@@ -106,11 +106,10 @@ Ref<TPixmap> ConvertPixmapTo(const Ref<TPixmap>& pixmap, int32_t format);
 /// A new FMT_RGBA8888 pixmap in which pixels of colour (r, g, b) are
 /// transparent and take the average colour of their other neighbours.
 Ref<TPixmap> MaskPixmapColour(const Ref<TPixmap>& pixmap, int32_t red, int32_t green, int32_t blue);
-/// A new mirrored pixmap of the same format: left to right / top to bottom.
-///@{
+/// A new pixmap of the same format, mirrored left to right.
 Ref<TPixmap> FlipPixmapHorizontal(const Ref<TPixmap>& pixmap);
+/// A new pixmap of the same format, mirrored top to bottom.
 Ref<TPixmap> FlipPixmapVertical(const Ref<TPixmap>& pixmap);
-///@}
 /// Bilinear resampling into a new pixmap of the source's format.
 Ref<TPixmap> ScalePixmap(const Ref<TPixmap>& pixmap, int32_t newWidth, int32_t newHeight);
 /// Opens url (a name or an open stream) and offers it to every loader in

@@ -85,13 +85,16 @@ class TRuntimeException : public TQuornException {
   String error;  ///< The text.
 };
 
-/// Shorthands for the runtime's own checks: each throws a new
-/// TNullMethodException, TNullFunctionException, TArrayBoundsException or
-/// TOutOfDataException.
+/// \name Shorthands for the runtime's own checks
 ///@{
+
+/// Throws a new TNullMethodException.
 [[noreturn]] void ThrowNullMethod();
+/// Throws a new TNullFunctionException.
 [[noreturn]] void ThrowNullFunction();
+/// Throws a new TArrayBoundsException.
 [[noreturn]] void ThrowArrayBounds();
+/// Throws a new TOutOfDataException.
 [[noreturn]] void ThrowOutOfData();
 ///@}
 

@@ -62,7 +62,8 @@ using ListCompare = int32_t (*)(const Ref<Object>& a, const Ref<Object>& b);
 /// a's own Compare (a Null a is below anything but another Null).
 int32_t CompareObjects(const Ref<Object>& a, const Ref<Object>& b);
 
-/// The list. Elements are equal when they are the same object or the list's
+/// A doubly linked list of object references, safe to change while it is
+/// walked. Elements are equal when they are the same object or the list's
 /// element Compares 0 with the value. Operations that have nothing to report
 /// return 0.
 class TList : public TData {
@@ -81,27 +82,34 @@ class TList : public TData {
   int32_t IsEmpty() const;
   /// True when an element equals value.
   int32_t Contains(const Ref<Object>& value) const;
-  /// Adds value at the start / end; returns its new link.
-  ///@{
+  /// Adds value at the start; returns its new link.
   Ref<TLink> AddFirst(const Ref<Object>& value);
+  /// Adds value at the end; returns its new link.
   Ref<TLink> AddLast(const Ref<Object>& value);
-  ///@}
+  /// \name Ends of the list
   /// On an empty list these give the Null object and change nothing.
   ///@{
+
+  /// The first element.
   Ref<Object> First() const;
+  /// The last element.
   Ref<Object> Last() const;
+  /// Takes the first element out and returns it.
   Ref<Object> RemoveFirst();
+  /// Takes the last element out and returns it.
   Ref<Object> RemoveLast();
+  /// The first link.
   Ref<TLink> FirstLink() const;
+  /// The last link.
   Ref<TLink> LastLink() const;
   ///@}
-  /// Adds value just before / after link; returns the new link.
-  ///@{
+  /// Adds value just before link; returns the new link.
   Ref<TLink> InsertBeforeLink(const Ref<Object>& value, const Ref<TLink>& link);
+  /// Adds value just after link; returns the new link.
   Ref<TLink> InsertAfterLink(const Ref<Object>& value, const Ref<TLink>& link);
-  ///@}
   /// The link of the first element equal to value, or the Null object.
   Ref<TLink> FindLink(const Ref<Object>& value) const;
+  /// The element at index, counted from 0 (a walk over the list).
   /// Throws "List index out of range" outside 0 .. Count() - 1.
   Ref<Object> ValueAtIndex(int32_t index) const;
   /// The number of elements (a walk over the list).
@@ -116,7 +124,8 @@ class TList : public TData {
   int32_t Reverse();
   /// A new list with the elements in reverse order.
   Ref<TList> Reversed() const;
-  /// Stable bubble sort on the links.
+  /// Stable bubble sort on the links, ascending unless ascending is 0, by
+  /// compare (a null compare throws TNullFunctionException).
   int32_t Sort(int32_t ascending = 1, ListCompare compare = &CompareObjects);
   /// A walk from the first element.
   Ref<TListEnum> ObjectEnumerator() const;

@@ -38,10 +38,13 @@ void AtExit(void (*handler)());
 /// The unhandled path: writes the object's text to standard error, ends with -1.
 [[noreturn]] void HandleUncaught(const Ref<Object>& thrown);
 
-/// Write the text to standard output / standard error, each code as its low
-/// 8 bits, and flush. Nothing is appended.
+/// \name Standard streams
+/// Write the text, each code as its low 8 bits, and flush. Nothing is appended.
 ///@{
+
+/// Writes the text to standard output.
 void WriteStdout(const String& text);
+/// Writes the text to standard error.
 void WriteStderr(const String& text);
 ///@}
 

@@ -14,20 +14,16 @@ namespace vtl {
 /// the int range are clamped to it.
 class TCStream : public TStream {
  public:
-  /// Mode bits: the file was opened for reading / writing.
-  ///@{
-  static constexpr int32_t MODE_READ = 1;
-  static constexpr int32_t MODE_WRITE = 2;
-  ///@}
+  static constexpr int32_t MODE_READ = 1;   ///< Mode bit: open for reading.
+  static constexpr int32_t MODE_WRITE = 2;  ///< Mode bit: open for writing.
 
   /// Closes the file.
   ~TCStream() override;
 
-  /// The position and size as this stream has tracked them.
-  ///@{
+  /// The position as this stream has tracked it.
   int32_t Pos() override;
+  /// The size as this stream has tracked it (grown by writes past the end).
   int32_t Size() override;
-  ///@}
   /// Moves to pos; returns the position the file reports (-1 when closed).
   int32_t Seek(int32_t pos) override;
   /// Flushes the C library's buffer.

@@ -11,11 +11,10 @@ namespace vtl {
 /// A stream over a fixed block of memory.
 class TRamStream : public TStream {
  public:
-  /// The position and the block's size.
-  ///@{
+  /// The position in the block.
   int32_t Pos() override;
+  /// The block's size.
   int32_t Size() override;
-  ///@}
   /// Clamped into 0 .. Size().
   int32_t Seek(int32_t pos) override;
   /// 0 when count is not positive or the direction is not allowed. Neither

@@ -64,8 +64,9 @@ class TEvent : public Object {
 
   /// Runs the event through the event hook chain.
   virtual void Emit();
-  /// "KeyDown: data=65, mods=0, x=0, y=0, extra=\"\"": the id's name (or
-  /// "UserEvent" and its number), then the fields.
+  /// The id's name, then the fields: `KeyDown: data=65, mods=0, x=0, y=0, extra=""`
+  /// (the quotes hold extra when it is text). User ids are named "UserEvent" and
+  /// their number, other unknown ids "Unknown Event, id=" and the id.
   String ToString() const override;
 
   /// A new event with these fields.

@@ -47,13 +47,18 @@ void FlushInput();
 /// Forget buttons, their hits and the wheel position (the pointer stays).
 void FlushPointer();
 
-/// Block until a key is hit / a character typed / a button pressed, and
-/// return its key code / character / button number. Input from before the
-/// call is flushed first. Called from inside a pump (an event hook), they
-/// return 0 at once instead of waiting for input that could never be pumped.
+/// \name Waiting for input
+/// Block until a key is hit / a character typed / a button pressed. Called
+/// from inside a pump (an event hook), they return 0 at once instead of
+/// waiting for input that could never be pumped. Input from before the call
+/// is flushed first.
 ///@{
+
+/// Waits for a key to be hit; returns its key code.
 int32_t WaitAnyKey();
+/// Waits for a character to be typed; returns it.
 int32_t WaitTypedChar();
+/// Waits for a button to be pressed; returns its number.
 int32_t WaitAnyButton();
 ///@}
 

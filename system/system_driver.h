@@ -41,10 +41,14 @@ class TSystemDriver : public Object {
 /// The driver the free functions below use.
 extern Ref<TSystemDriver> ActiveSystemDriver;
 
+/// \name Pumping
 /// Poll / Wait, returning at once when a pump is already running (so a hook
 /// that queries input does not pump again inside a pump).
 ///@{
+
+/// Pumps pending desktop messages once (ActiveSystemDriver's Poll).
 void PumpSystemEvents();
+/// Sleeps until a desktop message arrives, then pumps (ActiveSystemDriver's Wait).
 void AwaitSystemEvents();
 ///@}
 /// True while a pump or wait runs: a wait loop started from inside one could
