@@ -33,4 +33,5 @@ build_and_test() {
 }
 
 build_and_test build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build/release --target docs  # the API reference; fails on undocumented public API
 build_and_test build/sanitize -DCMAKE_BUILD_TYPE=Debug -DVTL_SANITIZE=ON

@@ -1,5 +1,6 @@
-// The whole framework: every library's umbrella header, and InitFramework,
-// which initialises every framework module once each, in the program's order.
+/// \file
+/// The whole framework: every library's umbrella header, and InitFramework,
+/// which initialises every framework module once each, in the program's order.
 #pragma once
 
 #include "graphics/graphics.h"
@@ -10,8 +11,8 @@
 
 namespace vtl {
 
-// Every framework module, each once, in the program's fixed order: runtime,
-// streams, system, images, graphics.
+/// Every framework module, each once, in the program's fixed order: runtime,
+/// streams, system, images, graphics.
 void InitFramework();
 
 }  // namespace vtl

@@ -1,6 +1,7 @@
-// The OpenGL Ren2D driver: Ren2D's driver calls as fixed-function OpenGL 1.1
-// state and immediate-mode primitives, with vertices transformed on the
-// processor, and image frames kept as textures of the shared context.
+/// \file
+/// The OpenGL Ren2D driver: Ren2D's driver calls as fixed-function OpenGL 1.1
+/// state and immediate-mode primitives, with vertices transformed on the
+/// processor, and image frames kept as textures of the shared context.
 #pragma once
 
 #include "graphics/gl_graphics.h"
@@ -8,24 +9,39 @@
 
 namespace vtl {
 
+/// An image frame as a texture of the shared context.
 class TGLImageFrame : public TImageFrame {
  public:
+  /// Deletes the texture.
   ~TGLImageFrame() override;
   int32_t Draw(float x0, float y0, float x1, float y1, float tx, float ty) override;
-  // Runs with the shared context current.
+  /// Runs with the shared context current. The texture gets a size the
+  /// driver takes: a larger pixmap is scaled down to it; where the texture is
+  /// larger, the pixmap's last column and row are repeated once into the
+  /// margin, so that filtering stays clean at the edge.
   static Ref<TGLImageFrame> CreateFromPixmap(const Ref<TPixmap>& src, int32_t flags);
 
+  /// The texture coordinates of the frame's corners.
+  ///@{
   float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
-  int32_t name = 0;
-  int32_t seq = 0;  // generation the texture was made in; 0 once deleted
+  ///@}
+  int32_t name = 0;  ///< The texture name.
+  int32_t seq = 0;   ///< generation the texture was made in; 0 once deleted
 };
 
+/// The Ren2D driver over OpenGL: its contexts are TRen2DGraphics over
+/// TGLGraphics, and its state changes are cached.
 class TGLRen2DDriver : public TRen2DDriver {
  public:
-  String ToString() const override;  // "OpenGL"
+  String ToString() const override;  ///< "OpenGL"
   Ref<Array<Ref<TGraphicsMode>>> GraphicsModes() override;
+  /// A Ren2D context over the plain OpenGL driver's context; Null on failure.
+  ///@{
   Ref<TGraphics> AttachGraphics(int64_t widget, int32_t flags) override;
   Ref<TGraphics> CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) override;
+  ///@}
+  /// Makes a Ren2D context current with its whole state (a new window's
+  /// buffers are first cleared); anything else leaves none current.
   int32_t SetGraphics(const Ref<TGraphics>& graphics) override;
   int32_t Flip(int32_t sync) override;
 
@@ -46,17 +62,19 @@ class TGLRen2DDriver : public TRen2DDriver {
                    float origin_y) override;
   int32_t DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y) override;
   Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
-  // Forgets the state caches and sets the pixel projection for the context.
+  /// Forgets the state caches and sets the pixel projection for the context.
   virtual int32_t ResetGLContext(const Ref<TGraphics>& graphics);
 };
 
+/// The one OpenGL Ren2D driver.
 Ref<TGLRen2DDriver> TheGLRen2DDriver();
 
-// Segments of an ellipse in a box of the given half sizes: at least 12, a
-// multiple of 4.
+/// Segments of an ellipse in a box of the given half sizes: at least 12, a
+/// multiple of 4.
 int32_t OvalSegments(float xr, float yr);
 
-// Installs the OpenGL Ren2D driver with default flags 2.
+/// Installs the OpenGL Ren2D driver with default flags 2, and sets the two
+/// image hooks so that images get their frames from the current Ren2D driver.
 void InitGLRen2D();
 
 }  // namespace vtl

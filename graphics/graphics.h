@@ -1,7 +1,8 @@
-// The graphics library: graphics drivers and contexts with frame pacing,
-// OpenGL contexts on SDL2 windows with the raw OpenGL utilities, the Ren2D
-// drawing layer and its OpenGL driver. Images and fonts come from the image
-// library, included here.
+/// \file
+/// The graphics library: graphics drivers and contexts with frame pacing,
+/// OpenGL contexts on SDL2 windows with the raw OpenGL utilities, the Ren2D
+/// drawing layer and its OpenGL driver. Images and fonts come from the image
+/// library, included here.
 #pragma once
 
 #include "graphics/frame_limiter.h"
@@ -14,8 +15,8 @@
 
 namespace vtl {
 
-// Initialises the image and system libraries, the graphics module, the
-// OpenGL driver and the OpenGL Ren2D driver (installed last, so current).
+/// Initialises the image and system libraries, the graphics module, the
+/// OpenGL driver and the OpenGL Ren2D driver (installed last, so current).
 void InitGraphics();
 
 }  // namespace vtl

@@ -1,4 +1,5 @@
-// Pixmaps, pixel formats, the pixmap loaders and writers.
+/// \file
+/// Pixmaps, pixel formats, the pixmap loaders and writers.
 #pragma once
 
 #include "image/font.h"
@@ -13,8 +14,8 @@
 
 namespace vtl {
 
-// Initialises the streams, registers the image classes, makes the pixmap
-// data type and creates the loader chain (tried TGA, PNG, JPEG, BMP). Runs once.
+/// Initialises the streams, registers the image classes, makes the pixmap
+/// data type and creates the loader chain (tried TGA, PNG, JPEG, BMP). Runs once.
 void InitImage();
 
 }  // namespace vtl

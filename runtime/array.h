@@ -1,7 +1,8 @@
-// Arrays: counted objects with an element type tag, a dimension count and
-// sizes. Elements start as 0, the empty string or the Null object. A
-// multi-dimensional array stores its last index fastest; every index is
-// checked and a bad one throws TArrayBoundsException.
+/// \file
+/// Arrays: counted objects with an element type tag, a dimension count and
+/// sizes. Elements start as 0, the empty string or the Null object. A
+/// multi-dimensional array stores its last index fastest; every index is
+/// checked and a bad one throws TArrayBoundsException.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +17,25 @@
 
 namespace vtl {
 
+/// What every array has, whatever its element type: the sizes, and element
+/// access through Value for code that knows only the element tag.
 class ArrayBase : public Object {
  public:
+  /// The number of elements, all dimensions together.
   int32_t Length() const noexcept { return length_; }
+  /// The size of each dimension, first to last.
   const std::vector<int32_t>& Dimensions() const noexcept { return dims_; }
-  // Tag of the element type ("i", "$", ":TList", ...).
+  /// Tag of the element type ("i", "$", ":TList", ...).
   virtual std::string ElementTag() const = 0;
-  // Element access by flat index through Value, for code that knows only the tag.
+  /// Element access by flat index through Value, for code that knows only the tag.
+  ///@{
   virtual Value GetElement(int32_t index) const = 0;
   virtual void SetElement(int32_t index, const Value& value) = 0;
+  ///@}
 
  protected:
+  /// Takes the sizes; a negative size, or more elements than an int32_t
+  /// counts, raises "Array dimension out of range".
   explicit ArrayBase(std::initializer_list<int32_t> dims) : dims_(dims) {
     int64_t count = 1;
     for (int32_t d : dims_) {
@@ -36,9 +45,12 @@ class ArrayBase : public Object {
     }
     length_ = static_cast<int32_t>(count);
   }
+  /// Throws TArrayBoundsException unless 0 <= index < Length().
   void CheckIndex(int32_t index) const {
     if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(length_)) ThrowArrayBounds();
   }
+  /// The flat index of one index per dimension, the last fastest. Throws
+  /// TArrayBoundsException for a wrong number of indices or one out of range.
   template <class... I>
   int32_t FlatIndex(I... indices) const {
     if (sizeof...(I) != dims_.size()) ThrowArrayBounds();
@@ -57,13 +69,19 @@ class ArrayBase : public Object {
   int32_t length_ = 0;
 };
 
+/// An array of T; make one with NewArray. Elements start as T's value
+/// initialisation: 0, the empty string or the Null object.
 template <class T>
 class Array final : public ArrayBase {
  public:
+  /// The element type.
   using ElementType = T;
 
+  /// An array with these sizes, one per dimension (see ArrayBase).
   explicit Array(std::initializer_list<int32_t> dims) : ArrayBase(dims), items_(static_cast<size_t>(Length())) {}
 
+  /// Element by flat index; throws TArrayBoundsException outside 0 .. Length() - 1.
+  ///@{
   T& operator[](int32_t index) {
     CheckIndex(index);
     return items_[static_cast<size_t>(index)];
@@ -72,7 +90,9 @@ class Array final : public ArrayBase {
     CheckIndex(index);
     return items_[static_cast<size_t>(index)];
   }
-  // Element by one index per dimension, the last fastest.
+  ///@}
+  /// Element by one index per dimension, the last fastest.
+  ///@{
   template <class... I>
   T& At(I... indices) {
     return items_[static_cast<size_t>(FlatIndex(indices...))];
@@ -81,13 +101,20 @@ class Array final : public ArrayBase {
   const T& At(I... indices) const {
     return items_[static_cast<size_t>(FlatIndex(indices...))];
   }
+  ///@}
 
+  /// The elements in flat order, unchecked.
+  ///@{
   T* Data() noexcept { return items_.data(); }
   const T* Data() const noexcept { return items_.data(); }
+  ///@}
+  /// Iteration over the elements in flat order, for range-for.
+  ///@{
   auto begin() noexcept { return items_.begin(); }
   auto end() noexcept { return items_.end(); }
   auto begin() const noexcept { return items_.begin(); }
   auto end() const noexcept { return items_.end(); }
+  ///@}
 
   std::string ElementTag() const override { return TypeTagOf<T>(); }
   Value GetElement(int32_t index) const override { return ValueTraits<T>::ToValue((*this)[index]); }
@@ -97,6 +124,7 @@ class Array final : public ArrayBase {
   std::vector<T> items_;
 };
 
+/// A new array of T with one size per dimension: `NewArray<int32_t>({3, 4})`.
 template <class T>
 Ref<Array<T>> NewArray(std::initializer_list<int32_t> dims) {
   return New<Array<T>>(dims);

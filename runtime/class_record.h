@@ -1,11 +1,12 @@
-// Class records: what the runtime knows about a registered class. Reflection,
-// object streams and maps read them; nothing else needs them, so classes work
-// with Ref, New, DowncastObject and lists without one.
-//
-//   vtl::ClassBuilder<TUnit, vtl::Object>("TUnit{doc=\"a creature\"}")
-//       .Field<&TUnit::hp>("hp")
-//       .Method<&TUnit::Move>("Move")
-//       .Register();
+/// \file
+/// Class records: what the runtime knows about a registered class. Reflection,
+/// object streams and maps read them; nothing else needs them, so classes work
+/// with Ref, New, DowncastObject and lists without one.
+///
+///     vtl::ClassBuilder<TUnit, vtl::Object>("TUnit{doc=\"a creature\"}")
+///         .Field<&TUnit::hp>("hp")
+///         .Method<&TUnit::Move>("Move")
+///         .Register();
 #pragma once
 
 #include <cstdint>
@@ -21,50 +22,61 @@
 
 namespace vtl {
 
+/// One member a class record declares: a field, method, function or constant,
+/// with the accessors reflection calls.
 struct Declaration {
+  /// What the declaration is.
   enum class Kind { Field, Method, Function, Constant };
 
-  Kind kind = Kind::Field;
-  std::string name;
-  std::string meta;  // text between the braces of "tag{meta}", "" if none
-  // Fields: the value's tag. Methods and functions: "(args)result".
+  Kind kind = Kind::Field;  ///< What the declaration is.
+  std::string name;         ///< The member's name.
+  std::string meta;         ///< text between the braces of "tag{meta}", "" if none
+  /// Fields: the value's tag. Methods and functions: "(args)result".
   std::string (*typeTag)() = nullptr;
-  int32_t position = 0;  // index among the class's declarations of the same kind
+  int32_t position = 0;  ///< index among the class's declarations of the same kind
 
-  // Fields.
+  /// Fields: reads and writes the field of an object of the class.
+  ///@{
   Value (*get)(const Object& self) = nullptr;
   void (*set)(Object& self, const Value& value) = nullptr;
-  // Methods take the object; functions ignore it. Arguments arrive converted
-  // to their declared types; a null invoker raises TNullFunctionException.
+  ///@}
+  /// Methods take the object; functions ignore it. Arguments arrive converted
+  /// to their declared types; a null invoker raises TNullFunctionException.
   Value (*invoke)(Object* self, std::span<const Value> args) = nullptr;
-  // Constants.
+  /// Constants: the value.
   Value constant;
 
-  // The tag with its metadata, "tag{meta}", as reflection reads it.
+  /// The tag with its metadata, "tag{meta}", as reflection reads it.
   std::string Tag() const;
 };
 
+/// What the runtime knows about one registered class. ClassBuilder makes them.
 struct ClassRecord {
-  std::string name;                   // may carry "{metadata}" after the bare name
-  const ClassRecord* base = nullptr;  // nullptr only for Object
-  const std::type_info* type = nullptr;
+  std::string name;                      ///< may carry "{metadata}" after the bare name
+  const ClassRecord* base = nullptr;     ///< nullptr only for Object
+  const std::type_info* type = nullptr;  ///< The C++ type the record stands for.
+  /// True when the object is of this class or derives from it.
   bool (*isInstance)(const Object* object) = nullptr;
-  Ref<Object> (*create)() = nullptr;  // nullptr when the class needs arguments
-  std::vector<Declaration> declarations;
+  Ref<Object> (*create)() = nullptr;      ///< nullptr when the class needs arguments
+  std::vector<Declaration> declarations;  ///< Fields, methods, functions and constants, in order of declaration.
 
+  /// The name without its metadata.
   std::string_view BareName() const;
+  /// The text between the braces after the bare name, "" if none.
   std::string_view MetaData() const;
+  /// True when other is this record or one of its bases.
   bool Extends(const ClassRecord& other) const;
 };
 
-// Adds a record to the runtime; returns the stored record, which lives until
-// the process ends. Registering the same C++ type twice keeps the first.
+/// Adds a record to the runtime; returns the stored record, which lives until
+/// the process ends. Registering the same C++ type twice keeps the first.
+/// A record without a base gets Object's.
 const ClassRecord& RegisterClass(ClassRecord record);
-// Every registered record, in order of registration.
+/// Every registered record, in order of registration.
 std::vector<const ClassRecord*> RegisteredClasses();
-// The record for exactly this C++ type, or nullptr.
+/// The record for exactly this C++ type, or nullptr.
 const ClassRecord* FindClassRecord(const std::type_info& type);
-// The record of Object, the root of every chain.
+/// The record of Object, the root of every chain.
 const ClassRecord& ObjectClassRecord();
 
 namespace detail {
@@ -152,14 +164,15 @@ Value Invoke(Object* self, std::span<const Value> args) {
 
 }  // namespace detail
 
-// Builds and registers the record of class T whose base is Base. Base's
-// record must exist already (module initialisers register bases first);
-// otherwise the constructor throws a TRuntimeException naming both classes.
+/// Builds and registers the record of class T whose base is Base. Base's
+/// record must exist already (module initialisers register bases first);
+/// otherwise the constructor throws a TRuntimeException naming both classes.
 template <class T, class Base>
 class ClassBuilder {
   static_assert(std::is_base_of_v<Base, T> || std::is_same_v<T, Base>);
 
  public:
+  /// Starts the record of T; name may carry "{metadata}" after the bare name.
   explicit ClassBuilder(std::string name) {
     record_.name = std::move(name);
     record_.type = &typeid(T);
@@ -175,6 +188,7 @@ class ClassBuilder {
     }
   }
 
+  /// Declares the data member Member (`&T::field`, or a base's) under name.
   template <auto Member>
   ClassBuilder& Field(std::string name, std::string meta = "") {
     using M = typename detail::MemberShape<decltype(Member)>::Type;
@@ -190,6 +204,9 @@ class ClassBuilder {
     return *this;
   }
 
+  /// Declares the member function Fn (`&T::Method`, or a base's) under
+  /// name. Invoked on an object that is not a T, it raises
+  /// TNullObjectException; with the wrong argument count, "ERROR".
   template <auto Fn>
   ClassBuilder& Method(std::string name, std::string meta = "") {
     using Shape = detail::MethodShape<decltype(Fn)>;
@@ -201,6 +218,7 @@ class ClassBuilder {
     return *this;
   }
 
+  /// Declares the plain function Fn under name; invoking it ignores the object.
   template <auto Fn>
   ClassBuilder& Function(std::string name, std::string meta = "") {
     Declaration d = Begin(Declaration::Kind::Function, std::move(name), std::move(meta));
@@ -210,6 +228,7 @@ class ClassBuilder {
     return *this;
   }
 
+  /// Declares a constant with its value, converted through ValueTraits<V>.
   template <class V>
   ClassBuilder& Constant(std::string name, const V& value, std::string meta = "") {
     Declaration d = Begin(Declaration::Kind::Constant, std::move(name), std::move(meta));
@@ -219,6 +238,7 @@ class ClassBuilder {
     return *this;
   }
 
+  /// Registers the record (RegisterClass) and returns the stored one.
   const ClassRecord& Register() { return RegisterClass(std::move(record_)); }
 
  private:

@@ -1,6 +1,7 @@
-// The runtime core: objects and references, strings, arrays, exceptions,
-// class records, program start and end, random numbers, lists, data
-// statements and the registry chains that modules fill.
+/// \file
+/// The runtime core: objects and references, strings, arrays, exceptions,
+/// class records, program start and end, random numbers, lists, data
+/// statements and the registry chains that modules fill.
 #pragma once
 
 #include "runtime/array.h"

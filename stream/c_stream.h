@@ -1,4 +1,5 @@
-// TCStream: a file opened with the C standard file functions.
+/// \file
+/// TCStream: a file opened with the C standard file functions.
 #pragma once
 
 #include <cstdint>
@@ -9,33 +10,45 @@
 
 namespace vtl {
 
+/// A file through the C standard file functions. Positions and sizes beyond
+/// the int range are clamped to it.
 class TCStream : public TStream {
  public:
-  static constexpr int32_t MODE_READ = 1;
-  static constexpr int32_t MODE_WRITE = 2;
+  static constexpr int32_t MODE_READ = 1;   ///< Mode bit: open for reading.
+  static constexpr int32_t MODE_WRITE = 2;  ///< Mode bit: open for writing.
 
+  /// Closes the file.
   ~TCStream() override;
 
+  /// The position as this stream has tracked it.
   int32_t Pos() override;
+  /// The size as this stream has tracked it (grown by writes past the end).
   int32_t Size() override;
+  /// Moves to pos; returns the position the file reports (-1 when closed).
   int32_t Seek(int32_t pos) override;
+  /// Flushes the C library's buffer.
   void Flush() override;
-  // Flushes and closes the file; closing again does nothing.
+  /// Flushes and closes the file; closing again does nothing.
   void Close() override;
+  /// Up to count bytes through fread / fwrite; 0 when closed or count is not
+  /// positive. Writing past the end grows the size.
+  ///@{
   int32_t Read(void* buf, int32_t count) override;
   int32_t Write(const void* buf, int32_t count) override;
+  ///@}
 
-  // "r+b" when both flags are set, "wb" when only writeable, else "rb".
-  // Backslashes become slashes. The Null object when the file cannot be
-  // opened (or is a directory, or the name holds a zero character).
+  /// "r+b" when both flags are set, "wb" when only writeable, else "rb".
+  /// Backslashes become slashes. The Null object when the file cannot be
+  /// opened (or is a directory, or the name holds a zero character).
   static Ref<TCStream> OpenFile(const String& path, int32_t readable, int32_t writeable);
-  // Takes ownership of an open handle; mode is MODE_READ, MODE_WRITE or both.
+  /// Takes ownership of an open handle; mode is MODE_READ, MODE_WRITE or both.
+  /// The Null object for a null handle.
   static Ref<TCStream> CreateWithCStream(FILE* handle, int32_t mode);
 
-  int32_t _pos = 0;
-  int32_t _size = 0;
-  FILE* _cstream = nullptr;
-  int32_t _mode = 0;
+  int32_t _pos = 0;          ///< The position.
+  int32_t _size = 0;         ///< The size.
+  FILE* _cstream = nullptr;  ///< The open file, nullptr once closed.
+  int32_t _mode = 0;         ///< MODE_READ, MODE_WRITE or both.
 
  private:
   // The C library needs a seek between a read and a following write (and

@@ -1,6 +1,7 @@
-// Streams: byte sources and sinks with typed reads and writes, file and
-// memory streams, byte-order views, opening by URL through the factory
-// chain, embedded files and whole-file helpers.
+/// \file
+/// Streams: byte sources and sinks with typed reads and writes, file and
+/// memory streams, byte-order views, opening by URL through the factory
+/// chain, embedded files and whole-file helpers.
 #pragma once
 
 #include "stream/basic_stream.h"
@@ -18,8 +19,8 @@
 
 namespace vtl {
 
-// Initialises the runtime, registers the stream classes and creates the
-// "incbin" and byte-order factories. Runs once.
+/// Initialises the runtime, registers the stream classes and creates the
+/// "incbin" and byte-order factories. Runs once.
 void InitStream();
 
 }  // namespace vtl

@@ -1,5 +1,6 @@
-// Closes a stream when a scope ends, however it ends. Loaders and writers use
-// it so that no file stays open after an early return or an exception.
+/// \file
+/// Closes a stream when a scope ends, however it ends. Loaders and writers use
+/// it so that no file stays open after an early return or an exception.
 #pragma once
 
 #include <utility>
@@ -9,11 +10,14 @@
 
 namespace vtl {
 
+/// Closes the stream it holds when it goes out of scope.
 class StreamCloser {
  public:
+  /// Holds stream (which may be the Null object) until the scope ends.
   explicit StreamCloser(Ref<TStream> stream) : stream_(std::move(stream)) {}
   StreamCloser(const StreamCloser&) = delete;
   StreamCloser& operator=(const StreamCloser&) = delete;
+  /// Closes the stream; an error from Close() is dropped.
   ~StreamCloser() {
     if (!stream_) return;
     try {

@@ -1,6 +1,7 @@
-// Opening streams by URL. A URL is an open stream, a plain file name, or
-// "protocol::path" answered by the chain of stream factories. The newest
-// factory is asked first; each answers only to its own protocol.
+/// \file
+/// Opening streams by URL. A URL is an open stream, a plain file name, or
+/// "protocol::path" answered by the chain of stream factories. The newest
+/// factory is asked first; each answers only to its own protocol.
 #pragma once
 
 #include <cstddef>
@@ -12,49 +13,61 @@
 
 namespace vtl {
 
+/// Opens the streams of one protocol. Every factory made joins the chain.
 class TStreamFactory : public Object {
  public:
-  // Joins the chain at its head; factories live until the process ends.
+  /// Joins the chain at its head; factories live until the process ends.
   TStreamFactory();
 
-  // A stream for the url, or the Null object when this factory does not
-  // serve the protocol. protocol is already lower case.
+  /// A stream for the url, or the Null object when this factory does not
+  /// serve the protocol. protocol is already lower case.
   virtual Ref<TStream> CreateStream(const Ref<Object>& url, const String& protocol, const String& path,
                                     int32_t readable, int32_t writeable);
 
-  // The head of the chain; follow _succ for the rest.
+  /// The head of the chain; follow _succ for the rest.
   static Ref<TStreamFactory> Registered();
 
-  Ref<TStreamFactory> _succ;
+  Ref<TStreamFactory> _succ;  ///< The factory made before this one, or Null.
 };
 
-// "incbin": an embedded file as a read-only TRamStream.
+/// "incbin": an embedded file as a read-only TRamStream (the Null object
+/// when writing is asked for or no file has that name).
 class TRamStreamFactory : public TStreamFactory {
  public:
   Ref<TStream> CreateStream(const Ref<Object>& url, const String& protocol, const String& path, int32_t readable,
                             int32_t writeable) override;
 };
 
-// "bigendian" and "littleendian": the stream opened from the path, viewed
-// in that byte order.
+/// "bigendian" and "littleendian": the stream opened from the path, viewed
+/// in that byte order.
 class TXEndianStreamFactory : public TStreamFactory {
  public:
   Ref<TStream> CreateStream(const Ref<Object>& url, const String& protocol, const String& path, int32_t readable,
                             int32_t writeable) override;
 };
 
-// An open stream comes back wrapped (closing the result leaves it open); a
-// string without "::" opens a file; otherwise the factories are asked. Any
-// other object counts as the empty string. The Null object when nothing
-// could open it.
+/// An open stream comes back wrapped (closing the result leaves it open); a
+/// string without "::" opens a file; otherwise the factories are asked. Any
+/// other object counts as the empty string. The Null object when nothing
+/// could open it (also for protocols nested more than 64 deep).
+///@{
 Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable = 1, int32_t writeable = 1);
 Ref<TStream> OpenStreamUrl(const String& url, int32_t readable = 1, int32_t writeable = 1);
+///@}
+/// OpenStreamUrl for reading only.
+///@{
 Ref<TStream> OpenReadStream(const Ref<Object>& url);
 Ref<TStream> OpenReadStream(const String& url);
+///@}
+/// OpenStreamUrl for writing only.
+///@{
 Ref<TStream> OpenWriteStream(const Ref<Object>& url);
 Ref<TStream> OpenWriteStream(const String& url);
+///@}
 
+/// TXEndianStream::BigEndian.
 Ref<TStream> BigEndianView(const Ref<TStream>& stream);
+/// TXEndianStream::LittleEndian: the stream itself.
 Ref<TStream> LittleEndianView(const Ref<TStream>& stream);
 
 }  // namespace vtl

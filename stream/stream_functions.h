@@ -1,5 +1,6 @@
-// Free forms of the stream operations: each forwards to the stream given
-// first (the Null object raises TNullObjectException).
+/// \file
+/// Free forms of the stream operations: each forwards to the stream given
+/// first (the Null object raises TNullObjectException).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 
 namespace vtl {
 
+/// TIO operations: each calls the method of the same name on s.
+///@{
 inline int32_t Eof(const Ref<TIO>& s) { return s->Eof(); }
 inline int32_t Pos(const Ref<TIO>& s) { return s->Pos(); }
 inline int32_t Size(const Ref<TIO>& s) { return s->Size(); }
@@ -18,7 +21,10 @@ inline void Flush(const Ref<TIO>& s) { s->Flush(); }
 inline void Close(const Ref<TIO>& s) { s->Close(); }
 inline int32_t Read(const Ref<TIO>& s, void* buf, int32_t count) { return s->Read(buf, count); }
 inline int32_t Write(const Ref<TIO>& s, const void* buf, int32_t count) { return s->Write(buf, count); }
+///@}
 
+/// TStream operations: each calls the method of the same name on s.
+///@{
 inline int32_t ReadBytes(const Ref<TStream>& s, void* buf, int32_t count) { return s->ReadBytes(buf, count); }
 inline int32_t WriteBytes(const Ref<TStream>& s, const void* buf, int32_t count) { return s->WriteBytes(buf, count); }
 inline int32_t SkipBytes(const Ref<TStream>& s, int32_t count) { return s->SkipBytes(count); }
@@ -40,5 +46,6 @@ inline String ReadString(const Ref<TStream>& s, int32_t length) { return s->Read
 inline void WriteString(const Ref<TStream>& s, const String& text) { s->WriteString(text); }
 inline Ref<Object> ReadObject(const Ref<TStream>& s) { return s->ReadObject(); }
 inline void WriteObject(const Ref<TStream>& s, const Ref<Object>& object) { s->WriteObject(object); }
+///@}
 
 }  // namespace vtl

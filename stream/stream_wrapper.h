@@ -1,16 +1,18 @@
-// Streams over other streams. TStreamWrapper forwards to _stream;
-// TStreamStream is the wrapper handed out when a stream is "opened" again,
-// whose Close lets go of the inner stream without closing it.
+/// \file
+/// Streams over other streams. TStreamWrapper forwards to _stream;
+/// TStreamStream is the wrapper handed out when a stream is "opened" again,
+/// whose Close lets go of the inner stream without closing it.
 #pragma once
 
 #include "stream/basic_stream.h"
 
 namespace vtl {
 
-// Closing a wrapper closes the stream it wraps; so does dropping the last
-// reference to it.
+/// Forwards every operation to the stream in _stream. Closing a wrapper
+/// closes the stream it wraps; so does dropping the last reference to it.
 class TStreamWrapper : public TStream {
  public:
+  /// The stream to forward to.
   void SetStream(const Ref<TStream>& stream);
 
   int32_t Eof() override;
@@ -39,14 +41,16 @@ class TStreamWrapper : public TStream {
   Ref<Object> ReadObject() override;
   void WriteObject(const Ref<Object>& object) override;
 
-  Ref<TStream> _stream;
+  Ref<TStream> _stream;  ///< The wrapped stream.
 };
 
+/// A wrapper that borrows its stream: what opening an already open stream gives.
 class TStreamStream : public TStreamWrapper {
  public:
-  // Drops the reference to the wrapped stream and leaves it open.
+  /// Drops the reference to the wrapped stream and leaves it open.
   void Close() override;
 
+  /// A wrapper over stream.
   static Ref<TStreamStream> Create(const Ref<TStream>& stream);
 };
 

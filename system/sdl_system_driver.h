@@ -1,7 +1,8 @@
-// The system driver over SDL2, and what its desktop layer offers programs:
-// the modifier state, emitting desktop events, and handing calls to the main
-// thread. Windows reach the pump through system/desktop_seam.h, which only
-// graphics drivers use.
+/// \file
+/// The system driver over SDL2, and what its desktop layer offers programs:
+/// the modifier state, emitting desktop events, and handing calls to the main
+/// thread. Windows reach the pump through system/desktop_seam.h, which only
+/// graphics drivers use.
 #pragma once
 
 #include <cstdint>
@@ -12,22 +13,37 @@
 
 namespace vtl {
 
-// The driver InitSystem installs as ActiveSystemDriver. A program may derive
-// from it to replace requesters while keeping the desktop's pump.
+/// The driver InitSystem installs as ActiveSystemDriver. Message boxes come
+/// from SDL, file and folder choosers from zenity when it is installed (empty
+/// answers without it); while one is open, main-thread calls and timer ticks
+/// go on. A program may derive from it to replace requesters while keeping
+/// the desktop's pump.
 class TSDLSystemDriver : public TSystemDriver {
  public:
-  // Starts SDL's event part once (no display needed).
+  /// Starts SDL's event part once (no display needed).
   TSDLSystemDriver();
 
+  /// Takes every pending SDL event to its window procedure or translation.
   void Poll() override;
+  /// Waits for one SDL event, then polls.
   void Wait() override;
+  /// Client coordinates of the window with the keyboard focus, screen
+  /// coordinates without one; nothing before video runs.
   void MoveMouse(int32_t x, int32_t y) override;
+  /// 0 hides the pointer while it is over one of the program's windows.
   void SetMouseVisible(int32_t visible) override;
+  /// A box with OK; serious makes it a warning. The caption is ApplicationTitle.
   void Notify(const String& text, int32_t serious) override;
+  /// A box with OK and Cancel.
   int32_t Confirm(const String& text, int32_t serious) override;
+  /// A box with Yes, No and Cancel.
   int32_t Proceed(const String& text, int32_t serious) override;
+  /// zenity's file chooser: save asks before overwriting; the filter of the
+  /// path's extension comes first.
   String RequestFile(const String& text, const String& extensions, int32_t save, const String& path) override;
+  /// zenity's folder chooser, starting in path.
   String RequestDir(const String& text, const String& path) override;
+  /// Hands the URL to the desktop's opener; always 0.
   int32_t OpenURL(const String& url) override;
 };
 

@@ -1,6 +1,7 @@
-// The system library: hooks and events, the event queue, polled input, the
-// SDL2 system driver and timers. Everything this header includes is the
-// library's public surface.
+/// \file
+/// The system library: hooks and events, the event queue, polled input, the
+/// SDL2 system driver and timers. Everything this header includes is the
+/// library's public surface.
 #pragma once
 
 #include "system/event.h"
@@ -13,8 +14,8 @@
 
 namespace vtl {
 
-// Initialises the runtime, then hooks, events, the system driver, the event
-// queue, polled input and timers, once.
+/// Initialises the runtime, then hooks, events, the system driver, the event
+/// queue, polled input and timers, once.
 void InitSystem();
 
 }  // namespace vtl
