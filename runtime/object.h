@@ -92,7 +92,7 @@ class Ref {
   ///@}
   /// Shares an existing object (the count is in the object, so this is safe
   /// for any heap object already held elsewhere, `this` included). Explicit:
-  /// `Ref<T> r = &member;` would count, and later delete, an object the heap
+  /// <code>Ref<T> r = \&member;</code> would count, and later delete, an object the heap
   /// never gave out.
   explicit Ref(T* p) noexcept : p_(p) {
     if (p_) p_->AddRef();

@@ -47,21 +47,24 @@ class TSDLSystemDriver : public TSystemDriver {
   int32_t OpenURL(const String& url) override;
 };
 
-// Modifier keys held as of the last modifier key event: 1 shift, 2 control,
-// 4 alt, 8 system key.
+/// Modifier keys held as of the last modifier key event: 1 shift, 2 control,
+/// 4 alt, 8 system key.
 extern int32_t ModifierState;
 
+/// Emits an event as the desktop does: made with these fields and broadcast
+/// through the event hook, where polled input and the event queue see it.
 void EmitDesktopEvent(int32_t id, const Ref<Object>& source, int32_t data, int32_t mods, int32_t x, int32_t y,
                       const Ref<Object>& extra);
 
-// A function to run on the main thread with an argument and a value.
+/// A function to run on the main thread with an argument and a value.
 using MainThreadFunction = void (*)(void* argument, int32_t value);
-// Safe from any thread: the call runs exactly once on the main thread, when a
-// pump or wait there removes it from SDL's queue.
+/// Safe from any thread: the call runs exactly once on the main thread, when a
+/// pump or wait there removes it from SDL's queue.
 void PostMainThreadCall(MainThreadFunction function, void* argument, int32_t value);
-// Runs work(workArgument) on a new thread, then completion(object, result) on
-// the main thread. The object is held until the completion has run.
+/// Work for RunInBackground: runs on its own thread and returns a result.
 using BackgroundWork = int32_t (*)(void* workArgument);
+/// Runs work(workArgument) on a new thread, then completion(object, result) on
+/// the main thread. The object is held until the completion has run.
 void RunInBackground(BackgroundWork work, void* workArgument, MainThreadFunction completion, const Ref<Object>& object);
 
 }  // namespace vtl
