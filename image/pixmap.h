@@ -115,6 +115,8 @@ Ref<TPixmap> ScalePixmap(const Ref<TPixmap>& pixmap, int32_t newWidth, int32_t n
 /// Opens url (a name or an open stream) and offers it to every loader in
 /// turn. The Null object when nothing can read it; the stream is closed.
 Ref<TPixmap> LoadPixmapUrl(const Ref<Object>& url);
+/// The same for a name, so that `LoadPixmapUrl("title.png")` compiles.
+Ref<TPixmap> LoadPixmapUrl(const String& url);
 
 /// The pixmap's fields and methods as free functions (a Null pixmap raises
 /// TNullObjectException).

@@ -238,6 +238,7 @@ TEST_F(LoaderTest, WritersReportFailure) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->ReadPixel(20, 20), p->ReadPixel(20, 20));
   std::remove(path.c_str());
+  EXPECT_EQ(LoadPixmapUrl("/nonexistent-dir/x.png"), nullptr);  // a plain literal names a file too
 }
 
 // The bytes of a file up to failAt; reading further is a stream error.
