@@ -14,7 +14,10 @@ run_in_display() {
   if [ -n "${DISPLAY:-}" ]; then
     "$@"
   else
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    # -noreset: the server would otherwise reset whenever its last client
+    # leaves, between two tests, and refuse the next test's connection while
+    # it does.
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
   fi
 }
 

@@ -15,7 +15,7 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
   for entry in "${examples[@]}"; do targets+=(--target "example_${entry%%:*}"); done
   cmake --build "$build" -j2 "${targets[@]}" >/dev/null
   export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build"
+  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$build"
 fi
 build="$(cd "$build" && pwd)"
 shots="$root/examples/shots"

@@ -8,7 +8,7 @@ build="$(cd "${1:-$root/build-release}" && pwd)"
 cmake --build "$build" --target cryptventure cryptventure_shot >/dev/null
 
 if [ -z "${INSIDE_XVFB:-}" ]; then
-  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"
+  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" "$build"
 fi
 
 game="$build/game/cryptventure"
