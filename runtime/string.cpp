@@ -143,10 +143,13 @@ String String::FromText(std::string_view bytes) {
   // widen while looking for high bits, and decode only when there are some.
   unsigned char high = 0;
   String latin1 = Build(CheckedLength(bytes.size()), [&](char16_t* out) {
-    for (unsigned char c : bytes) {
-      high |= c;
-      *out++ = c;
+    auto in = reinterpret_cast<const unsigned char*>(bytes.data());
+    unsigned char bits = 0;
+    for (size_t i = 0, n = bytes.size(); i < n; ++i) {
+      bits |= in[i];
+      out[i] = in[i];
     }
+    high = bits;
   });
   if (high < 0x80) return latin1;
   return DecodeUtf8String(bytes, true).value_or(latin1);

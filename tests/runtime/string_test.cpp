@@ -13,7 +13,8 @@ TEST(Strings, SharedEmptyAndConversions) {
   EXPECT_TRUE(a.SameObject(b));
   EXPECT_TRUE(String("").SameObject(a));
   EXPECT_TRUE(ConcatStrings("", "").SameObject(a));
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(String::Permanent("").SameObject(a));  // counts must not overflow
+  // The empty string is permanent already: marking it again must not overflow its count.
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(String::Permanent("").SameObject(a));
   EXPECT_EQ(String("\xe4").Length(), 1);  // one code per byte
   EXPECT_EQ(String("\xe4")[0], 0xE4);
   EXPECT_EQ(String("\xe4").ToUtf8(), "\xc3\xa4");
