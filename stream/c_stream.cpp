@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 namespace vtl {
 
@@ -13,6 +14,27 @@ namespace {
 int32_t ClampPos(long pos) {
   if (pos < 0) return 0;
   return pos > INT32_MAX ? INT32_MAX : static_cast<int32_t>(pos);
+}
+
+// File names reach the system as bytes. A name the system handed over was
+// read one code per byte (String::FromLatin1), so its codes are its bytes; a
+// name written as text (a literal such as "Größe.png") holds characters, which
+// the file system keeps as UTF-8. The codes tell which where they can: a code
+// above 255 is text, and codes 128 to 255 that are not UTF-8 as bytes are most
+// likely text too. The likelier reading comes first; the other is worth a try
+// when the file must already exist.
+std::vector<std::string> SystemNames(const String& path) {
+  std::string bytes = path.ToLatin1();
+  bool high = false, wide = false;
+  for (char16_t c : path.View()) {
+    high |= c >= 0x80;
+    wide |= c > 0xFF;
+  }
+  if (!high) return {bytes};
+  if (wide) return {path.ToUtf8()};
+  bool bytesAreUtf8 = String::FromText(bytes).Length() < path.Length();
+  if (bytesAreUtf8) return {bytes, path.ToUtf8()};
+  return {path.ToUtf8(), bytes};
 }
 
 }  // namespace
@@ -76,14 +98,18 @@ Ref<TCStream> TCStream::OpenFile(const String& path, int32_t readable, int32_t w
     mode = "wb";
     bits = MODE_WRITE;
   }
-  std::string name = path.ToLatin1();
-  for (char& c : name) {
-    if (c == '\\') c = '/';
-    // A zero would cut the name short and open some other file.
-    if (c == '\0') return nullptr;
+  FILE* handle = nullptr;
+  for (std::string& name : SystemNames(path)) {
+    for (char& c : name) {
+      if (c == '\\') c = '/';
+      // A zero would cut the name short and open some other file.
+      if (c == '\0') return nullptr;
+    }
+    if (name.empty()) return nullptr;
+    handle = std::fopen(name.c_str(), mode);
+    // A new file is made under the likelier name only.
+    if (handle || bits == MODE_WRITE) break;
   }
-  if (name.empty()) return nullptr;
-  FILE* handle = std::fopen(name.c_str(), mode);
   if (!handle) return nullptr;
   struct stat info;
   if (fstat(fileno(handle), &info) == 0 && S_ISDIR(info.st_mode)) {

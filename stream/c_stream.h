@@ -38,8 +38,10 @@ class TCStream : public TStream {
   ///@}
 
   /// "r+b" when both flags are set, "wb" when only writeable, else "rb".
-  /// Backslashes become slashes. The Null object when the file cannot be
-  /// opened (or is a directory, or the name holds a zero character).
+  /// Backslashes become slashes. A name written as text reaches the file
+  /// system as UTF-8, a name the system handed over (one code per byte) as
+  /// its bytes. The Null object when the file cannot be opened (or is a
+  /// directory, or the name holds a zero character).
   static Ref<TCStream> OpenFile(const String& path, int32_t readable, int32_t writeable);
   /// Takes ownership of an open handle; mode is MODE_READ, MODE_WRITE or both.
   /// The Null object for a null handle.

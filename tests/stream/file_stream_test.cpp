@@ -122,6 +122,36 @@ TEST_F(FileStream, BackslashesBecomeSlashesAndBadNamesAreRefused) {
   EXPECT_EQ(vtl::OpenReadStream(withZero), nullptr);
 }
 
+// Names written as text in the program and names the system handed over (one
+// code per byte) both open the file they name.
+TEST_F(FileStream, NamesAsTextAndAsTheSystemsBytesOpenTheSameFiles) {
+  const std::string utf8Name =
+      "Gr\xC3\xB6\xC3\x9F"
+      "e.bin";  // "Größe.bin" as the file system keeps it
+  Put(utf8Name, "u");
+  const std::string dir = dir_.string() + "/";
+  auto text = vtl::OpenReadStream(String::FromLatin1(dir) + "Größe.bin");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->ReadByte(), 'u');
+  auto bytes = vtl::OpenReadStream(String::FromLatin1(dir + utf8Name));
+  ASSERT_NE(bytes, nullptr);
+  EXPECT_EQ(bytes->ReadByte(), 'u');
+
+  // An older name in one byte per character still opens from its bytes.
+  const std::string latin1Name = "Ma\xDF.bin";
+  Put(latin1Name, "l");
+  auto legacy = vtl::OpenReadStream(String::FromLatin1(dir + latin1Name));
+  ASSERT_NE(legacy, nullptr);
+  EXPECT_EQ(legacy->ReadByte(), 'l');
+
+  // A file made under a name written as text gets the UTF-8 name.
+  auto made = vtl::OpenWriteStream(String::FromLatin1(dir) + "Käse.bin");
+  ASSERT_NE(made, nullptr);
+  made->WriteByte('k');
+  made->Close();
+  EXPECT_EQ(Contents("K\xC3\xA4se.bin"), "k");
+}
+
 TEST_F(FileStream, CloseIsIdempotentAndAClosedStreamIsInert) {
   Put("c.bin", "12");
   auto s = TCStream::OpenFile(Path("c.bin"), 1, 0);
