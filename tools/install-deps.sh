@@ -14,6 +14,8 @@ PACKAGES=(
   zenity
   libx11-dev
   doxygen
+  libvorbis-dev libogg-dev
+  libfreetype-dev fonts-dejavu-core
 )
 
 missing=()
