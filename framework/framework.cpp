@@ -11,6 +11,7 @@ void InitFramework() {
   InitSystem();
   InitImage();
   InitGraphics();
+  InitAudio();
 }
 
 }  // namespace vtl

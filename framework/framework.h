@@ -3,6 +3,7 @@
 /// which initialises every framework module once each, in the program's order.
 #pragma once
 
+#include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "runtime/runtime.h"
@@ -12,7 +13,7 @@
 namespace vtl {
 
 /// Every framework module, each once, in the program's fixed order: runtime,
-/// streams, system, images, graphics.
+/// streams, system, images, graphics, audio.
 void InitFramework();
 
 }  // namespace vtl

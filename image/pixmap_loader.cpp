@@ -1,6 +1,5 @@
 // The loader chain and loading a pixmap from a URL.
 #include "image/pixmap.h"
-#include "runtime/exceptions.h"
 #include "runtime/registry.h"
 #include "stream/stream.h"
 
@@ -27,16 +26,8 @@ Ref<TPixmap> LoadPixmapUrl(const Ref<Object>& url) {
   StreamCloser closer(stream);
   const int32_t start = stream->Pos();
   if (start == -1) return nullptr;
-  return Loaders().FirstAnswer([&](const Ref<TPixmapLoader>& loader) -> Ref<TPixmap> {
-    stream->Seek(start);
-    try {
-      return loader->LoadPixmap(stream);
-    } catch (const ThrownObject& thrown) {
-      // A stream error is this loader's refusal; anything else is a real fault.
-      if (!DowncastObject<TStreamException>(thrown.object)) throw;
-      return nullptr;
-    }
-  });
+  return AskLoaders(Loaders(), stream, start,
+                    [&](const Ref<TPixmapLoader>& loader) { return loader->LoadPixmap(stream); });
 }
 
 Ref<TPixmap> LoadPixmapUrl(const String& url) { return LoadPixmapUrl(Ref<Object>(url)); }

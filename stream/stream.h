@@ -8,6 +8,7 @@
 #include "stream/c_stream.h"
 #include "stream/embedded_files.h"
 #include "stream/io.h"
+#include "stream/loader_chain.h"
 #include "stream/ram_stream.h"
 #include "stream/stream_closer.h"
 #include "stream/stream_exceptions.h"

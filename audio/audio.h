@@ -1,0 +1,17 @@
+/// \file
+/// Audio: samples in six formats and their loaders, sounds, channels and the
+/// audio drivers, with the software mixer as the default driver.
+#pragma once
+
+#include "audio/driver.h"
+#include "audio/sample.h"
+
+namespace vtl {
+
+/// Initialises the runtime, streams and system, registers the audio classes,
+/// makes the silent driver and the mixer's drivers, and creates the sample
+/// loaders (WAV asked first, then Ogg Vorbis). The current driver is chosen on
+/// first use and shut down at program end. Runs once.
+void InitAudio();
+
+}  // namespace vtl

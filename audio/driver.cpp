@@ -1,0 +1,115 @@
+// The silent base classes, the driver list and the current driver.
+#include "audio/driver.h"
+
+#include "runtime/registry.h"
+#include "runtime/string_ops.h"
+
+namespace vtl {
+
+namespace {
+
+Registry<TAudioDriver>& Drivers() {
+  static auto* list = new Registry<TAudioDriver>();  // lives until the process ends
+  return *list;
+}
+
+Ref<TAudioDriver>& Current() {
+  static auto* current = new Ref<TAudioDriver>();  // outlives every at-exit handler
+  return *current;
+}
+
+}  // namespace
+
+Ref<TAudioDriver> NullAudioDriver;
+
+void TChannel::Stop() {}
+void TChannel::SetPaused(int32_t) {}
+void TChannel::SetVolume(float) {}
+void TChannel::SetPan(float) {}
+void TChannel::SetDepth(float) {}
+void TChannel::SetRate(float) {}
+int32_t TChannel::Playing() { return 0; }
+
+Ref<TChannel> TSound::Play(const Ref<TChannel>&) { return New<TChannel>(); }
+Ref<TChannel> TSound::Cue(const Ref<TChannel>&) { return New<TChannel>(); }
+
+Ref<TSound> TSound::Load(const Ref<Object>& url, int32_t flags) {
+  Ref<TAudioSample> sample = DowncastObject<TAudioSample>(url);
+  if (!sample) sample = LoadSampleUrl(url);
+  if (!sample) return nullptr;
+  return CurrentAudioDriver()->CreateSound(sample, flags);
+}
+
+TAudioDriver::TAudioDriver() { Drivers().Add(Ref<TAudioDriver>(this)); }
+String TAudioDriver::Name() { return "Null"; }
+int32_t TAudioDriver::Startup() { return 1; }
+void TAudioDriver::Shutdown() {}
+Ref<TSound> TAudioDriver::CreateSound(const Ref<TAudioSample>&, int32_t) { return New<TSound>(); }
+Ref<TChannel> TAudioDriver::AllocChannel() { return New<TChannel>(); }
+Ref<TSound> TAudioDriver::LoadSound(const Ref<Object>& url, int32_t flags) { return TSound::Load(url, flags); }
+Ref<TAudioDriver> TAudioDriver::First() { return Drivers().Head(); }
+
+Ref<TAudioDriver> CurrentAudioDriver() {
+  if (!Current()) {
+    if (!SelectAudioDriver("ZuveRerer")) SelectAudioDriver("Null");
+  }
+  return Current();
+}
+
+int32_t SelectAudioDriver(const String& name) {
+  if (Current()) Current()->Shutdown();
+  Current() = NullAudioDriver;
+  const String wanted = LowerString(name);
+  for (const Ref<TAudioDriver>& driver : Drivers()) {
+    if (LowerString(driver->Name()) != wanted) continue;
+    if (!driver->Startup()) return 0;
+    Current() = driver;
+    return 1;
+  }
+  return 0;
+}
+
+Ref<Array<String>> ListAudioDrivers() {
+  int32_t count = 0;
+  for (const Ref<TAudioDriver>& driver : Drivers()) {
+    (void)driver;
+    if (++count == 100) break;
+  }
+  Ref<Array<String>> names = NewArray<String>({count});
+  int32_t i = 0;
+  for (const Ref<TAudioDriver>& driver : Drivers()) {
+    if (i == count) break;
+    (*names)[i++] = driver->Name();
+  }
+  return names;
+}
+
+int32_t HasAudioDriver(const String& name) {
+  const String wanted = LowerString(name);
+  for (const Ref<TAudioDriver>& driver : Drivers()) {
+    if (LowerString(driver->Name()) == wanted) return 1;
+  }
+  return 0;
+}
+
+void ShutdownAudioDriver() {
+  Ref<TAudioDriver> current = std::move(Current());
+  Current() = nullptr;
+  if (current) current->Shutdown();
+}
+
+Ref<TSound> LoadSoundUrl(const Ref<Object>& url, int32_t flags) { return CurrentAudioDriver()->LoadSound(url, flags); }
+Ref<TSound> LoadSoundUrl(const String& url, int32_t flags) { return LoadSoundUrl(Ref<Object>(url), flags); }
+Ref<TChannel> StartSound(const Ref<TSound>& sound, const Ref<TChannel>& channel) { return sound->Play(channel); }
+Ref<TChannel> PrepareSound(const Ref<TSound>& sound, const Ref<TChannel>& channel) { return sound->Cue(channel); }
+Ref<TChannel> NewChannel() { return CurrentAudioDriver()->AllocChannel(); }
+void HaltChannel(const Ref<TChannel>& channel) { channel->Stop(); }
+int32_t IsChannelPlaying(const Ref<TChannel>& channel) { return channel->Playing(); }
+void AdjustChannelVolume(const Ref<TChannel>& channel, float volume) { channel->SetVolume(volume); }
+void AdjustChannelPan(const Ref<TChannel>& channel, float pan) { channel->SetPan(pan); }
+void AdjustChannelDepth(const Ref<TChannel>& channel, float depth) { channel->SetDepth(depth); }
+void AdjustChannelRate(const Ref<TChannel>& channel, float rate) { channel->SetRate(rate); }
+void FreezeChannel(const Ref<TChannel>& channel) { channel->SetPaused(1); }
+void ThawChannel(const Ref<TChannel>& channel) { channel->SetPaused(0); }
+
+}  // namespace vtl

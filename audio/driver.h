@@ -1,0 +1,123 @@
+/// \file
+/// Playback: TSound (a sample prepared for one driver), TChannel (one voice
+/// that plays a sound), TAudioDriver (a named back end), the registry of
+/// drivers, the choice of the current driver, and the free functions programs
+/// call. The base classes are the silent driver "Null", which is current
+/// whenever no real driver can start: every operation then succeeds quietly.
+#pragma once
+
+#include <cstdint>
+
+#include "audio/sample.h"
+#include "runtime/array.h"
+#include "runtime/object.h"
+#include "runtime/string.h"
+
+namespace vtl {
+
+/// Sound flag: the sound loops.
+constexpr int32_t SOUND_LOOP = 1;
+
+/// One voice playing a sound. The base does nothing and reports 0.
+class TChannel : public Object {
+ public:
+  /// Stops the sound.
+  virtual void Stop();
+  /// Pauses (1) or resumes (0).
+  virtual void SetPaused(int32_t paused);
+  /// Volume, 1.0 being the sound as recorded.
+  virtual void SetVolume(float volume);
+  /// Pan from -1 (left) to 1 (right).
+  virtual void SetPan(float pan);
+  /// Depth; a negative depth inverts the right channel.
+  virtual void SetDepth(float depth);
+  /// Playback rate, 1.0 being the recorded rate.
+  virtual void SetRate(float rate);
+  /// 1 while the voice is audible (started, not finished, not paused).
+  virtual int32_t Playing();
+};
+
+/// A sample prepared for one driver.
+class TSound : public Object {
+ public:
+  /// Plays the sound on channel (or on a new voice when channel is Null) and
+  /// returns the channel it plays on. The base returns a new silent channel.
+  virtual Ref<TChannel> Play(const Ref<TChannel>& channel);
+  /// As Play, but paused, ready to start with SetPaused(0).
+  virtual Ref<TChannel> Cue(const Ref<TChannel>& channel);
+
+  /// The url may be a TAudioSample or anything LoadSampleUrl opens; the
+  /// current driver's sound for it, or the Null object when nothing loads.
+  /// flags: SOUND_LOOP.
+  static Ref<TSound> Load(const Ref<Object>& url, int32_t flags);
+};
+
+/// A named audio back end. Creating one puts it at the head of the driver
+/// list. The base is the silent driver "Null".
+class TAudioDriver : public Object {
+ public:
+  /// Joins the driver list at its head.
+  TAudioDriver();
+  /// "Null" in the base.
+  virtual String Name();
+  /// Starts the back end; nonzero on success. The base returns 1.
+  virtual int32_t Startup();
+  /// Stops the back end.
+  virtual void Shutdown();
+  /// A sound for the sample; flags: SOUND_LOOP. The base returns a silent sound.
+  virtual Ref<TSound> CreateSound(const Ref<TAudioSample>& sample, int32_t flags);
+  /// A channel to play sounds on (the Null object when none is free).
+  virtual Ref<TChannel> AllocChannel();
+  /// TSound::Load(url, flags).
+  virtual Ref<TSound> LoadSound(const Ref<Object>& url, int32_t flags);
+
+  /// The head of the driver list; follow _succ for the others.
+  static Ref<TAudioDriver> First();
+
+  Ref<TAudioDriver> _succ;  ///< The driver made before this one, or Null.
+};
+
+/// The silent driver, made when the audio module starts.
+extern Ref<TAudioDriver> NullAudioDriver;
+
+/// The current driver. The first call selects "ZuveRerer", or "Null" when
+/// that does not start.
+Ref<TAudioDriver> CurrentAudioDriver();
+/// Shuts the current driver down, then starts the registered driver of that
+/// name (letter case ignored) and makes it current: 1 on success. On failure
+/// the silent driver stays current and the answer is 0.
+int32_t SelectAudioDriver(const String& name);
+/// The names of the registered drivers, newest first, at most 100.
+Ref<Array<String>> ListAudioDrivers();
+/// 1 when a registered driver has that name, letter case ignored.
+int32_t HasAudioDriver(const String& name);
+
+/// The current driver's LoadSound.
+///@{
+Ref<TSound> LoadSoundUrl(const Ref<Object>& url, int32_t flags = 0);
+Ref<TSound> LoadSoundUrl(const String& url, int32_t flags = 0);
+///@}
+/// sound->Play(channel).
+Ref<TChannel> StartSound(const Ref<TSound>& sound, const Ref<TChannel>& channel = nullptr);
+/// sound->Cue(channel).
+Ref<TChannel> PrepareSound(const Ref<TSound>& sound, const Ref<TChannel>& channel = nullptr);
+/// The current driver's AllocChannel.
+Ref<TChannel> NewChannel();
+/// channel->Stop().
+void HaltChannel(const Ref<TChannel>& channel);
+/// channel->Playing().
+int32_t IsChannelPlaying(const Ref<TChannel>& channel);
+/// channel->SetVolume(volume).
+void AdjustChannelVolume(const Ref<TChannel>& channel, float volume);
+/// channel->SetPan(pan).
+void AdjustChannelPan(const Ref<TChannel>& channel, float pan);
+/// channel->SetDepth(depth).
+void AdjustChannelDepth(const Ref<TChannel>& channel, float depth);
+/// channel->SetRate(rate).
+void AdjustChannelRate(const Ref<TChannel>& channel, float rate);
+/// channel->SetPaused(1).
+void FreezeChannel(const Ref<TChannel>& channel);
+/// channel->SetPaused(0).
+void ThawChannel(const Ref<TChannel>& channel);
+
+}  // namespace vtl

@@ -1,0 +1,7 @@
+#include "audio/internal/audio_parts.h"
+
+namespace vtl {
+
+void RegisterMixerDrivers() {}
+
+}  // namespace vtl
