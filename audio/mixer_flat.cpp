@@ -90,7 +90,8 @@ void Finish(sound* voice) {
 }
 
 // The slot forgets its voice. A voice without handle is recycled by the
-// mixer as soon as it finishes; one the mixer never saw is spare at once.
+// mixer as soon as it finishes; a paused one is finished now, as nothing can
+// resume it any more; one the mixer never saw is spare at once.
 void Unmap(int32_t slot) {
   MixerState& s = State();
   sound* voice = s.table->voice[slot];
@@ -98,6 +99,7 @@ void Unmap(int32_t slot) {
   s.table->voice[slot] = nullptr;
   voice->handle = 0;
   voice->autoRelease.store(1, relaxed);
+  if (voice->status.load(relaxed) & VOICE_PAUSED) Finish(voice);
   if (!voice->inMixer) s.spare.push_back(voice);
 }
 

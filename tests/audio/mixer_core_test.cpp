@@ -152,6 +152,14 @@ TEST_F(MixerCore, ReleasingAFinishedVoicesHandleRetiresTheVoice) {
   EXPECT_EQ(Left(last, 187), 300);
   EXPECT_EQ(Left(last, 188), 0);
   EXPECT_EQ(longer->Refs(), 1);
+  // A paused voice whose handle goes can never be resumed: it is retired.
+  auto loop = Level(40);
+  const int32_t p = MixerReserveVoice();
+  Start(loop, p, 1);
+  Step();
+  MixerReleaseVoice(p);
+  Step();
+  EXPECT_EQ(loop->Refs(), 1);
 }
 
 TEST_F(MixerCore, PlayingOnASoundingChannelCutsTheOldSoundAndKeepsTheSettings) {
