@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/driver.h"
+#include "audio/mixer_driver.h"
 #include "audio/sample.h"
 
 namespace vtl {

@@ -1,7 +1,23 @@
 #include "audio/internal/audio_parts.h"
+#include "audio/mixer_driver.h"
+#include "runtime/class_record.h"
 
 namespace vtl {
 
-void RegisterMixerDrivers() {}
+void RegisterMixerDrivers() {
+  ClassBuilder<TZuveRererAudioDriver, TAudioDriver>("TZuveRererAudioDriver")
+      .Field<&TZuveRererAudioDriver::_name>("_name")
+      .Field<&TZuveRererAudioDriver::_mode>("_mode")
+      .Register();
+  ClassBuilder<TZuveRererSound, TSound>("TZuveRererSound").Register();
+  ClassBuilder<TZuveRererChannel, TChannel>("TZuveRererChannel")
+      .Field<&TZuveRererChannel::fa_channel>("fa_channel")
+      .Method<&TZuveRererChannel::Position>("Position")
+      .Register();
+  // Newest first in the list: "ZuveRerer" is found before "ZuveRerer
+  // Multimedia". There is no second kind of output here, so no driver for it.
+  TZuveRererAudioDriver::Create("ZuveRerer Multimedia", 0);
+  TZuveRererAudioDriver::Create("ZuveRerer", -1);
+}
 
 }  // namespace vtl

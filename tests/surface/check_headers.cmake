@@ -9,9 +9,12 @@
 #   between framework libraries, such as system/desktop_seam.h) is included
 #   only by framework libraries and by such test suites; never by the game,
 #   the tools or the benchmarks.
+# - bench/<lib>_bench.cpp may include <lib>/internal/... when <lib> is one
+#   of INTERNAL_BENCHES: such a benchmark measures a library's core itself.
 #
 # -DROOT=<repository root> -DLIBRARIES=<library folders>
 # -DINTERNAL_TESTS=<library folders whose test suites may reach internals>
+# -DINTERNAL_BENCHES=<library folders whose benchmark may reach internals>
 
 cmake_minimum_required(VERSION 3.25)
 include(${ROOT}/cmake/VtlHeaders.cmake)
@@ -31,6 +34,8 @@ foreach(file IN LISTS files)
   string(REGEX MATCH "^[^/]+" home "${file}")
   set(suite "")
   if(file MATCHES "^tests/([^/]+)/" AND CMAKE_MATCH_1 IN_LIST INTERNAL_TESTS)
+    set(suite ${CMAKE_MATCH_1})
+  elseif(file MATCHES "^bench/([^/]+)_bench\\.cpp$" AND CMAKE_MATCH_1 IN_LIST INTERNAL_BENCHES)
     set(suite ${CMAKE_MATCH_1})
   endif()
   file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"(${library_pattern})/")

@@ -1,0 +1,283 @@
+// The flat interface over the mixer: sound data, the voice table with its
+// serials, and starting, stopping and setting voices from the main thread.
+#include "audio/internal/mixer_flat.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace vtl {
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr int32_t kSlotMask = VOICE_SLOTS - 1;
+constexpr uint32_t kSerialStep = VOICE_SLOTS;
+constexpr uint32_t kSerialLast = 0x7FFFF000;  // handles stay positive ints
+
+// Serials carry on from one open to the next, so a handle kept from before a
+// close never matches a slot of a later table.
+uint32_t serialFloor = kSerialStep;
+
+struct VoiceTable {
+  sound* voice[VOICE_SLOTS] = {};  // created on first use
+  int32_t free[VOICE_SLOTS] = {};  // entry 0 is the head; 0 ends the list
+  uint32_t serial[VOICE_SLOTS] = {};
+};
+
+struct MixerState {
+  std::unique_ptr<audiodevice> device;
+  std::unique_ptr<VoiceTable> table;
+  std::vector<std::unique_ptr<sound>> voices;  // every voice made while open
+  std::vector<sound*> spare;                   // voices the mixer never saw, ready for use
+};
+
+MixerState& State() {
+  static auto* state = new MixerState();  // outlives the at-exit shutdown
+  return *state;
+}
+
+void AdvanceSerial(VoiceTable& table, int32_t slot) {
+  uint32_t& serial = table.serial[slot];
+  serial = serial >= kSerialLast ? kSerialStep : serial + kSerialStep;
+  if (serial > serialFloor) serialFloor = serial;
+}
+
+int32_t SlotOf(int32_t handle) {
+  MixerState& s = State();
+  if (!s.table || handle <= 0) return 0;
+  const int32_t slot = handle & kSlotMask;
+  if (slot == 0 || s.table->serial[slot] != static_cast<uint32_t>(handle & ~kSlotMask)) return 0;
+  return slot;
+}
+
+sound* NewVoice() {
+  MixerState& s = State();
+  sound* voice;
+  if (!s.spare.empty()) {
+    voice = s.spare.back();
+    s.spare.pop_back();
+  } else {
+    s.voices.push_back(std::make_unique<sound>());
+    voice = s.voices.back().get();
+  }
+  voice->status.store(VOICE_FREE, relaxed);
+  voice->autoRelease.store(0, relaxed);
+  voice->ResetSettings();
+  voice->handle = 0;
+  return voice;
+}
+
+// The voice of a valid handle, made on the spot for a reserved slot that has
+// none yet (it then holds the channel's settings).
+sound* Lookup(int32_t handle) {
+  const int32_t slot = SlotOf(handle);
+  if (!slot) return nullptr;
+  sound*& voice = State().table->voice[slot];
+  if (!voice) {
+    voice = NewVoice();
+    voice->handle = handle;
+  }
+  return voice;
+}
+
+// Ends a voice that is not free: it stops at the next block. A voice the
+// mixer has just recycled stays free.
+void Finish(sound* voice) {
+  int32_t status = voice->status.load(relaxed);
+  while (status != VOICE_FREE && !voice->status.compare_exchange_weak(status, VOICE_FINISHED, relaxed)) {
+  }
+}
+
+// The slot forgets its voice. A voice without handle is recycled by the
+// mixer as soon as it finishes; a paused one is finished now, as nothing can
+// resume it any more; one the mixer never saw is spare at once.
+void Unmap(int32_t slot) {
+  MixerState& s = State();
+  sound* voice = s.table->voice[slot];
+  if (!voice) return;
+  s.table->voice[slot] = nullptr;
+  voice->handle = 0;
+  voice->autoRelease.store(1, relaxed);
+  if (voice->status.load(relaxed) & VOICE_PAUSED) Finish(voice);
+  if (!voice->inMixer) s.spare.push_back(voice);
+}
+
+void FreeSlot(int32_t slot) {
+  VoiceTable& table = *State().table;
+  AdvanceSerial(table, slot);
+  table.free[slot] = table.free[0];
+  table.free[0] = slot;
+}
+
+// A voice to start: one the mixer recycled (freeing the handle it still
+// held, unless that is the handle it starts on again), or a spare or new one.
+sound* TakeVoice(int32_t handle) {
+  MixerState& s = State();
+  sound* voice = s.device->mix->Reuse();
+  if (!voice) return NewVoice();
+  voice->inMixer = false;
+  if (voice->handle && voice->handle != handle) {
+    const int32_t slot = voice->handle & kSlotMask;
+    s.table->voice[slot] = nullptr;
+    voice->handle = 0;
+    FreeSlot(slot);
+  }
+  return voice;
+}
+
+// value times scale, truncated, within [low, high]; NaN gives 0.
+int32_t Fixed(float value, double scale, double low, double high) {
+  if (std::isnan(value)) return 0;
+  return static_cast<int32_t>(std::clamp(static_cast<double>(value) * scale, low, high));
+}
+
+}  // namespace
+
+int32_t MixerOpen(std::unique_ptr<audiodevice> device) {
+  MixerClose();
+  if (!device) return -1;
+  if (device->open() != 0) {
+    device->close();
+    return -1;
+  }
+  MixerState& s = State();
+  s.device = std::move(device);
+  s.table = std::make_unique<VoiceTable>();
+  for (int32_t slot = 0; slot < VOICE_SLOTS; ++slot) {
+    s.table->free[slot] = slot + 1 < VOICE_SLOTS ? slot + 1 : 0;
+    s.table->serial[slot] = serialFloor;
+  }
+  return 0;
+}
+
+void MixerClose() {
+  MixerState& s = State();
+  if (!s.device) return;
+  s.device->close();  // no MixStep runs after this
+  s.device.reset();
+  for (const std::unique_ptr<sound>& voice : s.voices) ReleaseSoundData(voice->data);
+  s.voices.clear();
+  s.spare.clear();
+  s.table.reset();
+}
+
+audiodevice* MixerDevice() { return State().device.get(); }
+
+SoundData* MixerMakeSound(int32_t length, int32_t bits, int32_t channels, int32_t hertz, const void* frames,
+                          int32_t loop) {
+  if (!State().device) return nullptr;
+  return NewSoundData(length, bits, channels, hertz, frames, loop);
+}
+
+void MixerDropSound(SoundData* sound) { ReleaseSoundData(sound); }
+
+int32_t MixerReserveVoice() {
+  MixerState& s = State();
+  if (!s.table) return 0;
+  VoiceTable& table = *s.table;
+  const int32_t slot = table.free[0];
+  if (slot == 0) return 0;
+  table.free[0] = table.free[slot];
+  table.free[slot] = 0;
+  AdvanceSerial(table, slot);
+  return slot + static_cast<int32_t>(table.serial[slot]);
+}
+
+void MixerReleaseVoice(int32_t handle) {
+  const int32_t slot = SlotOf(handle);
+  if (!slot) return;
+  Unmap(slot);
+  FreeSlot(slot);
+}
+
+int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
+  MixerState& s = State();
+  if (!s.device || !data || !s.device->mix->CanQueue()) return 0;
+  sound* previous = nullptr;
+  if (handle) {
+    previous = Lookup(handle);
+    if (!previous) return 0;
+  }
+  const int32_t used = handle ? handle : MixerReserveVoice();
+  sound settings;
+  if (previous) settings.CopySettings(*previous);  // before the voice object may be reused
+
+  sound* voice = TakeVoice(used);
+  voice->CopySettings(settings);
+  RetainSoundData(data);
+  voice->data = data;
+  voice->channels = data->channels;
+  voice->position = 0;
+  voice->elapsed.store(0, relaxed);
+  voice->next = nullptr;
+  voice->startDelay = 0;
+  voice->startTime = MixerNow();
+  voice->status.store((data->loop ? VOICE_LOOPED : VOICE_ONCE) | (paused ? VOICE_PAUSED : 0), relaxed);
+  voice->autoRelease.store(handle ? 0 : 1, relaxed);
+  voice->handle = used;
+  if (used) {
+    const int32_t slot = used & kSlotMask;
+    sound* old = s.table->voice[slot];
+    if (old && old != voice) {
+      // Cut off at the next block and recycled there: it has no channel now.
+      old->handle = 0;
+      old->autoRelease.store(1, relaxed);
+      Finish(old);
+      if (!old->inMixer) s.spare.push_back(old);
+    }
+    s.table->voice[slot] = voice;
+  }
+  voice->inMixer = true;
+  s.device->mix->Queue(voice);  // room was checked above
+  return used;
+}
+
+void MixerStopVoice(int32_t handle) {
+  const int32_t slot = SlotOf(handle);
+  if (!slot) return;
+  if (sound* voice = State().table->voice[slot]) Finish(voice);
+  MixerReleaseVoice(handle);  // also makes it auto-release
+}
+
+int32_t MixerVoiceStatus(int32_t handle) {
+  sound* voice = Lookup(handle);
+  return voice ? voice->status.load(relaxed) : 0;
+}
+
+void MixerPauseVoice(int32_t handle, int32_t paused) {
+  sound* voice = Lookup(handle);
+  if (!voice) return;
+  int32_t status = voice->status.load(relaxed);
+  // Only a playing voice pauses; one that finished or was recycled stays so.
+  while (status & (VOICE_ONCE | VOICE_LOOPED)) {
+    const int32_t wanted = paused ? status | VOICE_PAUSED : status & ~VOICE_PAUSED;
+    if (voice->status.compare_exchange_weak(status, wanted, relaxed)) break;
+  }
+}
+
+// Volume and depth saturate at the 16-bit range instead of wrapping over to
+// the other sign; pan stops at full left and right, beyond which a side
+// would turn over; a rate below 0 is 0.
+void MixerVoiceVolume(int32_t handle, float volume) {
+  if (sound* voice = Lookup(handle)) voice->SetVolume(Fixed(volume, 4096, -32768, 32767));
+}
+
+void MixerVoicePan(int32_t handle, float pan) {
+  if (sound* voice = Lookup(handle)) voice->SetPan(Fixed(pan, 4096, -4096, 4096));
+}
+
+void MixerVoiceDepth(int32_t handle, float depth) {
+  if (sound* voice = Lookup(handle)) voice->SetDepth(Fixed(depth, 4096, -32768, 32767));
+}
+
+void MixerVoiceRate(int32_t handle, float rate) {
+  if (sound* voice = Lookup(handle)) voice->SetRate(Fixed(rate, 65536, 0, INT32_MAX));
+}
+
+int32_t MixerVoicePosition(int32_t handle) {
+  sound* voice = Lookup(handle);
+  return voice ? voice->Position() : 0;
+}
+
+}  // namespace vtl
