@@ -4,8 +4,6 @@
 // is replayed the same way.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstdio>
 #include <random>
 
@@ -102,22 +100,15 @@ TEST_F(FontRobustnessTest, CorruptedFontsFromMemoryLoadOrGiveNull) {
 }
 
 TEST_F(FontRobustnessTest, CorpusReplay) {
-  const std::string dir = VTL_FONT_CORPUS_DIR;
-  DIR* d = opendir(dir.c_str());
-  ASSERT_NE(d, nullptr) << dir;
-  int32_t files = 0;
-  while (dirent* entry = readdir(d)) {
-    if (entry->d_name[0] == '.') continue;
-    const std::string path = dir + "/" + entry->d_name;
+  const std::vector<std::string> paths = test::FilesIn(VTL_FONT_CORPUS_DIR);
+  for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     test::SetMemoryFont(test::ReadFile(path));
     LoadAndCheck(test::MemoryFontUrl, 0);
     LoadAndCheck(test::MemoryFontUrl, 4);
-    ++files;
   }
-  closedir(d);
   test::SetMemoryFont(Bytes());
-  EXPECT_GE(files, 3);
+  EXPECT_GE(paths.size(), 3u);
 }
 
 }  // namespace
