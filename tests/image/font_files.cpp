@@ -66,13 +66,18 @@ const BdfGlyph& SampleA() {
   return a;
 }
 
+const BdfGlyph& SampleF() {
+  static const BdfGlyph f{'F', 11, 1, 0, {"#########", "##.......", "#.######.", "#........", "#.......#"}};
+  return f;
+}
+
 const BdfGlyph& SampleLevels() {
   static const BdfGlyph g{'g', 5, 3, -1, {"01", "23"}};
   return g;
 }
 
 Bytes SampleBdf(int32_t pixelSize, int32_t bitsPerPixel) {
-  std::vector<BdfGlyph> glyphs = {SampleSpace(), SampleA()};
+  std::vector<BdfGlyph> glyphs = {SampleSpace(), SampleA(), SampleF()};
   if (bitsPerPixel > 1) glyphs.push_back(SampleLevels());
   return MakeBdf(pixelSize, 10, 2, bitsPerPixel, glyphs);
 }

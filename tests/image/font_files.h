@@ -28,10 +28,12 @@ Bytes MakeBdf(int32_t pixelSize, int32_t ascent, int32_t descent, int32_t bitsPe
 // advancing 9 that stands on the baseline; ascent 10, descent 2.
 const BdfGlyph& SampleSpace();
 const BdfGlyph& SampleA();
+// A lopsided 9 x 5 'F', one pixel right of the pen: rows of two bytes.
+const BdfGlyph& SampleF();
 // A 2 x 2 'g' whose four pixels are the four levels of two bits, hanging 1
 // below the baseline, 3 right of the pen.
 const BdfGlyph& SampleLevels();
-// Space, 'A' and, with more than one bit per pixel, the levels glyph 'g'.
+// Space, 'A', 'F' and, with more than one bit per pixel, the levels glyph 'g'.
 Bytes SampleBdf(int32_t pixelSize = 12, int32_t bitsPerPixel = 1);
 
 // Makes the bytes readable as MemoryFontUrl ("memfont::current", served by a

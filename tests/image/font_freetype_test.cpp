@@ -176,6 +176,14 @@ TEST_F(FreeTypeFontTest, OneBitGlyphExpandsMostSignificantBitFirst) {
   EXPECT_EQ(a->_y, 0);  // ascent 10 - top 10
   EXPECT_EQ(a->_advance, 9);
   ExpectPixels(p, test::SampleA(), 0);
+
+  Ref<TFreeTypeGlyph> f = Glyph(font, 'F');
+  ASSERT_NE(f, nullptr);
+  ASSERT_NE(f->_pixmap, nullptr);
+  EXPECT_EQ(f->_w * 100 + f->_h, 905);
+  EXPECT_EQ(f->_x, 1);
+  EXPECT_EQ(f->_y, 5);
+  ExpectPixels(f->_pixmap, test::SampleF(), 0);
 }
 
 TEST_F(FreeTypeFontTest, StyleBit4PadsWithATransparentRing) {
@@ -215,8 +223,8 @@ TEST_F(FreeTypeFontTest, TwoBitLevelsBecomeEvenlySpacedCoverage) {
   EXPECT_EQ(p->PixelPtr(1, 0)[0], 85);
   EXPECT_EQ(p->PixelPtr(0, 1)[0], 170);
   EXPECT_EQ(p->PixelPtr(1, 1)[0], 255);
-  // The 'A' at two bits: its '#' pixels are the top level.
-  ExpectPixels(Glyph(font, 'A')->_pixmap, test::SampleA(), 0);
+  // The 'F' at two bits: its '#' pixels are the top level.
+  ExpectPixels(Glyph(font, 'F')->_pixmap, test::SampleF(), 0);
 }
 
 TEST_F(FreeTypeFontTest, FilePathAndMemoryPathGiveIdenticalGlyphs) {
