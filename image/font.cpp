@@ -30,6 +30,10 @@ Ref<TFont> LoadFontUrl(const Ref<Object>& url, float size, int32_t style) {
   return FontLoaders().FirstAnswer([&](const Ref<TFontLoader>& loader) { return loader->LoadFont(url, size, style); });
 }
 
+Ref<TFont> LoadFontUrl(const String& url, float size, int32_t style) {
+  return LoadFontUrl(Ref<Object>(url), size, style);
+}
+
 int32_t RegisterFontLoader(const Ref<TFontLoader>& loader) {
   FontLoaders().Add(loader);  // a loader already linked stays where it is
   return 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "runtime/object.h"
+#include "runtime/string.h"
 
 namespace vtl {
 
@@ -47,6 +48,8 @@ class TFontLoader : public Object {
 
 /// The first font a loader of the chain produces, asking the newest first.
 Ref<TFont> LoadFontUrl(const Ref<Object>& url, float size, int32_t style);
+/// The same for a name, so that `LoadFontUrl("a.ttf", 16, 0)` compiles.
+Ref<TFont> LoadFontUrl(const String& url, float size, int32_t style);
 /// Puts the loader at the head of the chain unless it is linked already.
 /// Returns 0.
 int32_t RegisterFontLoader(const Ref<TFontLoader>& loader);

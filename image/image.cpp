@@ -49,6 +49,7 @@ void InitImage() {
   New<TPixmapLoaderJPG>();
   New<TPixmapLoaderPNG>();
   New<TPixmapLoaderTGA>();
+  RegisterFontLoader(New<TFreeTypeFontLoader>());
 }
 
 }  // namespace vtl

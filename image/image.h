@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/font.h"
+#include "image/font_freetype.h"
 #include "image/font_image.h"
 #include "image/image_frame.h"
 #include "image/image_load.h"
@@ -15,7 +16,8 @@
 namespace vtl {
 
 /// Initialises the streams, registers the image classes, makes the pixmap
-/// data type and creates the loader chain (tried TGA, PNG, JPEG, BMP). Runs once.
+/// data type, creates the pixmap loader chain (tried TGA, PNG, JPEG, BMP) and
+/// registers the outline font loader. Runs once.
 void InitImage();
 
 }  // namespace vtl

@@ -16,14 +16,8 @@ int32_t ClampPos(long pos) {
   return pos > INT32_MAX ? INT32_MAX : static_cast<int32_t>(pos);
 }
 
-// File names reach the system as bytes. A name the system handed over was
-// read one code per byte (String::FromLatin1), so its codes are its bytes; a
-// name written as text (a literal such as "Größe.png") holds characters, which
-// the file system keeps as UTF-8. The codes tell which where they can: a code
-// above 255 is text, and codes 128 to 255 that are not UTF-8 as bytes are most
-// likely text too. The likelier reading comes first; the other is worth a try
-// when the file must already exist.
-std::vector<std::string> SystemNames(const String& path) {
+// The name as bytes, the likelier reading first (see SystemFileNames).
+std::vector<std::string> Readings(const String& path) {
   std::string bytes = path.ToLatin1();
   bool high = false, wide = false;
   for (char16_t c : path.View()) {
@@ -38,6 +32,26 @@ std::vector<std::string> SystemNames(const String& path) {
 }
 
 }  // namespace
+
+// File names reach the system as bytes. A name the system handed over was
+// read one code per byte (String::FromLatin1), so its codes are its bytes; a
+// name written as text (a literal such as "Größe.png") holds characters, which
+// the file system keeps as UTF-8. The codes tell which where they can: a code
+// above 255 is text, and codes 128 to 255 that are not UTF-8 as bytes are most
+// likely text too. The likelier reading comes first; the other is worth a try
+// when the file must already exist.
+std::vector<std::string> SystemFileNames(const String& path) {
+  std::vector<std::string> names = Readings(path);
+  for (std::string& name : names) {
+    for (char& c : name) {
+      if (c == '\\') c = '/';
+      // A zero would cut the name short and open some other file.
+      if (c == '\0') return {};
+    }
+    if (name.empty()) return {};
+  }
+  return names;
+}
 
 TCStream::~TCStream() { Close(); }
 
@@ -99,13 +113,7 @@ Ref<TCStream> TCStream::OpenFile(const String& path, int32_t readable, int32_t w
     bits = MODE_WRITE;
   }
   FILE* handle = nullptr;
-  for (std::string& name : SystemNames(path)) {
-    for (char& c : name) {
-      if (c == '\\') c = '/';
-      // A zero would cut the name short and open some other file.
-      if (c == '\0') return nullptr;
-    }
-    if (name.empty()) return nullptr;
+  for (const std::string& name : SystemFileNames(path)) {
     handle = std::fopen(name.c_str(), mode);
     // A new file is made under the likelier name only.
     if (handle || bits == MODE_WRITE) break;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "runtime/string.h"
 #include "stream/basic_stream.h"
@@ -59,5 +61,12 @@ class TCStream : public TStream {
   void SwitchTo(LastOp op);
   LastOp lastOp_ = LastOp::None;
 };
+
+/// The bytes under which the file system may know a name, the likelier
+/// first: a name written as text as UTF-8, a name the system handed over
+/// (one code per byte) as its bytes, and where the codes leave it open both.
+/// Backslashes become slashes. Empty for an empty name or one holding a zero
+/// character. For code that hands file names to C libraries.
+std::vector<std::string> SystemFileNames(const String& path);
 
 }  // namespace vtl

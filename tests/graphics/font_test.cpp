@@ -109,5 +109,62 @@ TEST(ImageFont, WidthIsTruncatedAfterEveryCharacter) {
   EXPECT_EQ(f->LoadGlyph(0)->_image, nullptr);
 }
 
+const char* const kDejaVuSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+TEST(ImageFont, OutlineFontMeasuresTheSumOfItsAdvances) {
+  InitGraphics();
+  Ref<TImageFont> f = LoadImageFontUrl(kDejaVuSans, 21);
+  ASSERT_NE(f, nullptr);
+  int32_t sum = 0;
+  const String text("Outline fonts: 0123456789 WAVE");
+  for (char16_t c : text.View()) sum += static_cast<int32_t>(f->LoadGlyph(f->CharToGlyph(c))->Advance());
+  EXPECT_GT(sum, 200);
+  EXPECT_EQ(f->TextWidth(text), sum);
+}
+
+// The glyphs of "A" and "p" drawn through OpenGL at a whole-pixel pen position puts
+// its coverage on the screen pixel for pixel: unfiltered, with alpha blending,
+// white over black reads back as the coverage itself.
+TEST(DisplayOutlineFont, RenderedGlyphCoversThePixelsOfItsPixmap) {
+  InitGraphics();
+  InstallGraphicsDriver(TheGLRen2DDriver(), 2);
+  ASSERT_NE(OpenGraphics(320, 200, 0, 60, 0), nullptr);
+  struct Closer {
+    ~Closer() { CloseOpenedGraphics(); }
+  } closer;
+  Ref<TImageFont> f = LoadImageFontUrl(kDejaVuSans, 48);
+  ASSERT_NE(f, nullptr);
+  SetDrawFont(f);
+  const auto advance = [&](char c) { return static_cast<int32_t>(f->LoadGlyph(f->CharToGlyph(c))->Advance()); };
+  EXPECT_EQ(StringWidth("AVA"), 2 * advance('A') + advance('V'));
+  EXPECT_EQ(FontHeight(), f->Height());
+  SetClearColor(0, 0, 0);
+  SetDrawBlend(BlendAlpha);
+  SetDrawColor(255, 255, 255);
+  for (char c : {'A', 'p'}) {
+    SCOPED_TRACE(c);
+    ClearBackBuffer();
+    DrawString(String::FromLatin1(&c, 1), 100, 50);
+    Ref<TImageGlyph> g = f->LoadGlyph(f->CharToGlyph(c));
+    Ref<TPixmap> glyph = g->_image->Lock(0, 1, 0);
+    ASSERT_GT(glyph->width, 20);
+    // The glyph's box and a margin of 4 pixels around it.
+    Ref<TPixmap> screen = GrabScreenPixmap(100 + g->_x - 4, 50 + g->_y - 4, g->_w + 8, g->_h + 8);
+    ASSERT_NE(screen, nullptr);
+    int32_t inked = 0;
+    for (int32_t y = 0; y < screen->height; ++y) {
+      for (int32_t x = 0; x < screen->width; ++x) {
+        const int32_t gx = x - 4, gy = y - 4;
+        const bool inside = gx >= 0 && gy >= 0 && gx < g->_w && gy < g->_h;
+        const int32_t want = inside ? static_cast<int32_t>(glyph->ReadPixel(gx, gy) >> 24) : 0;
+        const int32_t red = static_cast<int32_t>((screen->ReadPixel(x, y) >> 16) & 0xFF);
+        ASSERT_NEAR(red, want, 2) << "at " << gx << "," << gy;
+        inked += want > 128;
+      }
+    }
+    EXPECT_GT(inked, 100);
+  }
+}
+
 }  // namespace
 }  // namespace vtl

@@ -3,8 +3,6 @@
 // no file left open; the committed fuzzing corpus is replayed.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstdio>
 #include <random>
 
@@ -134,13 +132,8 @@ TEST_F(RobustnessTest, StreamErrorsAreRefusalsButOtherErrorsReachTheCaller) {
 }
 
 TEST_F(RobustnessTest, CorpusReplay) {
-  const std::string dir = VTL_IMAGE_CORPUS_DIR;
-  DIR* d = opendir(dir.c_str());
-  ASSERT_NE(d, nullptr) << dir;
-  int32_t files = 0;
-  while (dirent* entry = readdir(d)) {
-    if (entry->d_name[0] == '.') continue;
-    const std::string path = dir + "/" + entry->d_name;
+  const std::vector<std::string> paths = test::FilesIn(VTL_IMAGE_CORPUS_DIR);
+  for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     LoadFileAndCheck(path);
     // Each loader alone as well, as the fuzz targets run them.
@@ -148,10 +141,8 @@ TEST_F(RobustnessTest, CorpusReplay) {
     for (Ref<TPixmapLoader> loader = TPixmapLoader::First(); loader; loader = loader->_succ) {
       test::LoadWith(*loader, bytes);
     }
-    ++files;
   }
-  closedir(d);
-  EXPECT_GT(files, 10);
+  EXPECT_GT(paths.size(), 10u);
 }
 
 }  // namespace

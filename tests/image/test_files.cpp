@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -174,6 +175,16 @@ std::string TempPath(const std::string& name) {
   static int counter = 0;
   return std::filesystem::temp_directory_path().string() + "/vtl_image_" + std::to_string(::getpid()) + "_" +
          std::to_string(counter++) + "_" + name;
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> paths;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+    if (entry.path().filename().string()[0] != '.') paths.push_back(entry.path().string());
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {

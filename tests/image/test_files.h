@@ -54,6 +54,9 @@ T& Loader() {
 std::string TempPath(const std::string& name);
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
+// The paths of the files in a folder whose names do not start with '.',
+// sorted; empty when the folder cannot be read.
+std::vector<std::string> FilesIn(const std::string& dir);
 // Open file descriptors of this process.
 int32_t OpenFileCount();
 

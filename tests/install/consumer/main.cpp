@@ -1,7 +1,8 @@
 // A program built against the installed framework, as a user would build it.
 // Without opening a window it writes a small PNG, loads it back through the
 // loader chain and checks size and pixels; it also reads the built-in font,
-// which the installed libraries must carry, and, when built through CMake, a
+// which the installed libraries must carry, renders a glyph of DejaVu Sans
+// through the outline font loader (FreeType linked in), and, when built through CMake, a
 // file it embedded itself with vtl_embed_files(). Any failure ends the
 // program through the runtime's unhandled path (exit code 255).
 #include "framework/framework.h"
@@ -31,6 +32,11 @@ void Main() {
   // 96 glyphs of 8 x 16 pixels at one bit per pixel.
   vtl::Ref<vtl::Array<uint8_t>> font = vtl::LoadBytesUrl("incbin::quornfont.bin");
   Expect(font != nullptr && font->Length() == 96 * 16, "the built-in font is missing");
+
+  vtl::Ref<vtl::TFont> sans = vtl::LoadFontUrl("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 16, 0);
+  Expect(sans != nullptr, "the outline font loader opened no font");
+  vtl::Ref<vtl::TGlyph> a = sans->LoadGlyph(sans->CharToGlyph('A'));
+  Expect(a != nullptr && vtl::DowncastObject<vtl::TPixmap>(a->Pixels()) != nullptr, "the glyph has no pixels");
 
 #ifdef CONSUMER_EMBEDDED_NOTE
   vtl::Ref<vtl::Array<uint8_t>> note = vtl::LoadBytesUrl("incbin::note.txt");
