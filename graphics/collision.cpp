@@ -186,17 +186,51 @@ int32_t TransformedImagesOverlap(const Ref<TImage>& image1, int32_t x1, int32_t 
   return hit;
 }
 
+namespace {
+
+// The two quads as ScanPolygons takes them. The arrays are kept between
+// tests (main thread only, and the pixel test never starts another); they
+// hold the quads' vertices and masks only during one.
+class QuadPair {
+ public:
+  QuadPair(const Ref<TQuad>& a, const Ref<TQuad>& b) : arrays_(Kept()) {
+    (*arrays_.polygons)[0] = a->xyuv;
+    (*arrays_.polygons)[1] = b->xyuv;
+    (*arrays_.masks)[0] = a->mask;
+    (*arrays_.masks)[1] = b->mask;
+  }
+  ~QuadPair() {
+    for (int32_t k = 0; k < 2; ++k) {
+      (*arrays_.polygons)[k] = nullptr;
+      (*arrays_.masks)[k] = nullptr;
+    }
+  }
+  int32_t Overlap() const {
+    return ScanPolygonsTogether(arrays_.polygons, arrays_.channels, arrays_.masks, SpanOverlapTest, 2);
+  }
+
+ private:
+  struct Arrays {
+    Ref<Array<Ref<Array<float>>>> polygons = NewArray<Ref<Array<float>>>({2});
+    Ref<Array<int32_t>> channels = NewArray<int32_t>({2});
+    Ref<Array<Ref<TPixmap>>> masks = NewArray<Ref<TPixmap>>({2});
+  };
+  static Arrays& Kept() {
+    static Arrays* arrays = [] {
+      auto* a = new Arrays();
+      (*a->channels)[0] = (*a->channels)[1] = 4;
+      return a;
+    }();
+    return *arrays;
+  }
+  Arrays& arrays_;
+};
+
+}  // namespace
+
 int32_t QuadsOverlap(const Ref<TQuad>& a, const Ref<TQuad>& b) {
   if (!(a->maxx >= b->minx && a->maxy >= b->miny && a->minx <= b->maxx && a->miny <= b->maxy)) return 0;
-  auto polygons = NewArray<Ref<Array<float>>>({2});
-  (*polygons)[0] = a->xyuv;
-  (*polygons)[1] = b->xyuv;
-  auto channels = NewArray<int32_t>({2});
-  (*channels)[0] = (*channels)[1] = 4;
-  auto masks = NewArray<Ref<TPixmap>>({2});
-  (*masks)[0] = a->mask;
-  (*masks)[1] = b->mask;
-  return ScanPolygonsTogether(polygons, channels, masks, SpanOverlapTest, 2) != 0 ? 1 : 0;
+  return QuadPair(a, b).Overlap() != 0 ? 1 : 0;
 }
 
 }  // namespace vtl

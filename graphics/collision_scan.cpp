@@ -41,23 +41,64 @@ bool InsideCoordinateLimit(const float* data, int32_t count, int32_t channels) {
 // y of the vertex at an offset, truncated; vertices lie within the limit.
 int32_t LineOf(const rpoly& p, int32_t offset) { return static_cast<int32_t>(p.data->Data()[offset + 1]); }
 
-Ref<rpoly> MakeScanPolygon(const Ref<Array<float>>& vertices, int32_t channels, const Ref<TPixmap>& mask) {
-  if (!vertices || channels < 2) return nullptr;
-  const int32_t count = vertices->Length() / channels;
-  if (count == 0 || !InsideCoordinateLimit(vertices->Data(), count, channels)) return nullptr;
+// Scan polygons kept between scans, so that testing quads makes no new
+// objects. Main thread only.
+constexpr size_t kSparePolygons = 16;
+
+std::vector<Ref<rpoly>>& SparePolygons() {
+  static auto* spares = [] {
+    auto* v = new std::vector<Ref<rpoly>>();
+    v->reserve(kSparePolygons);
+    return v;
+  }();
+  return *spares;
+}
+
+// A polygon whose arrays hold channels and size floats.
+Ref<rpoly> TakePolygon(int32_t channels, int32_t size) {
+  std::vector<Ref<rpoly>>& spares = SparePolygons();
+  for (auto it = spares.begin(); it != spares.end(); ++it) {
+    if ((*it)->channels != channels || (*it)->size != size) continue;
+    Ref<rpoly> p = std::move(*it);
+    spares.erase(it);
+    return p;
+  }
   auto p = New<rpoly>();
-  p->texture = mask;
   p->channels = channels;
-  p->count = count;
-  p->size = count * channels;
-  p->data = NewArray<float>({p->size});
-  std::copy_n(vertices->Data(), p->size, p->data->Data());
-  OrientPolygon(p->data, channels);
+  p->size = size;
+  p->data = NewArray<float>({size});
   p->ldat = NewArray<float>({channels});
   p->ladd = NewArray<float>({channels});
   p->rdat = NewArray<float>({channels});
   p->radd = NewArray<float>({channels});
+  return p;
+}
+
+// Polygons go back to the spares when the scan ends, unless a callback kept one.
+struct ScanPolygonsGoBack {
+  std::vector<Ref<rpoly>>& scan;
+  ~ScanPolygonsGoBack() {
+    std::vector<Ref<rpoly>>& spares = SparePolygons();
+    for (Ref<rpoly>& p : scan) {
+      if (p->RefCount() != 1 || spares.size() >= kSparePolygons) continue;
+      p->texture = nullptr;
+      spares.push_back(std::move(p));
+    }
+  }
+};
+
+Ref<rpoly> MakeScanPolygon(const Ref<Array<float>>& vertices, int32_t channels, const Ref<TPixmap>& mask) {
+  if (!vertices || channels < 2) return nullptr;
+  const int32_t count = vertices->Length() / channels;
+  if (count == 0 || !InsideCoordinateLimit(vertices->Data(), count, channels)) return nullptr;
+  Ref<rpoly> p = TakePolygon(channels, count * channels);
+  p->texture = mask;
+  p->count = count;
+  p->state = 0;
+  std::copy_n(vertices->Data(), p->size, p->data->Data());
+  OrientPolygon(p->data, channels);
   p->top = LineOf(*p, 0);
+  p->Left = p->Right = 0;
   for (int32_t offset = channels; offset < p->size; offset += channels) {
     if (LineOf(*p, offset) < p->top) {
       p->top = LineOf(*p, offset);
@@ -135,14 +176,23 @@ struct SpanReader {
     dv = ((*p.rdat)[3] - v) / span;
   }
 
-  // u and v at the pixel's centre, from the span's own start, so a screen
-  // pixel reads the same texel whichever span it is compared with.
-  bool Opaque(int64_t x) const {
-    if (kind != kMasked) return kind == kSolid;
-    const float k = static_cast<float>(x - left) + 0.5f;
-    const int64_t column = Texel(u + k * du, width), row = Texel(v + k * dv, height);
+  // Adds 1 to opaque[i] for each pixel first + i, i below count, that is
+  // opaque. u and v are taken at the pixel's centre from the span's own
+  // start, so a screen pixel reads the same texel whichever span it is
+  // compared with.
+  void Mark(int64_t first, int32_t count, uint8_t* opaque) const {
+    if (kind == kNever) return;
+    if (kind == kSolid) {
+      for (int32_t i = 0; i < count; ++i) ++opaque[i];
+      return;
+    }
     // Every alpha format keeps alpha in the last byte of a pixel.
-    return pixels[row * pitch + column * bytes + bytes - 1] & 0x80;
+    const uint8_t* alpha = pixels + bytes - 1;
+    for (int32_t i = 0; i < count; ++i) {
+      const float k = static_cast<float>(first + i - left) + 0.5f;
+      const int64_t column = Texel(u + k * du, width), row = Texel(v + k * dv, height);
+      opaque[i] += alpha[row * pitch + column * bytes] >> 7;
+    }
   }
 
   // The column (or row) of a coordinate clamped into 0 .. 1; 1 reads the last.
@@ -177,6 +227,7 @@ int32_t ScanPolygonsTogether(const Ref<Array<Ref<Array<float>>>>& polygons, cons
                              const Ref<Array<Ref<TPixmap>>>& masks, const ScanCallback& callback, int32_t together) {
   if (!polygons || !channels || !callback) return 0;
   std::vector<Ref<rpoly>> scan;
+  ScanPolygonsGoBack go_back{scan};
   int32_t first = 0, last = 0;
   const int32_t n = std::min(polygons->Length(), channels->Length());
   for (int32_t k = 0; k < n; ++k) {
@@ -259,10 +310,15 @@ int32_t SpanOverlapTest(const Ref<Array<Ref<rpoly>>>& active, int32_t count, int
     span(p, left, right);
     readers.emplace_back(p, left, right);
   }
-  for (int64_t x = begin; x < end; ++x) {
-    int32_t opaque = 0;
-    for (size_t k = 0; k < readers.size() && opaque + (readers.size() - k) >= 2; ++k) {
-      if (readers[k].Opaque(x) && ++opaque == 2) return -1;
+  // Counts of opaque polygons per pixel, a piece of the overlap at a time.
+  constexpr int32_t kPiece = 256;
+  uint8_t opaque[kPiece];
+  for (int64_t first = begin; first < end; first += kPiece) {
+    const auto n = static_cast<int32_t>(std::min<int64_t>(kPiece, end - first));
+    std::fill_n(opaque, n, uint8_t{0});
+    for (const SpanReader& reader : readers) {
+      reader.Mark(first, n, opaque);
+      if (std::any_of(opaque, opaque + n, [](uint8_t c) { return c >= 2; })) return -1;
     }
   }
   return 0;

@@ -288,6 +288,27 @@ TEST(CollisionScan, ActivePolygonsComeInOrderAndANegativeResultStops) {
   EXPECT_EQ(seen.size(), 4u);
 }
 
+TEST(CollisionScan, PolygonsACallbackKeepsAreNotReusedByLaterScans) {
+  auto polygons = NewArray<Ref<Array<float>>>({1});
+  (*polygons)[0] = NewArray<float>({8});
+  const float v[8] = {0, 3, 4, 3, 4, 7, 0, 7};
+  std::copy_n(v, 8, (*polygons)[0]->Data());
+  auto channels = NewArray<int32_t>({1});
+  (*channels)[0] = 2;
+  auto masks = NewArray<Ref<TPixmap>>({1});
+  (*masks)[0] = collision_test::PixmapFromRows({"#"});
+  Ref<rpoly> kept;
+  ScanPolygons(polygons, channels, masks, [&](const Ref<Array<Ref<rpoly>>>& active, int32_t, int32_t) {
+    kept = (*active)[0];
+    return 0;
+  });
+  ASSERT_NE(kept, nullptr);
+  for (int32_t i = 0; i < 20; ++i) ScanOne({100, 100, 110, 100, 110, 110, 100, 110});
+  EXPECT_EQ(kept->top, 3);
+  EXPECT_EQ((*kept->data)[0], 0);
+  EXPECT_EQ(kept->texture, (*masks)[0]);
+}
+
 TEST(CollisionScan, OrientingReversesPolygonsThatTurnTheOtherWay) {
   auto polygon = [](std::vector<float> v) {
     auto data = NewArray<float>({static_cast<int32_t>(v.size())});
