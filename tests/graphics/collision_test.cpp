@@ -201,24 +201,43 @@ TEST_F(Collision, ImagesWithAHandleCollideAroundIt) {
 
 // --- the scan itself ---
 
+Ref<Array<float>> Floats(const std::vector<float>& values) {
+  auto array = NewArray<float>({static_cast<int32_t>(values.size())});
+  std::copy(values.begin(), values.end(), array->Data());
+  return array;
+}
+
+// The parallel arrays ScanPolygons takes: polygons of the same channel
+// count, and masks for the first of them.
+struct ScanInput {
+  Ref<Array<Ref<Array<float>>>> polygons;
+  Ref<Array<int32_t>> channels;
+  Ref<Array<Ref<TPixmap>>> masks;
+
+  ScanInput(std::vector<Ref<Array<float>>> vertices, int32_t channel_count, std::vector<Ref<TPixmap>> mask_list = {})
+      : polygons(NewArray<Ref<Array<float>>>({static_cast<int32_t>(vertices.size())})),
+        channels(NewArray<int32_t>({static_cast<int32_t>(vertices.size())})),
+        masks(NewArray<Ref<TPixmap>>({static_cast<int32_t>(mask_list.size())})) {
+    std::copy(vertices.begin(), vertices.end(), polygons->Data());
+    std::fill(channels->begin(), channels->end(), channel_count);
+    std::copy(mask_list.begin(), mask_list.end(), masks->Data());
+  }
+  int32_t Scan(const ScanCallback& callback) const { return ScanPolygons(polygons, channels, masks, callback); }
+};
+
 struct Line {
   int32_t y, count, left, right;
 };
 
 std::vector<Line> ScanOne(const std::vector<float>& vertices, int32_t channels = 2) {
-  auto data = NewArray<float>({static_cast<int32_t>(vertices.size())});
-  std::copy(vertices.begin(), vertices.end(), data->Data());
-  auto polygons = NewArray<Ref<Array<float>>>({1});
-  (*polygons)[0] = data;
-  auto counts = NewArray<int32_t>({1});
-  (*counts)[0] = channels;
+  const ScanInput input({Floats(vertices)}, channels);
   std::vector<Line> lines;
-  ScanPolygons(polygons, counts, nullptr, [&](const Ref<Array<Ref<rpoly>>>& active, int32_t count, int32_t y) {
+  input.Scan([&](const Ref<Array<Ref<rpoly>>>& active, int32_t count, int32_t y) {
     const rpoly& p = *(*active)[0];
     lines.push_back({y, count, static_cast<int32_t>((*p.ldat)[0]), static_cast<int32_t>((*p.rdat)[0])});
     return 0;
   });
-  EXPECT_EQ(data->Data()[0], vertices[0]);  // the caller's vertices stay in their order
+  EXPECT_EQ((*(*input.polygons)[0])[0], vertices[0]);  // the caller's vertices stay in their order
   return lines;
 }
 
@@ -249,27 +268,19 @@ TEST(CollisionScan, SpansRunFromTheTopLineToTheLineBeforeTheBottom) {
   EXPECT_EQ(ScanOne({0, 0, 9, 4, 0, 9, 4, 4, 9, 0, 4, 9}, 3).size(), 4u);  // x, y and one more channel
 }
 
+Ref<Array<float>> Square(float x, float y, float size) {
+  return Floats({x, y, x + size, y, x + size, y + size, x, y + size});
+}
+
 TEST(CollisionScan, ActivePolygonsComeInOrderAndANegativeResultStops) {
-  auto square = [](float x, float y, float size) {
-    auto data = NewArray<float>({8});
-    const float v[8] = {x, y, x + size, y, x + size, y + size, x, y + size};
-    std::copy_n(v, 8, data->Data());
-    return data;
-  };
-  auto polygons = NewArray<Ref<Array<float>>>({3});
-  (*polygons)[0] = square(0, 20, 5);
-  (*polygons)[1] = square(0, 0, 5);
-  (*polygons)[2] = square(0, 2, 5);
-  auto channels = NewArray<int32_t>({3});
-  for (int32_t& c : *channels) c = 2;
+  const ScanInput input({Square(0, 20, 5), Square(0, 0, 5), Square(0, 2, 5)}, 2);
   std::vector<std::vector<int32_t>> seen;  // y, then the active polygons' tops
-  const int32_t result =
-      ScanPolygons(polygons, channels, nullptr, [&](const Ref<Array<Ref<rpoly>>>& active, int32_t count, int32_t y) {
-        std::vector<int32_t> row = {y};
-        for (int32_t k = 0; k < count; ++k) row.push_back((*active)[k]->top);
-        seen.push_back(row);
-        return y;
-      });
+  const int32_t result = input.Scan([&](const Ref<Array<Ref<rpoly>>>& active, int32_t count, int32_t y) {
+    std::vector<int32_t> row = {y};
+    for (int32_t k = 0; k < count; ++k) row.push_back((*active)[k]->top);
+    seen.push_back(row);
+    return y;
+  });
   // Lines 7 .. 19 have nothing to scan and are skipped.
   ASSERT_EQ(seen.size(), 12u);
   EXPECT_EQ(seen[1], (std::vector<int32_t>{1, 0}));
@@ -279,26 +290,18 @@ TEST(CollisionScan, ActivePolygonsComeInOrderAndANegativeResultStops) {
   EXPECT_EQ(result, 24);
 
   seen.clear();
-  EXPECT_EQ(ScanPolygons(polygons, channels, nullptr,
-                         [&](const Ref<Array<Ref<rpoly>>>&, int32_t, int32_t y) {
-                           seen.push_back({y});
-                           return y == 3 ? -7 : 0;
-                         }),
+  EXPECT_EQ(input.Scan([&](const Ref<Array<Ref<rpoly>>>&, int32_t, int32_t y) {
+    seen.push_back({y});
+    return y == 3 ? -7 : 0;
+  }),
             -7);
   EXPECT_EQ(seen.size(), 4u);
 }
 
 TEST(CollisionScan, PolygonsACallbackKeepsAreNotReusedByLaterScans) {
-  auto polygons = NewArray<Ref<Array<float>>>({1});
-  (*polygons)[0] = NewArray<float>({8});
-  const float v[8] = {0, 3, 4, 3, 4, 7, 0, 7};
-  std::copy_n(v, 8, (*polygons)[0]->Data());
-  auto channels = NewArray<int32_t>({1});
-  (*channels)[0] = 2;
-  auto masks = NewArray<Ref<TPixmap>>({1});
-  (*masks)[0] = collision_test::PixmapFromRows({"#"});
+  const ScanInput input({Square(0, 3, 4)}, 2, {PixmapFromRows({"#"})});
   Ref<rpoly> kept;
-  ScanPolygons(polygons, channels, masks, [&](const Ref<Array<Ref<rpoly>>>& active, int32_t, int32_t) {
+  input.Scan([&](const Ref<Array<Ref<rpoly>>>& active, int32_t, int32_t) {
     kept = (*active)[0];
     return 0;
   });
@@ -306,27 +309,22 @@ TEST(CollisionScan, PolygonsACallbackKeepsAreNotReusedByLaterScans) {
   for (int32_t i = 0; i < 20; ++i) ScanOne({100, 100, 110, 100, 110, 110, 100, 110});
   EXPECT_EQ(kept->top, 3);
   EXPECT_EQ((*kept->data)[0], 0);
-  EXPECT_EQ(kept->texture, (*masks)[0]);
+  EXPECT_EQ(kept->texture, (*input.masks)[0]);
 }
 
 TEST(CollisionScan, OrientingReversesPolygonsThatTurnTheOtherWay) {
-  auto polygon = [](std::vector<float> v) {
-    auto data = NewArray<float>({static_cast<int32_t>(v.size())});
-    std::copy(v.begin(), v.end(), data->Data());
-    return data;
-  };
   auto values = [](const Ref<Array<float>>& a) { return std::vector<float>(a->begin(), a->end()); };
   // Clockwise on a screen whose y points down: kept.
-  Ref<Array<float>> kept = polygon({0, 0, 10, 0, 10, 10, 0, 10});
+  Ref<Array<float>> kept = Floats({0, 0, 10, 0, 10, 10, 0, 10});
   EXPECT_EQ(OrientPolygon(kept, 2), 0);
   EXPECT_EQ(values(kept), (std::vector<float>{0, 0, 10, 0, 10, 10, 0, 10}));
   // Mirrored: reversed, each vertex's u and v moving with it; the partial
   // vertex at the end stays.
-  Ref<Array<float>> mirrored = polygon({10, 0, 0, 0, 0, 0, 1, 0, 0, 10, 1, 1, 10, 10, 0, 1, 99});
+  Ref<Array<float>> mirrored = Floats({10, 0, 0, 0, 0, 0, 1, 0, 0, 10, 1, 1, 10, 10, 0, 1, 99});
   EXPECT_EQ(OrientPolygon(mirrored, 4), 1);
   EXPECT_EQ(values(mirrored), (std::vector<float>{10, 10, 0, 1, 0, 10, 1, 1, 0, 0, 1, 0, 10, 0, 0, 0, 99}));
   // Turns below one pixel truncate to 0 and count as the wrong way.
-  Ref<Array<float>> thin = polygon({0, 0, 0.5f, 0, 0.5f, 0.5f});
+  Ref<Array<float>> thin = Floats({0, 0, 0.5f, 0, 0.5f, 0.5f});
   EXPECT_EQ(OrientPolygon(thin, 2), 1);
   EXPECT_EQ(OrientPolygon(nullptr, 2), 0);
   EXPECT_EQ(OrientPolygon(thin, 0), 0);
@@ -334,21 +332,10 @@ TEST(CollisionScan, OrientingReversesPolygonsThatTurnTheOtherWay) {
 
 // --- reads that must stay inside the mask ---
 
-// Scans a polygon with a mask over a solid square covering it.
-int32_t MaskedOverSolid(const Ref<TPixmap>& mask, std::vector<float> masked_vertices) {
-  auto masked = NewArray<float>({static_cast<int32_t>(masked_vertices.size())});
-  std::copy(masked_vertices.begin(), masked_vertices.end(), masked->Data());
-  auto solid = NewArray<float>({16});
-  const float s[16] = {-50, -50, 0, 0, 50, -50, 0, 0, 50, 50, 0, 0, -50, 50, 0, 0};
-  std::copy_n(s, 16, solid->Data());
-  auto polygons = NewArray<Ref<Array<float>>>({2});
-  (*polygons)[0] = masked;
-  (*polygons)[1] = solid;
-  auto channels = NewArray<int32_t>({2});
-  (*channels)[0] = (*channels)[1] = 4;
-  auto masks = NewArray<Ref<TPixmap>>({1});
-  (*masks)[0] = mask;
-  return ScanPolygons(polygons, channels, masks, SpanOverlapTest);
+// Scans a polygon with a mask (4 channels) over a solid square covering it.
+int32_t MaskedOverSolid(const Ref<TPixmap>& mask, const std::vector<float>& masked_vertices) {
+  const Ref<Array<float>> solid = Floats({-50, -50, 0, 0, 50, -50, 0, 0, 50, 50, 0, 0, -50, 50, 0, 0});
+  return ScanInput({Floats(masked_vertices), solid}, 4, {mask}).Scan(SpanOverlapTest);
 }
 
 // A square from (0, 0) to (10, 10) whose every vertex has the same u, v.
@@ -378,19 +365,10 @@ TEST(CollisionMaskReads, MasksWithoutPixelsOrAlphaAndPolygonsWithoutUVAreSafe) {
   ClearPixels(grey, 0);
   EXPECT_EQ(MaskedOverSolid(grey, Flat(0.5f, 0.5f)), -1);  // no alpha: solid
   // Only x and y: a mask cannot be read and the polygon is never opaque.
-  auto xy = NewArray<float>({8});
-  const float v[8] = {0, 0, 10, 0, 10, 10, 0, 10};
-  std::copy_n(v, 8, xy->Data());
-  auto polygons = NewArray<Ref<Array<float>>>({2});
-  (*polygons)[0] = xy;
-  (*polygons)[1] = xy;
-  auto channels = NewArray<int32_t>({2});
-  (*channels)[0] = (*channels)[1] = 2;
-  auto masks = NewArray<Ref<TPixmap>>({2});
-  (*masks)[0] = PixmapFromRows({"#"});
-  EXPECT_EQ(ScanPolygons(polygons, channels, masks, SpanOverlapTest), 0);
-  (*masks)[0] = nullptr;
-  EXPECT_EQ(ScanPolygons(polygons, channels, masks, SpanOverlapTest), -1);
+  const ScanInput input({Square(0, 0, 10), Square(0, 0, 10)}, 2, {PixmapFromRows({"#"}), nullptr});
+  EXPECT_EQ(input.Scan(SpanOverlapTest), 0);
+  (*input.masks)[0] = nullptr;
+  EXPECT_EQ(input.Scan(SpanOverlapTest), -1);
 }
 
 TEST_F(Collision, HostileTransformsNeverReadOutsideAMask) {
