@@ -1,10 +1,11 @@
 /// \file
 /// The graphics library: graphics drivers and contexts with frame pacing,
 /// OpenGL contexts on SDL2 windows with the raw OpenGL utilities, the Ren2D
-/// drawing layer and its OpenGL driver. Images and fonts come from the image
-/// library, included here.
+/// drawing layer and its OpenGL driver, and the image collisions. Images and
+/// fonts come from the image library, included here.
 #pragma once
 
+#include "graphics/collision.h"
 #include "graphics/frame_limiter.h"
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_raw.h"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "graphics/collision.h"
 #include "runtime/exceptions.h"
 
 namespace vtl {
@@ -12,13 +13,22 @@ Ref<TImageFont> DefaultImageFont;
 
 namespace {
 
-// What a new context starts with; getters report it while none is current.
-const TRen2DGraphics& Defaults() {
-  static const TRen2DGraphics* defaults = new TRen2DGraphics();
-  return *defaults;
+// The state while no context is current: what a new context starts with,
+// except that rotation, scale, origin and handle can be set (collisions
+// place images with them, and need no screen). Kept for the whole run.
+TRen2DGraphics& Detached() {
+  static TRen2DGraphics* detached = new TRen2DGraphics();
+  return *detached;
 }
 
-const TRen2DGraphics& State() { return CurrentRen2DGraphics ? *CurrentRen2DGraphics : Defaults(); }
+TRen2DGraphics& State() { return CurrentRen2DGraphics ? *CurrentRen2DGraphics : Detached(); }
+
+void ShareWithCollisions(const TRen2DGraphics& g) {
+  CollisionTransform[0] = g.tform_ix;
+  CollisionTransform[1] = g.tform_iy;
+  CollisionTransform[2] = g.tform_jx;
+  CollisionTransform[3] = g.tform_jy;
+}
 
 Ref<TImageFont> FontInUse() {
   if (CurrentRen2DGraphics && CurrentRen2DGraphics->image_font) return CurrentRen2DGraphics->image_font;
@@ -104,6 +114,8 @@ int32_t TRen2DGraphics::MakeCurrent() {
 int32_t TRen2DGraphics::ClearCurrent() {
   CurrentRen2DGraphics = nullptr;
   CurrentRen2DDriver = nullptr;
+  // Collisions go on with the transform the getters now report.
+  ShareWithCollisions(Detached());
   return 0;
 }
 
@@ -199,9 +211,8 @@ int32_t GetDrawViewport(int32_t& x, int32_t& y, int32_t& width, int32_t& height)
 }
 
 int32_t SetDrawOrigin(float x, float y) {
-  if (!CurrentRen2DGraphics) return 0;
-  CurrentRen2DGraphics->origin_x = x;
-  CurrentRen2DGraphics->origin_y = y;
+  State().origin_x = x;
+  State().origin_y = y;
   return 0;
 }
 
@@ -212,9 +223,8 @@ int32_t GetDrawOrigin(float& x, float& y) {
 }
 
 int32_t SetDrawHandle(float x, float y) {
-  if (!CurrentRen2DGraphics) return 0;
-  CurrentRen2DGraphics->handle_x = -x;
-  CurrentRen2DGraphics->handle_y = -y;
+  State().handle_x = -x;
+  State().handle_y = -y;
   return 0;
 }
 
@@ -225,29 +235,28 @@ int32_t GetDrawHandle(float& x, float& y) {
 }
 
 int32_t RebuildDrawTransform() {
-  if (!CurrentRen2DGraphics) return 0;
-  TRen2DGraphics& g = *CurrentRen2DGraphics;
+  TRen2DGraphics& g = State();
   const double radians = static_cast<double>(g.tform_rot) * 3.14159265358979323846 / 180.0;
   const double s = std::sin(radians), c = std::cos(radians);
   g.tform_ix = static_cast<float>(c * g.tform_scale_x);
   g.tform_iy = static_cast<float>(-s * g.tform_scale_y);
   g.tform_jx = static_cast<float>(s * g.tform_scale_x);
   g.tform_jy = static_cast<float>(c * g.tform_scale_y);
+  ShareWithCollisions(g);
+  if (!CurrentRen2DGraphics) return 0;
   return CurrentRen2DDriver->SetTransform(g.tform_ix, g.tform_iy, g.tform_jx, g.tform_jy);
 }
 
 int32_t SetDrawRotation(float degrees) {
-  if (!CurrentRen2DGraphics) return 0;
-  CurrentRen2DGraphics->tform_rot = degrees;
+  State().tform_rot = degrees;
   return RebuildDrawTransform();
 }
 
 float GetDrawRotation() { return State().tform_rot; }
 
 int32_t SetDrawScale(float x, float y) {
-  if (!CurrentRen2DGraphics) return 0;
-  CurrentRen2DGraphics->tform_scale_x = x;
-  CurrentRen2DGraphics->tform_scale_y = y;
+  State().tform_scale_x = x;
+  State().tform_scale_y = y;
   return RebuildDrawTransform();
 }
 
@@ -258,10 +267,10 @@ int32_t GetDrawScale(float& x, float& y) {
 }
 
 int32_t SetDrawTransform(float degrees, float scale_x, float scale_y) {
-  if (!CurrentRen2DGraphics) return 0;
-  CurrentRen2DGraphics->tform_rot = degrees;
-  CurrentRen2DGraphics->tform_scale_x = scale_x;
-  CurrentRen2DGraphics->tform_scale_y = scale_y;
+  TRen2DGraphics& g = State();
+  g.tform_rot = degrees;
+  g.tform_scale_x = scale_x;
+  g.tform_scale_y = scale_y;
   return RebuildDrawTransform();
 }
 

@@ -3,8 +3,12 @@
 /// graphics context with a Ren2D driver and keeps the drawing state; the free
 /// functions change that state and draw through the current driver.
 ///
-/// While no Ren2D context is current, setters and drawing calls do nothing
-/// and getters report the state a new context starts with.
+/// While no Ren2D context is current, drawing calls do nothing and getters
+/// report the state a new context starts with. Only the placement state
+/// (rotation, scale, origin and handle) can still be set then: it serves the
+/// image collisions (collision.h), which need no screen. A context that
+/// becomes current brings its own state; when none is current any more, the
+/// placement state set without one applies again.
 ///
 /// The setters store the value in the current context and hand it to the
 /// driver (origin and handle stay in the context); they return what the
@@ -203,7 +207,8 @@ int32_t SetDrawFont(const Ref<TImageFont>& font);
 Ref<TImageFont> GetDrawFont();
 /// Clears the back buffer to the clear colour.
 int32_t ClearBackBuffer();
-/// Recomputes the matrix from rotation and scale and hands it to the driver.
+/// Recomputes the matrix from rotation and scale, hands it to the driver and
+/// copies it to CollisionTransform.
 int32_t RebuildDrawTransform();
 
 /// \name Drawing

@@ -243,13 +243,11 @@ TEST_F(Ren2DMapping, ModesAndTheirText) {
   EXPECT_EQ(mode.ToString(), String("1024,768,32 75Hz"));
 }
 
-TEST(Ren2DHeadless, CallsWithoutAContextAreIgnoredAndGettersGiveDefaults) {
+TEST(Ren2DHeadless, DrawingAndStyleCallsWithoutAContextAreIgnoredAndGettersGiveDefaults) {
   InitGraphics();
   MakeGraphicsCurrent(nullptr);
   SetDrawColor(1, 2, 3);
   SetDrawAlpha(0.5f);
-  SetDrawRotation(45);
-  SetDrawScale(3, 3);
   DrawFilledRect(0, 0, 10, 10);
   DrawString("text", 0, 0);
   DrawImageFrame(NewBlankImage(4, 4), 0, 0);
@@ -268,11 +266,62 @@ TEST(Ren2DHeadless, CallsWithoutAContextAreIgnoredAndGettersGiveDefaults) {
   EXPECT_EQ(StringWidth("abc"), 24);
 }
 
+// Collisions place images without a screen, so the placement state can be
+// set without a context; a context brings its own and gives it back.
+TEST(Ren2DHeadless, PlacementWithoutAContextIsKeptAndReachesTheCollisions) {
+  InitGraphics();
+  MakeGraphicsCurrent(nullptr);
+  SetDrawTransform(90, 2, 3);
+  SetDrawOrigin(5, 6);
+  SetDrawHandle(1, 2);
+  EXPECT_EQ(GetDrawRotation(), 90);
+  float x, y;
+  GetDrawScale(x, y);
+  EXPECT_EQ(x * 10 + y, 23);
+  GetDrawOrigin(x, y);
+  EXPECT_EQ(x * 10 + y, 56);
+  GetDrawHandle(x, y);
+  EXPECT_EQ(x * 10 + y, 12);
+  EXPECT_NEAR(CollisionTransform[0], 0, 1e-6);
+  EXPECT_EQ(CollisionTransform[1], -3);
+  EXPECT_EQ(CollisionTransform[2], 2);
+  EXPECT_NEAR(CollisionTransform[3], 0, 1e-6);
+  Ref<TQuad> quad = MakeCollisionQuad(nullptr, 0, 10, 10, 4, 1, nullptr);
+  EXPECT_NEAR(quad->minx, 12, 1e-4);  // x from 15 - 3, y from 16 to 16 + 8
+  EXPECT_NEAR(quad->maxy, 24, 1e-4);
+  SetDrawTransform(0, 1, 1);
+  SetDrawOrigin(0, 0);
+  SetDrawHandle(0, 0);
+  EXPECT_EQ(CollisionTransform[0] * CollisionTransform[3], 1);
+}
+
 }  // namespace
 }  // namespace vtl
 
 namespace vtl {
 namespace {
+
+TEST_F(Ren2DMapping, CollisionsFollowTheCurrentContextsPlacement) {
+  SetDrawTransform(0, 3, 3);  // without a context: set aside while one is current
+  OpenGraphics(640, 480, 0, 60, 0);
+  EXPECT_EQ(CollisionTransform[0], 1);  // the new context's identity
+  SetDrawRotation(90);
+  SetDrawOrigin(100, 0);
+  EXPECT_EQ(CollisionTransform[1], -1);
+  EXPECT_EQ(CollisionTransform[2], 1);
+  // A 10 x 10 rectangle at (0, 0) now covers x 90 .. 100: a dot at 95 hits it.
+  ClearCollisionLayers(1);
+  CollideRectWithLayers(0, 0, 10, 10, 0, 1, nullptr);
+  EXPECT_EQ(CollideRectWithLayers(-6, 5, 1, 1, 1, 0, nullptr)->Length(), 1);
+  EXPECT_EQ(CollideRectWithLayers(1, 5, 1, 1, 1, 0, nullptr)->Length(), 0);
+  ClearCollisionLayers(1);
+  CloseOpenedGraphics();
+  EXPECT_EQ(CollisionTransform[0], 3);  // back to the state kept without one
+  float x, y;
+  GetDrawOrigin(x, y);
+  EXPECT_EQ(x, 0);
+  SetDrawTransform(0, 1, 1);
+}
 
 TEST_F(Ren2DMapping, ContextsAndImagesTravelThroughStreams) {
   OpenGraphics(640, 480, 0, 60, 0);
