@@ -5,6 +5,7 @@
 
 #include "audio/driver.h"
 #include "audio/sample.h"
+#include "audio/sample_loaders.h"
 
 namespace vtl {
 
