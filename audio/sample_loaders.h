@@ -12,7 +12,7 @@ namespace vtl {
 /// Uncompressed PCM WAV files of 8 or 16 bits, mono or stereo. The format
 /// chunk must follow "WAVE" directly; other chunks before "data" are skipped.
 /// A file that ends inside its "data" chunk keeps silence for the missing
-/// frames, as long as the chunk announces no more than 16 MB; a larger
+/// frames, as long as the chunk announces no more than 1 MB; a larger
 /// announcement is only believed as far as the stream still has bytes.
 class TAudioSampleLoaderWAV : public TAudioSampleLoader {
  public:

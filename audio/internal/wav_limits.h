@@ -12,7 +12,8 @@ class TStream;
 // A "data" chunk of up to this many bytes is believed even when the stream
 // ends before it does (the missing frames stay silent); a larger one is
 // believed only as far as the stream still holds bytes.
-constexpr int64_t kAlwaysBelievedDataBytes = int64_t{1} << 24;
+// 1 MB is some 6 seconds of 44100 Hz 16-bit stereo.
+constexpr int64_t kAlwaysBelievedDataBytes = int64_t{1} << 20;
 
 // Bytes the stream holds after its position, or -1 when it cannot tell.
 int64_t UnreadBytes(TStream& stream);
