@@ -24,7 +24,9 @@ constexpr int64_t kLargestFirstBlock = int64_t{16} << 20;
 // Every frame the decoder delivers, or false on a decoding error or more than
 // kMaxDecodedBytes. Sizes stay whole frames, which kMaxDecodedBytes is.
 bool DecodeAll(OggDecoder& decoder, int64_t frameBytes, int64_t announcedFrames, std::vector<uint8_t>& pcm) {
-  int64_t block = std::clamp(announcedFrames * frameBytes, kFirstBlockBytes, kLargestFirstBlock);
+  // Clamped before multiplying: a forged length may be near the int64 limit.
+  const int64_t announced = std::clamp<int64_t>(announcedFrames, 0, kLargestFirstBlock);
+  int64_t block = std::clamp(announced * frameBytes, kFirstBlockBytes, kLargestFirstBlock);
   block -= block % frameBytes;
   int64_t filled = 0;
   for (;;) {
