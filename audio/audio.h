@@ -6,6 +6,7 @@
 #include "audio/driver.h"
 #include "audio/mixer_driver.h"
 #include "audio/sample.h"
+#include "audio/sample_loaders.h"
 
 namespace vtl {
 

@@ -1,7 +1,15 @@
 #include "audio/internal/audio_parts.h"
+#include "audio/sample_loaders.h"
+#include "runtime/class_record.h"
 
 namespace vtl {
 
-void CreateSampleLoaders() {}
+void CreateSampleLoaders() {
+  ClassBuilder<TAudioSampleLoaderOGG, TAudioSampleLoader>("TAudioSampleLoaderOGG").Register();
+  ClassBuilder<TAudioSampleLoaderWAV, TAudioSampleLoader>("TAudioSampleLoaderWAV").Register();
+  // Made last, asked first: WAV files never reach the Ogg decoder.
+  New<TAudioSampleLoaderOGG>();
+  New<TAudioSampleLoaderWAV>();
+}
 
 }  // namespace vtl

@@ -1,14 +1,9 @@
 #include "test_files.h"
 
-#include <dirent.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
@@ -31,16 +26,6 @@ void PutChunk(Bytes& png, const char* type, const Bytes& body) {
 }
 
 }  // namespace
-
-void Put16(Bytes& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(Bytes& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 
 Bytes MakePng(int32_t width, int32_t height, int32_t bitDepth, int32_t colourType, const std::vector<Bytes>& rows,
               const Bytes& palette, const Bytes& trns) {
@@ -169,41 +154,6 @@ Ref<TPixmap> LoadWith(TPixmapLoader& loader, const Bytes& bytes) {
     if (DowncastObject<TStreamException>(thrown.object)) return nullptr;
     throw;
   }
-}
-
-std::string TempPath(const std::string& name) {
-  static int counter = 0;
-  return std::filesystem::temp_directory_path().string() + "/vtl_image_" + std::to_string(::getpid()) + "_" +
-         std::to_string(counter++) + "_" + name;
-}
-
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> paths;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
-    if (entry.path().filename().string()[0] != '.') paths.push_back(entry.path().string());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int32_t OpenFileCount() {
-  int32_t count = 0;
-  if (DIR* dir = opendir("/proc/self/fd")) {
-    while (readdir(dir)) ++count;
-    closedir(dir);
-  }
-  return count;
 }
 
 }  // namespace vtl::test

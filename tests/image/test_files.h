@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "image/image.h"
+#include "test_file_helpers.h"
 
 namespace vtl::test {
-
-using Bytes = std::vector<uint8_t>;
 
 // A PNG from rows of already packed sample bytes (no filter byte): every row
 // is stored with filter 0. palette is RGB triples, trns the tRNS chunk body.
@@ -49,20 +48,6 @@ T& Loader() {
   }
   ThrowNullObject();
 }
-
-// A fresh path under the test temporary directory, and writing bytes there.
-std::string TempPath(const std::string& name);
-void WriteFile(const std::string& path, const Bytes& bytes);
-Bytes ReadFile(const std::string& path);
-// The paths of the files in a folder whose names do not start with '.',
-// sorted; empty when the folder cannot be read.
-std::vector<std::string> FilesIn(const std::string& dir);
-// Open file descriptors of this process.
-int32_t OpenFileCount();
-
-// Little helpers for building files.
-void Put16(Bytes& b, uint32_t v);
-void Put32(Bytes& b, uint32_t v);
 
 // The sample files the loader tests check pixel by pixel; the expected
 // pixels are written beside each test.

@@ -1,0 +1,42 @@
+// libvorbisfile over vtl streams, for the Ogg Vorbis loader.
+//
+// The decoder reads through four stream callbacks (read, seek, close, tell)
+// that catch every C++ exception themselves and report a failure through the
+// return values vorbisfile expects: no exception unwinds through libvorbis.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace vtl {
+
+class TStream;
+
+// An open vorbisfile decoder; defined beside the callbacks.
+struct OggDecoder;
+
+// Closes the decoder (if still open) and frees it.
+struct OggDecoderDeleter {
+  void operator()(OggDecoder* decoder) const;
+};
+using OggDecoderPtr = std::unique_ptr<OggDecoder, OggDecoderDeleter>;
+
+// What the decoder reports for the whole file once it has opened.
+struct OggFacts {
+  int64_t totalFrames = -1;  // the announced length; -1 when unknown
+  int32_t channels = 0;
+  int64_t rate = 0;
+};
+
+// A decoder over stream (which must outlive it), or nothing when the data is
+// not Ogg Vorbis. The decoder never closes the stream.
+OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts);
+
+// Fills buffer with up to `bytes` of 16-bit signed little-endian PCM and
+// returns how many bytes it wrote, fewer only at the end of the stream; a
+// negative value on a decoding error or when a later link of a chained file
+// changes the channels or the rate. `bytes` should be whole frames. With no
+// buffer it closes the decoder and returns 0.
+int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes);
+
+}  // namespace vtl

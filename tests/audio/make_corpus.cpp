@@ -1,0 +1,19 @@
+// Writes the sample sound files into a folder, as the seed corpus of the fuzz
+// targets: audio_make_corpus <folder>
+#include <cstdio>
+#include <string>
+
+#include "audio/audio.h"
+#include "sound_files.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return 2;
+  }
+  vtl::InitAudio();
+  for (const auto& [name, bytes] : vtl::test::SoundFiles()) {
+    vtl::test::WriteFile(std::string(argv[1]) + "/" + name, bytes);
+  }
+  return 0;
+}
