@@ -3,6 +3,7 @@
 #include "runtime/class_record.h"
 #include "runtime/exceptions.h"
 #include "runtime/list.h"
+#include "runtime/map.h"
 #include "runtime/string.h"
 
 namespace vtl {
@@ -66,6 +67,48 @@ void InitRuntime() {
       .Method<&TList::ObjectEnumerator>("ObjectEnumerator")
       .Method<&TList::ToArray>("ToArray")
       .Function<&TList::FromArray>("FromArray")
+      .Register();
+  ClassBuilder<TKeyValue, Object>("TKeyValue")
+      .Field<&TKeyValue::_key>("_key")
+      .Field<&TKeyValue::_value>("_value")
+      .Method<&TKeyValue::Key>("Key")
+      .Method<&TKeyValue::Value>("Value")
+      .Register();
+  ClassBuilder<TNode, TKeyValue>("TNode")
+      .Field<&TNode::_color>("_color")
+      .Field<&TNode::_parent>("_parent")
+      .Field<&TNode::_left>("_left")
+      .Field<&TNode::_right>("_right")
+      .Method<&TNode::NextNode>("NextNode")
+      .Method<&TNode::PrevNode>("PrevNode")
+      .Method<&TNode::Clear>("Clear")
+      .Method<&TNode::Copy>("Copy")
+      .Constant("RED", TNode::RED)
+      .Constant("BLACK", TNode::BLACK)
+      .Register();
+  ClassBuilder<TNodeEnumerator, Object>("TNodeEnumerator")
+      .Field<&TNodeEnumerator::_node>("_node")
+      .Method<&TNodeEnumerator::HasNext>("HasNext")
+      .Method<&TNodeEnumerator::NextObject>("NextObject")
+      .Register();
+  ClassBuilder<TKeyEnumerator, TNodeEnumerator>("TKeyEnumerator").Register();
+  ClassBuilder<TValueEnumerator, TNodeEnumerator>("TValueEnumerator").Register();
+  ClassBuilder<TMapEnumerator, Object>("TMapEnumerator")
+      .Field<&TMapEnumerator::_enumerator>("_enumerator")
+      .Method<&TMapEnumerator::ObjectEnumerator>("ObjectEnumerator")
+      .Register();
+  ClassBuilder<TMap, Object>("TMap")
+      .Field<&TMap::_root>("_root")
+      .Method<&TMap::Clear>("Clear")
+      .Method<&TMap::IsEmpty>("IsEmpty")
+      .Method<&TMap::Insert>("Insert")
+      .Method<&TMap::Contains>("Contains")
+      .Method<&TMap::ValueForKey>("ValueForKey")
+      .Method<&TMap::Remove>("Remove")
+      .Method<&TMap::Keys>("Keys")
+      .Method<&TMap::Values>("Values")
+      .Method<&TMap::Copy>("Copy")
+      .Method<&TMap::ObjectEnumerator>("ObjectEnumerator")
       .Register();
 }
 

@@ -20,7 +20,7 @@ inline bool BeginModule(bool& done) {
   return true;
 }
 
-/// The runtime core: registers Object, String, arrays, lists and the
+/// The runtime core: registers Object, String, arrays, lists, maps and the
 /// runtime's exception classes. Runs once.
 void InitRuntime();
 

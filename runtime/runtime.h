@@ -11,6 +11,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/function.h"
 #include "runtime/list.h"
+#include "runtime/map.h"
 #include "runtime/module.h"
 #include "runtime/numeric.h"
 #include "runtime/object.h"
