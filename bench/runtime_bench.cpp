@@ -2,11 +2,14 @@
 // the same run: compare the pairs as ratios.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <list>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "runtime/runtime.h"
 
@@ -143,6 +146,103 @@ void BaselineStdListWalk(benchmark::State& state) {
   }
 }
 BENCHMARK(BaselineStdListWalk);
+
+// ---- ordered maps of 100,000 string keys ----
+
+constexpr int kMapCount = 100000;
+
+// The same keys for both maps, in a shuffled order: "key" and a number.
+std::vector<std::u16string> MapKeyTexts() {
+  std::vector<std::u16string> keys;
+  for (int i = 0; i < kMapCount; ++i) {
+    std::string s = "key" + std::to_string(i * 7919 % 1000003);
+    keys.emplace_back(s.begin(), s.end());
+  }
+  std::shuffle(keys.begin(), keys.end(), std::mt19937(42));
+  return keys;
+}
+
+std::vector<String> MapKeyStrings() {
+  std::vector<String> keys;
+  for (const auto& k : MapKeyTexts()) keys.emplace_back(k);
+  return keys;
+}
+
+Ref<TMap> FilledMap(const std::vector<String>& keys, const Ref<Object>& value) {
+  Ref<TMap> map = New<TMap>();
+  for (const String& k : keys) map->Insert(k, value);
+  return map;
+}
+
+void MapInsert(benchmark::State& state) {
+  std::vector<String> keys = MapKeyStrings();
+  Ref<Object> value = New<Unit>();
+  for (auto _ : state) benchmark::DoNotOptimize(FilledMap(keys, value));
+}
+BENCHMARK(MapInsert)->Unit(benchmark::kMillisecond);
+
+void BaselineStdMapInsert(benchmark::State& state) {
+  std::vector<std::u16string> keys = MapKeyTexts();
+  Ref<Object> value = New<Unit>();
+  for (auto _ : state) {
+    std::map<std::u16string, Ref<Object>> map;
+    for (const auto& k : keys) map[k] = value;
+    benchmark::DoNotOptimize(map);
+  }
+}
+BENCHMARK(BaselineStdMapInsert)->Unit(benchmark::kMillisecond);
+
+void MapLookUp(benchmark::State& state) {
+  std::vector<String> keys = MapKeyStrings();
+  Ref<TMap> map = FilledMap(keys, New<Unit>());
+  // Look-ups with string objects of their own, as a program's texts arrive.
+  std::vector<String> probes;
+  for (const String& k : keys) probes.emplace_back(k.View());
+  for (auto _ : state) {
+    int64_t found = 0;
+    for (const String& k : probes) found += map->ValueForKey(k) != nullptr;
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(MapLookUp)->Unit(benchmark::kMillisecond);
+
+void BaselineStdMapLookUp(benchmark::State& state) {
+  std::vector<std::u16string> keys = MapKeyTexts();
+  std::map<std::u16string, Ref<Object>> map;
+  Ref<Object> value = New<Unit>();
+  for (const auto& k : keys) map[k] = value;
+  for (auto _ : state) {
+    int64_t found = 0;
+    for (const auto& k : keys) {
+      auto it = map.find(k);
+      found += it != map.end() && it->second != nullptr;
+    }
+    benchmark::DoNotOptimize(found);
+  }
+}
+BENCHMARK(BaselineStdMapLookUp)->Unit(benchmark::kMillisecond);
+
+void MapWalk(benchmark::State& state) {
+  Ref<TMap> map = FilledMap(MapKeyStrings(), New<Unit>());
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (const Ref<TNode>& n : *map) sum += static_cast<Unit*>(n->_value.Get())->hp;
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(MapWalk)->Unit(benchmark::kMillisecond);
+
+void BaselineStdMapWalk(benchmark::State& state) {
+  std::map<std::u16string, Ref<Object>> map;
+  Ref<Object> value = New<Unit>();
+  for (const auto& k : MapKeyTexts()) map[k] = value;
+  for (auto _ : state) {
+    int64_t sum = 0;
+    for (const auto& [k, v] : map) sum += static_cast<Unit*>(v.Get())->hp;
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BaselineStdMapWalk)->Unit(benchmark::kMillisecond);
 
 // ---- random numbers ----
 

@@ -1,7 +1,7 @@
 /// \file
 /// The runtime core: objects and references, strings, arrays, exceptions,
-/// class records, program start and end, random numbers, lists, data
-/// statements and the registry chains that modules fill.
+/// class records, program start and end, random numbers, lists, ordered maps,
+/// data statements and the registry chains that modules fill.
 #pragma once
 
 #include "runtime/array.h"

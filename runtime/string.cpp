@@ -3,6 +3,7 @@
 #include <limits>
 #include <new>
 #include <ostream>
+#include <typeinfo>
 
 #include "runtime/exceptions.h"
 #include "runtime/string_ops.h"
@@ -119,8 +120,11 @@ StringObject* StringObject::Allocate(int32_t length) {
 String StringObject::ToString() const { return String(Ref<StringObject>(const_cast<StringObject*>(this))); }
 
 int32_t StringObject::Compare(const Ref<vtl::Object>& other) const {
-  if (auto* s = dynamic_cast<const StringObject*>(other.Get())) {
-    return CompareStrings(ToString(), s->ToString());
+  // The class is final, so an exact type test stands in for a cast; maps
+  // compare strings on every step of a search.
+  const vtl::Object* o = other.Get();
+  if (o && typeid(*o) == typeid(StringObject)) {
+    return CompareStrings(ToString(), static_cast<const StringObject*>(o)->ToString());
   }
   return CompareIdentity(this, other.Get());
 }
