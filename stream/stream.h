@@ -1,9 +1,12 @@
 /// \file
 /// Streams: byte sources and sinks with typed reads and writes, file and
 /// memory streams, byte-order views, opening by URL through the factory
-/// chain, embedded files and whole-file helpers.
+/// chain, embedded files, whole-file helpers, and banks of raw memory with
+/// streams over them.
 #pragma once
 
+#include "stream/bank.h"
+#include "stream/bank_stream.h"
 #include "stream/basic_stream.h"
 #include "stream/c_stream.h"
 #include "stream/embedded_files.h"
@@ -20,8 +23,8 @@
 
 namespace vtl {
 
-/// Initialises the runtime, registers the stream classes and creates the
-/// "incbin" and byte-order factories. Runs once.
+/// Initialises the runtime, registers the stream classes, makes the bank data
+/// type and creates the "incbin", byte-order and bank factories. Runs once.
 void InitStream();
 
 }  // namespace vtl

@@ -4,6 +4,46 @@
 
 namespace vtl {
 
+namespace {
+
+void RegisterBankClasses() {
+  ClassBuilder<TBank, TData>("TBank")
+      .Field<&TBank::_size>("_size")
+      .Field<&TBank::_capacity>("_capacity")
+      .Field<&TBank::_locked>("_locked")
+      .Method<&TBank::Unlock>("Unlock")
+      .Method<&TBank::Size>("Size")
+      .Method<&TBank::Capacity>("Capacity")
+      .Method<&TBank::Resize>("Resize")
+      .Method<&TBank::Read>("Read")
+      .Method<&TBank::Write>("Write")
+      .Method<&TBank::PeekByte>("PeekByte")
+      .Method<&TBank::PokeByte>("PokeByte")
+      .Method<&TBank::PeekShort>("PeekShort")
+      .Method<&TBank::PokeShort>("PokeShort")
+      .Method<&TBank::PeekInt>("PeekInt")
+      .Method<&TBank::PokeInt>("PokeInt")
+      .Method<&TBank::PeekLong>("PeekLong")
+      .Method<&TBank::PokeLong>("PokeLong")
+      .Method<&TBank::PeekFloat>("PeekFloat")
+      .Method<&TBank::PokeFloat>("PokeFloat")
+      .Method<&TBank::PeekDouble>("PeekDouble")
+      .Method<&TBank::PokeDouble>("PokeDouble")
+      .Method<static_cast<int32_t (TBank::*)(const Ref<Object>&)>(&TBank::Save)>("Save")
+      .Function<static_cast<Ref<TBank> (*)(const Ref<Object>&)>(&TBank::Load)>("Load")
+      .Function<&TBank::Create>("Create")
+      .Register();
+  ClassBuilder<TBankDataType, TDataType>("TBankDataType").Register();
+  ClassBuilder<TBankStream, TStream>("TBankStream")
+      .Field<&TBankStream::_pos>("_pos")
+      .Field<&TBankStream::_bank>("_bank")
+      .Function<&TBankStream::Create>("Create")
+      .Register();
+  ClassBuilder<TBankStreamFactory, TStreamFactory>("TBankStreamFactory").Register();
+}
+
+}  // namespace
+
 void InitStream() {
   static bool done = false;
   if (!BeginModule(done)) return;
@@ -39,8 +79,12 @@ void InitStream() {
   ClassBuilder<TStreamReadException, TStreamException>("TStreamReadException").Register();
   ClassBuilder<TStreamWriteException, TStreamException>("TStreamWriteException").Register();
 
+  RegisterBankClasses();
+
   New<TRamStreamFactory>();
   New<TXEndianStreamFactory>();
+  New<TBankStreamFactory>();
+  BankDataType = New<TBankDataType>();
 }
 
 }  // namespace vtl
