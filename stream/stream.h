@@ -1,7 +1,8 @@
 /// \file
 /// Streams: byte sources and sinks with typed reads and writes, file and
 /// memory streams, byte-order views, opening by URL through the factory
-/// chain, embedded files and whole-file helpers.
+/// chain, embedded files, whole-file helpers, text streams in four encodings
+/// and standard input and output.
 #pragma once
 
 #include "stream/basic_stream.h"
@@ -10,18 +11,20 @@
 #include "stream/io.h"
 #include "stream/loader_chain.h"
 #include "stream/ram_stream.h"
+#include "stream/standard_io.h"
 #include "stream/stream_closer.h"
 #include "stream/stream_exceptions.h"
 #include "stream/stream_factory.h"
 #include "stream/stream_functions.h"
 #include "stream/stream_utils.h"
 #include "stream/stream_wrapper.h"
+#include "stream/text_stream.h"
 #include "stream/xendian_stream.h"
 
 namespace vtl {
 
-/// Initialises the runtime, registers the stream classes and creates the
-/// "incbin" and byte-order factories. Runs once.
+/// Initialises the runtime, registers the stream classes, creates the
+/// "incbin", byte-order and text factories and StandardIOStream. Runs once.
 void InitStream();
 
 }  // namespace vtl
