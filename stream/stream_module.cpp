@@ -72,9 +72,20 @@ void InitStream() {
       .Function<&TXEndianStream::BigEndian>("BigEndian")
       .Function<&TXEndianStream::LittleEndian>("LittleEndian")
       .Register();
+  ClassBuilder<TTextStream, TStreamWrapper>("TTextStream")
+      .Field<&TTextStream::_encoding>("_encoding")
+      .Field<&TTextStream::_bufcount>("_bufcount")
+      .Constant("LATIN1", TTextStream::LATIN1)
+      .Constant("UTF8", TTextStream::UTF8)
+      .Constant("UTF16BE", TTextStream::UTF16BE)
+      .Constant("UTF16LE", TTextStream::UTF16LE)
+      .Function<&TTextStream::Create>("Create")
+      .Register();
+  ClassBuilder<TCStandardIO, TStream>("TCStandardIO").Register();
   ClassBuilder<TStreamFactory, Object>("TStreamFactory").Field<&TStreamFactory::_succ>("_succ").Register();
   ClassBuilder<TRamStreamFactory, TStreamFactory>("TRamStreamFactory").Register();
   ClassBuilder<TXEndianStreamFactory, TStreamFactory>("TXEndianStreamFactory").Register();
+  ClassBuilder<TTextStreamFactory, TStreamFactory>("TTextStreamFactory").Register();
   ClassBuilder<TStreamException, Object>("TStreamException").Register();
   ClassBuilder<TStreamReadException, TStreamException>("TStreamReadException").Register();
   ClassBuilder<TStreamWriteException, TStreamException>("TStreamWriteException").Register();
@@ -85,6 +96,8 @@ void InitStream() {
   New<TXEndianStreamFactory>();
   New<TBankStreamFactory>();
   BankDataType = New<TBankDataType>();
+  New<TTextStreamFactory>();
+  StandardIOStream = TTextStream::Create(New<TCStandardIO>(), TTextStream::UTF8);
 }
 
 }  // namespace vtl
