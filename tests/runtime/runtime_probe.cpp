@@ -28,7 +28,10 @@ void Main() {
   } else if (mode == String("signal")) {
     std::raise(SIGTERM);
   } else if (mode == String("fault")) {
-    volatile int* nowhere = reinterpret_cast<volatile int*>(uintptr_t{64});
+    // A real fault at an address the compiler cannot see, so it neither warns
+    // nor turns the store into something else.
+    static volatile uintptr_t address = 64;
+    volatile int* nowhere = reinterpret_cast<volatile int*>(address);
     *nowhere = 1;
   } else if (mode == String("paths")) {
     char cwd[4096];
