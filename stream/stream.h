@@ -6,6 +6,7 @@
 
 #include "stream/basic_stream.h"
 #include "stream/c_stream.h"
+#include "stream/data_stream.h"
 #include "stream/embedded_files.h"
 #include "stream/io.h"
 #include "stream/loader_chain.h"
@@ -21,7 +22,8 @@
 namespace vtl {
 
 /// Initialises the runtime, registers the stream classes and creates the
-/// "incbin" and byte-order factories. Runs once.
+/// "incbin", byte-order and "data" factories and the lists' data type.
+/// Runs once.
 void InitStream();
 
 }  // namespace vtl

@@ -1,4 +1,5 @@
 #include "runtime/class_record.h"
+#include "runtime/list.h"
 #include "runtime/module.h"
 #include "stream/stream.h"
 
@@ -35,12 +36,26 @@ void InitStream() {
   ClassBuilder<TStreamFactory, Object>("TStreamFactory").Field<&TStreamFactory::_succ>("_succ").Register();
   ClassBuilder<TRamStreamFactory, TStreamFactory>("TRamStreamFactory").Register();
   ClassBuilder<TXEndianStreamFactory, TStreamFactory>("TXEndianStreamFactory").Register();
+  ClassBuilder<TDataId, Object>("TDataId").Field<&TDataId::id>("id").Function<&TDataId::Create>("Create").Register();
+  ClassBuilder<TDataStream, TStreamWrapper>("TDataStream")
+      .Field<&TDataStream::_dataId>("_dataId")
+      .Field<&TDataStream::_typeId>("_typeId")
+      .Field<&TDataStream::_datas>("_datas")
+      .Field<&TDataStream::_types>("_types")
+      .Field<&TDataStream::_dataMap>("_dataMap")
+      .Field<&TDataStream::_typeMap>("_typeMap")
+      .Function<&TDataStream::WithStream>("WithStream")
+      .Register();
+  ClassBuilder<TDataStreamFactory, TStreamFactory>("TDataStreamFactory").Register();
+  ClassBuilder<TListDataType, TDataType>("TListDataType").Register();
   ClassBuilder<TStreamException, Object>("TStreamException").Register();
   ClassBuilder<TStreamReadException, TStreamException>("TStreamReadException").Register();
   ClassBuilder<TStreamWriteException, TStreamException>("TStreamWriteException").Register();
 
   New<TRamStreamFactory>();
   New<TXEndianStreamFactory>();
+  New<TDataStreamFactory>();
+  ListDataType = New<TListDataType>();
 }
 
 }  // namespace vtl
