@@ -286,6 +286,11 @@ TEST_F(DataStreamTest, RecordsLongerThanTheBytesLeftAreRefused) {
             "DataStream holds a damaged VTL.Pixmap.TPixmap");
   EXPECT_EQ(ReadError(Cat({pixmapTag, Int(2), Int(2), Int(99)})), "DataStream holds a damaged VTL.Pixmap.TPixmap");
   EXPECT_EQ(ReadError(Cat({pixmapTag, Int(2)})), "DataStream ends inside an object");
+  // Sizes whose byte count overflows even 64 bits.
+  EXPECT_EQ(ReadError(Cat({pixmapTag, Int(0x7fffffff), Int(0x7fffffff), Int(vtl::FMT_RGBA8888)})),
+            "DataStream holds a damaged VTL.Pixmap.TPixmap");
+  // No pixels in two billion rows: read at once, not row by empty row.
+  EXPECT_EQ(ReadError(Cat({pixmapTag, Int(0), Int(0x7fffffff), Int(vtl::FMT_RGBA8888)})), "");
   const Bytes listTag = Cat({{1}, TagLine("VTL.List.TList")});
   EXPECT_EQ(ReadError(Cat({listTag, Int(0x7fffffff), {0, 0}})), "DataStream ends inside an object");
   EXPECT_EQ(ReadError(Cat({listTag, Int(0x80000000)})), "DataStream holds a list of -2147483648 elements");
