@@ -44,6 +44,7 @@ void InitImage() {
   InitStream();
   RegisterPixmapClasses();
   PixmapDataType = New<TPixmapDataType>();
+  ImageDataType();  // registered now, so that object streams can read images before any is made
   // Each new loader goes to the head of the chain: the last made is tried first.
   New<TPixmapLoaderBMP>();
   New<TPixmapLoaderJPG>();

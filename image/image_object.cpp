@@ -107,6 +107,10 @@ Ref<Object> TImageDataType::ReadObject(const Ref<TStream>& stream) {
   const float hx = stream->ReadFloat(), hy = stream->ReadFloat();
   const int32_t count = stream->ReadInt();
   if (width < 0 || height < 0 || count < 0 || count > kMaxStreamFrames) return nullptr;
+  // Each frame takes at least its one-byte marker: a count beyond the bytes
+  // left is damage, refused before the frame arrays are made.
+  const int32_t size = stream->Size(), pos = stream->Pos();
+  if (size > 0 && pos >= 0 && count > size - pos) return nullptr;
   Ref<TImage> image = TImage::Create(width, height, count, flags, r, g, b);
   image->handle_x = hx;
   image->handle_y = hy;

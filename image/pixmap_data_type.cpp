@@ -28,11 +28,17 @@ Ref<Object> TPixmapDataType::ReadObject(const Ref<TStream>& stream) {
   // before anything is allocated for it.
   if (width < 0 || height < 0 || !IsPixelFormat(format)) return nullptr;
   const int64_t rowBytes = static_cast<int64_t>(width) * BytesPerPixel[format];
-  if (rowBytes * height > std::numeric_limits<int32_t>::max() / 2) return nullptr;
+  // Divided, not multiplied: width and height near the int limit would
+  // overflow even a 64-bit product.
+  constexpr int64_t kMaxBytes = std::numeric_limits<int32_t>::max() / 2;
+  if (rowBytes > kMaxBytes || (rowBytes > 0 && height > kMaxBytes / rowBytes)) return nullptr;
   const int32_t size = stream->Size(), pos = stream->Pos();
   if (size > 0 && pos >= 0 && rowBytes * height > static_cast<int64_t>(size) - pos) return nullptr;
   Ref<TPixmap> pixmap = TPixmap::Create(width, height, format, 4);
   pixmap->ClearPixels(0);  // a record that ends early leaves zeros, not old memory
+  // Rows of no pixels hold no bytes: a zero-width pixmap claiming two
+  // billion rows must not take two billion empty reads.
+  if (rowBytes == 0) return pixmap;
   for (int32_t y = 0; y < height; ++y) stream->ReadBytes(pixmap->PixelPtr(0, y), static_cast<int32_t>(rowBytes));
   return pixmap;
 }

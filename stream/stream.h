@@ -10,6 +10,7 @@
 #include "stream/bank_stream.h"
 #include "stream/basic_stream.h"
 #include "stream/c_stream.h"
+#include "stream/data_stream.h"
 #include "stream/embedded_files.h"
 #include "stream/io.h"
 #include "stream/loader_chain.h"
@@ -26,9 +27,9 @@
 
 namespace vtl {
 
-/// Initialises the runtime, registers the stream classes, makes the bank data
-/// type, creates the "incbin", byte-order, text and bank factories and
-/// StandardIOStream. Runs once.
+/// Initialises the runtime, registers the stream classes, makes the bank and
+/// list data types, creates the "incbin", byte-order, text, bank and "data"
+/// factories and StandardIOStream. Runs once.
 void InitStream();
 
 }  // namespace vtl

@@ -1,4 +1,5 @@
 #include "runtime/class_record.h"
+#include "runtime/list.h"
 #include "runtime/module.h"
 #include "stream/stream.h"
 
@@ -86,6 +87,18 @@ void InitStream() {
   ClassBuilder<TRamStreamFactory, TStreamFactory>("TRamStreamFactory").Register();
   ClassBuilder<TXEndianStreamFactory, TStreamFactory>("TXEndianStreamFactory").Register();
   ClassBuilder<TTextStreamFactory, TStreamFactory>("TTextStreamFactory").Register();
+  ClassBuilder<TDataId, Object>("TDataId").Field<&TDataId::id>("id").Function<&TDataId::Create>("Create").Register();
+  ClassBuilder<TDataStream, TStreamWrapper>("TDataStream")
+      .Field<&TDataStream::_dataId>("_dataId")
+      .Field<&TDataStream::_typeId>("_typeId")
+      .Field<&TDataStream::_datas>("_datas")
+      .Field<&TDataStream::_types>("_types")
+      .Field<&TDataStream::_dataMap>("_dataMap")
+      .Field<&TDataStream::_typeMap>("_typeMap")
+      .Function<&TDataStream::WithStream>("WithStream")
+      .Register();
+  ClassBuilder<TDataStreamFactory, TStreamFactory>("TDataStreamFactory").Register();
+  ClassBuilder<TListDataType, TDataType>("TListDataType").Register();
   ClassBuilder<TStreamException, Object>("TStreamException").Register();
   ClassBuilder<TStreamReadException, TStreamException>("TStreamReadException").Register();
   ClassBuilder<TStreamWriteException, TStreamException>("TStreamWriteException").Register();
@@ -98,6 +111,8 @@ void InitStream() {
   BankDataType = New<TBankDataType>();
   New<TTextStreamFactory>();
   StandardIOStream = TTextStream::Create(New<TCStandardIO>(), TTextStream::UTF8);
+  New<TDataStreamFactory>();
+  ListDataType = New<TListDataType>();
 }
 
 }  // namespace vtl

@@ -356,5 +356,23 @@ TEST_F(Ren2DMapping, ContextsAndImagesTravelThroughStreams) {
   EXPECT_EQ(ImageDataType()->ReadObject(TRamStream::Create(bytes, sizeof bytes, 1, 0)), nullptr);
 }
 
+TEST_F(Ren2DMapping, AnObjectStreamReopensAContextFromItsSettings) {
+  OpenGraphics(640, 480, 0, 60, 0);
+  uint8_t buffer[64] = {};
+  Ref<TRamStream> ram = TRamStream::Create(buffer, sizeof buffer, 1, 1);
+  TDataStream::WithStream(ram)->WriteObject(OpenedGraphics);
+  // Type 1 with its tag line, then width, height, depth and hertz.
+  const char tag[] = "\x01VTL.Graphics.TGraphics\r\n";
+  ASSERT_EQ(ram->Pos(), 25 + 16);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 25), std::string(tag, 25));
+  EXPECT_EQ(buffer[25] | buffer[26] << 8, 640);
+  EXPECT_EQ(buffer[29] | buffer[30] << 8, 480);
+  EXPECT_EQ(buffer[33], 0);
+  EXPECT_EQ(buffer[37], 60);
+  Ref<TGraphics> reopened =
+      DowncastObject<TGraphics>(TDataStream::WithStream(TRamStream::Create(buffer, 41, 1, 0))->ReadObject());
+  EXPECT_EQ(reopened, OpenedGraphics);
+}
+
 }  // namespace
 }  // namespace vtl
