@@ -53,6 +53,9 @@ std::vector<std::pair<std::string, DataBytes>> SampleDataStreams() {
   for (int32_t format = FMT_GREY8; format <= FMT_LUMINANCE8; ++format) pixmaps.push_back(PatternPixmap(3, 2, format));
   samples.emplace_back("pixmaps.bin", WriteObjects(pixmaps));
   samples.emplace_back("image.bin", WriteObjects({SampleImage()}));
+  Ref<TBank> bank = TBank::Create(5);
+  for (int32_t i = 0; i < 5; ++i) bank->PokeByte(i, 0x30 + i);
+  samples.emplace_back("bank.bin", WriteObjects({bank, bank}));
   auto nested = New<TList>();
   Ref<TList> inner = nested;
   for (int i = 0; i < 20; ++i) {

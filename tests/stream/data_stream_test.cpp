@@ -150,6 +150,23 @@ TEST_F(DataStreamTest, IntsFollowTheByteOrderOfTheWrappedStream) {
   EXPECT_EQ(buffer, Cat({{1}, TagLine("VTL.List.TList"), {0, 0, 0, 1}, {255, 0, 0, 0, 1}}));
 }
 
+TEST_F(DataStreamTest, ABankIsItsSizeAndItsBytes) {
+  Ref<vtl::TBank> bank = vtl::TBank::Create(3);
+  bank->PokeByte(0, 0xAB);
+  bank->PokeByte(1, 0x00);
+  bank->PokeByte(2, 0x7F);
+  Ref<vtl::TBank> file = vtl::TBank::Create(0);
+  TDataStream::WithStream(vtl::TBankStream::Create(file))->WriteObject(bank);
+  const Bytes written(file->Buf(), file->Buf() + file->Size());
+  EXPECT_EQ(written, Cat({{1}, TagLine("VTL.Bank.TBank"), Int(3), {0xAB, 0x00, 0x7F}}));
+  auto back = DowncastObject<vtl::TBank>(Reader(written)->ReadObject());
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->Size(), 3);
+  EXPECT_EQ(Bytes(back->Buf(), back->Buf() + 3), Bytes({0xAB, 0x00, 0x7F}));
+  // A record announcing more than the stream holds is an error, not a big bank.
+  EXPECT_NE(ReadError(Cat({{1}, TagLine("VTL.Bank.TBank"), Int(0x7FFFFFFF), {1, 2, 3}})), "");
+}
+
 TEST_F(DataStreamTest, UnknownTagsAndTheTypeLimit) {
   EXPECT_EQ(ReadError(Cat({{1}, TagLine("No.Such.Type"), Int(0)})), "Unrecognized DataType: No.Such.Type");
 
