@@ -8,7 +8,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/string_ops.h"
 #include "stream/c_stream.h"
-#include "stream/stream_exceptions.h"
+#include "stream/loader_chain.h"
 #include "stream/stream_utils.h"
 
 namespace vtl {
@@ -18,12 +18,7 @@ namespace {
 // Every byte of a url naming a protocol; Null when it cannot be read, which
 // for a loader is a refusal like any other stream error.
 Ref<Array<uint8_t>> ReadWhole(const String& url) {
-  try {
-    return LoadBytesUrl(url);
-  } catch (const ThrownObject& thrown) {
-    if (!DowncastObject<TStreamException>(thrown.object)) throw;
-    return nullptr;
-  }
+  return RefuseOnStreamError([&] { return LoadBytesUrl(url); });
 }
 
 std::unique_ptr<FreeTypeFace> OpenFace(const String& path) {

@@ -14,6 +14,18 @@
 
 namespace vtl {
 
+/// Calls load() and returns its answer; a TStreamException it throws becomes
+/// the Null object (a refusal), any other exception reaches the caller.
+template <class Load>
+auto RefuseOnStreamError(Load&& load) -> decltype(load()) {
+  try {
+    return load();
+  } catch (const ThrownObject& thrown) {
+    if (!DowncastObject<TStreamException>(thrown.object)) throw;
+    return nullptr;
+  }
+}
+
 /// Seeks the stream back to start before each loader of the chain, newest
 /// first, and returns the first answer that is not the Null object (the Null
 /// object when all refuse). load(loader) does the asking; a TStreamException
@@ -22,12 +34,7 @@ template <RegistryEntry Loader, class Load>
 auto AskLoaders(const Registry<Loader>& chain, const Ref<TStream>& stream, int32_t start, Load&& load) {
   return chain.FirstAnswer([&](const Ref<Loader>& loader) -> decltype(load(loader)) {
     stream->Seek(start);
-    try {
-      return load(loader);
-    } catch (const ThrownObject& thrown) {
-      if (!DowncastObject<TStreamException>(thrown.object)) throw;
-      return nullptr;
-    }
+    return RefuseOnStreamError([&] { return load(loader); });
   });
 }
 

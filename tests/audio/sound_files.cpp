@@ -186,12 +186,7 @@ Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes) {
 Ref<TAudioSample> LoadSampleWith(TAudioSampleLoader& loader, const Bytes& bytes) {
   Bytes copy = bytes;
   Ref<TRamStream> ram = TRamStream::Create(copy.data(), static_cast<int32_t>(copy.size()), 1, 0);
-  try {
-    return loader.LoadAudioSample(ram);
-  } catch (const ThrownObject& thrown) {
-    if (DowncastObject<TStreamException>(thrown.object)) return nullptr;
-    throw;
-  }
+  return RefuseOnStreamError([&] { return loader.LoadAudioSample(ram); });
 }
 
 double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel) {

@@ -148,12 +148,7 @@ Ref<TPixmap> LoadFromBytes(const Bytes& bytes) {
 Ref<TPixmap> LoadWith(TPixmapLoader& loader, const Bytes& bytes) {
   Bytes copy = bytes;
   Ref<TRamStream> ram = TRamStream::Create(copy.data(), static_cast<int32_t>(copy.size()), 1, 0);
-  try {
-    return loader.LoadPixmap(ram);
-  } catch (const ThrownObject& thrown) {
-    if (DowncastObject<TStreamException>(thrown.object)) return nullptr;
-    throw;
-  }
+  return RefuseOnStreamError([&] { return loader.LoadPixmap(ram); });
 }
 
 }  // namespace vtl::test

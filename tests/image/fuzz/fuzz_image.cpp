@@ -13,12 +13,7 @@ vtl::Ref<vtl::TPixmap> Load(const vtl::Ref<vtl::TStream>& stream) {
 #ifdef VTL_FUZZ_LOADER
   for (vtl::Ref<vtl::TPixmapLoader> l = vtl::TPixmapLoader::First(); l; l = l->_succ) {
     if (vtl::DowncastObject<vtl::VTL_FUZZ_LOADER>(l)) {
-      try {
-        return l->LoadPixmap(stream);
-      } catch (const vtl::ThrownObject& thrown) {
-        if (!vtl::DowncastObject<vtl::TStreamException>(thrown.object)) throw;
-        return nullptr;
-      }
+      return vtl::RefuseOnStreamError([&] { return l->LoadPixmap(stream); });
     }
   }
   return nullptr;
