@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 # In link order: each library before the ones it builds on.
-set(VTL_INSTALLED_LIBRARIES framework audio graphics image system stream runtime)
+set(VTL_INSTALLED_LIBRARIES framework process reflect net audio graphics image system stream runtime)
 
 # Under a folder of its own, so that "system/..." or "image/..." cannot meet
 # another package's headers; include paths stay "runtime/runtime.h".

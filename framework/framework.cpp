@@ -12,6 +12,9 @@ void InitFramework() {
   InitImage();
   InitGraphics();
   InitAudio();
+  InitNet();
+  InitReflect();
+  InitProcess();
 }
 
 }  // namespace vtl

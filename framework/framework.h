@@ -6,6 +6,9 @@
 #include "audio/audio.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
+#include "net/net.h"
+#include "process/process.h"
+#include "reflect/reflect.h"
 #include "runtime/runtime.h"
 #include "stream/stream.h"
 #include "system/system.h"
@@ -13,7 +16,8 @@
 namespace vtl {
 
 /// Every framework module, each once, in the program's fixed order: runtime,
-/// streams, system, images, graphics, audio.
+/// streams, system, images, graphics, audio, networking, reflection,
+/// child processes.
 void InitFramework();
 
 }  // namespace vtl

@@ -16,6 +16,7 @@ PACKAGES=(
   doxygen
   libvorbis-dev libogg-dev
   libfreetype-dev fonts-dejavu-core
+  libenet-dev
 )
 
 missing=()

@@ -1,0 +1,11 @@
+/// \file
+/// Networking: sockets, socket and HTTP streams, and objects replicated between hosts.
+#pragma once
+
+namespace vtl {
+
+/// Initialises the modules this library builds on and registers its classes.
+/// Runs once.
+void InitNet();
+
+}  // namespace vtl

@@ -1,0 +1,16 @@
+#include "net/net.h"
+
+#include "runtime/module.h"
+#include "runtime/runtime.h"
+#include "stream/stream.h"
+
+namespace vtl {
+
+void InitNet() {
+  static bool done = false;
+  if (!BeginModule(done)) return;
+  InitRuntime();
+  InitStream();
+}
+
+}  // namespace vtl

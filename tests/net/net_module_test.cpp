@@ -1,0 +1,14 @@
+#include <gtest/gtest.h>
+
+#include "net/net.h"
+
+namespace vtl {
+namespace {
+
+TEST(NetModule, InitialisesOnceAndAgainIsHarmless) {
+  InitNet();
+  InitNet();
+}
+
+}  // namespace
+}  // namespace vtl

@@ -1,0 +1,14 @@
+#include <gtest/gtest.h>
+
+#include "reflect/reflect.h"
+
+namespace vtl {
+namespace {
+
+TEST(ReflectModule, InitialisesOnceAndAgainIsHarmless) {
+  InitReflect();
+  InitReflect();
+}
+
+}  // namespace
+}  // namespace vtl
