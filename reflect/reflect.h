@@ -3,10 +3,13 @@
 /// by name.
 #pragma once
 
+#include "reflect/member.h"
+#include "reflect/type_id.h"
+
 namespace vtl {
 
-/// Initialises the modules this library builds on and registers its classes.
-/// Runs once.
+/// Initialises the modules this library builds on, makes the registries with
+/// the built-in types and registers its classes. Runs once.
 void InitReflect();
 
 }  // namespace vtl

@@ -1,0 +1,99 @@
+#include "reflect/member.h"
+
+#include <array>
+#include <typeinfo>
+
+#include "reflect/internal/tag_text.h"
+#include "reflect/internal/value_text.h"
+#include "reflect/type_id.h"
+#include "runtime/exceptions.h"
+#include "runtime/string_ops.h"
+
+namespace vtl {
+
+TMember::~TMember() = default;
+
+Ref<TTypeId> TMember::TypeId() const { return _typeId; }
+
+String TMember::MetaData(const String& key) const { return detail::MetaDataValue(_meta, key); }
+
+void TField::Init(const String& name, const Ref<TTypeId>& type, const String& meta, const Declaration& declaration) {
+  _name = name;
+  _typeId = type;
+  _meta = meta;
+  _index = declaration.position;
+  declaration_ = &declaration;
+}
+
+// The record's accessors cast the object to the field's class; an object of
+// another class is refused here instead of being read or written at random.
+Ref<Object> TField::Get(const Ref<Object>& object) const {
+  const Object& self = *object;
+  Value value;
+  try {
+    value = declaration_->get(self);
+  } catch (const std::bad_cast&) {
+    RuntimeError("ERROR");
+  }
+  return detail::ValueToObject(_typeId->_valueTag, value);
+}
+
+int32_t TField::GetInt(const Ref<Object>& object) const { return StringToInt(detail::TextOf(Get(object))); }
+int64_t TField::GetLong(const Ref<Object>& object) const { return StringToLong(detail::TextOf(Get(object))); }
+float TField::GetFloat(const Ref<Object>& object) const { return StringToFloat(detail::TextOf(Get(object))); }
+double TField::GetDouble(const Ref<Object>& object) const { return StringToDouble(detail::TextOf(Get(object))); }
+String TField::GetString(const Ref<Object>& object) const { return AsString(Get(object)).value_or(String()); }
+
+void TField::Set(const Ref<Object>& object, const Ref<Object>& value) const {
+  Object& self = *object;
+  Value converted = detail::ObjectToValue(*_typeId, value);
+  try {
+    declaration_->set(self, converted);
+  } catch (const std::bad_cast&) {
+    RuntimeError("ERROR");
+  }
+}
+
+void TField::SetInt(const Ref<Object>& object, int32_t value) const { Set(object, StringFromInt(value)); }
+void TField::SetLong(const Ref<Object>& object, int64_t value) const { Set(object, StringFromLong(value)); }
+void TField::SetFloat(const Ref<Object>& object, float value) const { Set(object, StringFromFloat(value)); }
+void TField::SetDouble(const Ref<Object>& object, double value) const { Set(object, StringFromDouble(value)); }
+void TField::SetString(const Ref<Object>& object, const String& value) const { Set(object, value); }
+
+namespace {
+
+// A call passes at most this many 32-bit words, the object included.
+constexpr int32_t kMaxCallWords = 8;
+
+int32_t WordsOf(const TTypeId& type) { return type._valueTag == 'l' || type._valueTag == 'd' ? 2 : 1; }
+
+}  // namespace
+
+void TMethod::Init(const String& name, const Ref<TTypeId>& result, const String& meta, const Ref<TTypeId>& self,
+                   const Ref<Array<Ref<TTypeId>>>& argTypes, const Declaration& declaration) {
+  _name = name;
+  _typeId = result;
+  _meta = meta;
+  _selfTypeId = self;
+  _index = declaration.position;
+  _argTypes = argTypes;
+  declaration_ = &declaration;
+  words_ = 1;
+  for (const Ref<TTypeId>& arg : *argTypes) words_ += WordsOf(*arg);
+}
+
+Ref<Object> TMethod::Invoke(const Ref<Object>& object, const Ref<Array<Ref<Object>>>& arguments) const {
+  if (words_ > kMaxCallWords) RuntimeError("ERROR");
+  if (_typeId && _typeId->_valueTag == 'l') RuntimeError("TODO");
+  const int32_t count = _argTypes->Length();
+  if ((arguments ? arguments->Length() : 0) != count) RuntimeError("ERROR");
+  std::array<Value, kMaxCallWords - 1> values;  // each argument takes a word at least
+  for (int32_t i = 0; i < count; ++i) {
+    values[static_cast<size_t>(i)] = detail::ObjectToValue(*(*_argTypes)[i], (*arguments)[i]);
+  }
+  if (!declaration_->invoke) ThrowNullFunction();
+  Value result = declaration_->invoke(object.Get(), std::span<const Value>(values.data(), static_cast<size_t>(count)));
+  return _typeId ? detail::ValueToObject(_typeId->_valueTag, result) : nullptr;
+}
+
+}  // namespace vtl
