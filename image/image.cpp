@@ -35,6 +35,29 @@ void RegisterPixmapClasses() {
   ClassBuilder<TPixmapLoaderBMP, TPixmapLoader>("TPixmapLoaderBMP").Register();
 }
 
+void RegisterImageClasses() {
+  ClassBuilder<TImageFrame, Object>("TImageFrame").Method<&TImageFrame::Draw>("Draw").Register();
+  ClassBuilder<TImage, TData>("TImage")
+      .Field<&TImage::width>("width")
+      .Field<&TImage::height>("height")
+      .Field<&TImage::flags>("flags")
+      .Field<&TImage::mask_r>("mask_r")
+      .Field<&TImage::mask_g>("mask_g")
+      .Field<&TImage::mask_b>("mask_b")
+      .Field<&TImage::handle_x>("handle_x")
+      .Field<&TImage::handle_y>("handle_y")
+      .Field<&TImage::pixmaps>("pixmaps")
+      .Field<&TImage::frames>("frames")
+      .Field<&TImage::seqs>("seqs")
+      .Method<&TImage::Frame>("Frame")
+      .Method<&TImage::Lock>("Lock")
+      .Method<&TImage::SetPixmap>("SetPixmap")
+      .Function<&TImage::Create>("Create")
+      .Function<&TImage::Load>("Load")
+      .Function<&TImage::LoadAnim>("LoadAnim")
+      .Register();
+}
+
 }  // namespace
 
 void InitImage() {
@@ -43,6 +66,7 @@ void InitImage() {
   InitRuntime();
   InitStream();
   RegisterPixmapClasses();
+  RegisterImageClasses();
   PixmapDataType = New<TPixmapDataType>();
   ImageDataType();  // registered now, so that object streams can read images before any is made
   // Each new loader goes to the head of the chain: the last made is tried first.

@@ -1,0 +1,122 @@
+// Methods: signatures read from the method tags, calls through the class
+// record's invokers with the call-size limits, results as Get gives values.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "sample_classes.h"
+
+namespace vtl {
+namespace {
+
+using reflect_test::TSample;
+
+Ref<Array<Ref<Object>>> Args(std::initializer_list<Ref<Object>> values) {
+  Ref<Array<Ref<Object>>> args = NewArray<Ref<Object>>({static_cast<int32_t>(values.size())});
+  int32_t i = 0;
+  for (const Ref<Object>& v : values) (*args)[i++] = v;
+  return args;
+}
+
+void ExpectError(const std::function<void()>& call, const char* text) {
+  try {
+    call();
+    ADD_FAILURE() << "no error, expected " << text;
+  } catch (const ThrownObject& t) {
+    EXPECT_STREQ(t.what(), text);
+  }
+}
+
+class ReflectMethods : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reflect_test::RegisterSampleClasses();
+    type = TTypeId::ForName("TSample");
+    sample = New<TSample>();
+  }
+  Ref<TMethod> Method(const char* name) {
+    Ref<TMethod> m = type->FindMethod(name);
+    EXPECT_TRUE(m) << name;
+    return m;
+  }
+
+  Ref<TTypeId> type;
+  Ref<TSample> sample;
+};
+
+TEST_F(ReflectMethods, SignaturesComeFromTheMethodTags) {
+  Ref<TMethod> describe = Method("describe");
+  ASSERT_EQ(describe->ArgTypes()->Length(), 2);  // "(i,f)$"
+  EXPECT_EQ((*describe->ArgTypes())[0], TTypeId::ForName("Int"));
+  EXPECT_EQ((*describe->ArgTypes())[1], TTypeId::ForName("Float"));
+  EXPECT_EQ(describe->TypeId(), TTypeId::ForName("String"));
+  EXPECT_EQ(describe->MetaData(""), String("pure"));
+  EXPECT_EQ(describe->_selfTypeId, type);
+  EXPECT_EQ(Method("Touch")->TypeId(), nullptr);  // no result
+  EXPECT_EQ(Method("Touch")->ArgTypes()->Length(), 0);
+  // Methods are listed in declaration order; class functions are not methods.
+  EXPECT_EQ(type->Methods()->Count(), 7);
+  EXPECT_EQ(TTypeId::ForName("TList")->FindMethod("FromArray"), nullptr);
+  EXPECT_TRUE(TTypeId::ForName("TList")->FindMethod("addlast"));
+}
+
+TEST_F(ReflectMethods, InvokeConvertsArgumentsInOrderAndResultsToText) {
+  Ref<Object> r = Method("Describe")->Invoke(sample, Args({String("-4"), String("0.5")}));
+  EXPECT_EQ(AsString(r), String("-4/") + StringFromFloat(0.5f));
+  EXPECT_EQ(AsString(Method("Add")->Invoke(sample, Args({String("2"), StringFromInt(40)}))), String("42"));
+  EXPECT_EQ(AsString(Method("Low")->Invoke(sample, Args({String("300")}))), String("44"));
+  EXPECT_EQ(Method("Touch")->Invoke(sample, nullptr), nullptr);
+  EXPECT_EQ(Method("Touch")->Invoke(sample, Args({})), nullptr);
+  EXPECT_EQ(sample->trail.back(), "Touch");
+  // A base's method through the derived object.
+  Ref<Object> list = CreateList();
+  TTypeId::ForName("TList")->FindMethod("AddLast")->Invoke(list, Args({String("x")}));
+  EXPECT_EQ(AsString(TTypeId::ForName("TList")->FindMethod("Count")->Invoke(list, nullptr)), String("1"));
+}
+
+TEST_F(ReflectMethods, CallsAreLimitedToEightWords) {
+  // Object + four Doubles: nine words.
+  ExpectError([&] { Method("Sum4")->Invoke(sample, Args({String("1"), String("2"), String("3"), String("4")})); },
+              "ERROR");
+  // Object + three Longs + one Int: eight words, and the arguments arrive in order.
+  Ref<Object> r = Method("Mix")->Invoke(
+      sample, Args({String("5000000000"), String("-6000000000"), String("7"), String("8")}));
+  EXPECT_EQ(AsString(r), String("8"));
+  EXPECT_EQ(sample->trail.back(), "5000000000,-6000000000,7,8");
+}
+
+TEST_F(ReflectMethods, BadCallsRaiseErrors) {
+  ExpectError([&] { Method("Big")->Invoke(sample, nullptr); }, "TODO");  // a Long result
+  ExpectError([&] { Method("Add")->Invoke(sample, Args({String("1")})); }, "ERROR");
+  ExpectError([&] { Method("Add")->Invoke(sample, nullptr); }, "ERROR");
+  ExpectError([&] { TTypeId::ForName("TList")->FindMethod("Swap")->Invoke(CreateList(), Args({New<TMap>()})); },
+              "ERROR");
+  EXPECT_THROW(Method("Touch")->Invoke(nullptr, nullptr), ThrownObject);
+  EXPECT_THROW(Method("Touch")->Invoke(CreateList(), nullptr), ThrownObject);
+}
+
+class Unset : public Object {};
+
+TEST_F(ReflectMethods, AMethodTheRecordNeverSetRaisesTheNullFunctionError) {
+  ClassRecord record;
+  record.name = "TUnsetMethods";
+  record.type = &typeid(Unset);
+  record.isInstance = [](const Object* o) { return dynamic_cast<const Unset*>(o) != nullptr; };
+  Declaration d;
+  d.kind = Declaration::Kind::Method;
+  d.name = "Hollow";
+  d.typeTag = [] { return std::string("(i)i"); };
+  record.declarations.push_back(d);
+  RegisterClass(std::move(record));
+  Ref<TMethod> hollow = TTypeId::ForName("TUnsetMethods")->FindMethod("Hollow");
+  ASSERT_TRUE(hollow);
+  try {
+    hollow->Invoke(New<Unset>(), Args({String("1")}));
+    ADD_FAILURE();
+  } catch (const ThrownObject& t) {
+    EXPECT_TRUE(DowncastObject<TNullFunctionException>(t.object));
+  }
+}
+
+}  // namespace
+}  // namespace vtl

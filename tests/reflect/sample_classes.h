@@ -1,0 +1,50 @@
+// Classes registered for the reflection tests: one field of every value type,
+// a derived class, methods at the edges of the call limits.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "reflect/reflect.h"
+#include "runtime/runtime.h"
+
+namespace vtl::reflect_test {
+
+class TSample : public Object {
+ public:
+  TSample() { trail.push_back("TSample"); }
+
+  uint8_t b = 0;
+  uint16_t s = 0;
+  int32_t i = 0;
+  int64_t l = 0;
+  float f = 0;
+  double d = 0;
+  String text;
+  Ref<TList> list;
+  Ref<Array<int32_t>> numbers;
+  std::vector<std::string> trail;  // constructors and calls, in order
+
+  String Describe(int32_t n, float x) { return StringFromInt(n) + "/" + StringFromFloat(x); }
+  int32_t Add(int32_t a, int32_t c) { return a + c; }
+  double Sum4(double a, double c, double e, double g) { return a + c + e + g; }
+  int32_t Mix(int64_t a, int64_t c, int64_t e, int32_t n) {
+    trail.push_back(std::to_string(a) + "," + std::to_string(c) + "," + std::to_string(e) + "," + std::to_string(n));
+    return n;
+  }
+  int64_t Big() { return 1; }
+  void Touch() { trail.push_back("Touch"); }
+  uint8_t Low(uint8_t v) { return v; }
+};
+
+class TDerivedSample : public TSample {
+ public:
+  TDerivedSample() { trail.push_back("TDerivedSample"); }
+
+  int32_t extra = 0;
+};
+
+// Registers the sample classes once; returns nothing, the records stay.
+void RegisterSampleClasses();
+
+}  // namespace vtl::reflect_test
