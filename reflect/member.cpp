@@ -29,6 +29,7 @@ void TField::Init(const String& name, const Ref<TTypeId>& type, const String& me
 // another class is refused here instead of being read or written at random.
 Ref<Object> TField::Get(const Ref<Object>& object) const {
   const Object& self = *object;
+  if (!declaration_->get) ThrowNullFunction();
   Value value;
   try {
     value = declaration_->get(self);
@@ -46,6 +47,7 @@ String TField::GetString(const Ref<Object>& object) const { return AsString(Get(
 
 void TField::Set(const Ref<Object>& object, const Ref<Object>& value) const {
   Object& self = *object;
+  if (!declaration_->set) ThrowNullFunction();
   Value converted = detail::ObjectToValue(*_typeId, value);
   try {
     declaration_->set(self, converted);

@@ -28,9 +28,9 @@ class TMember : public Object {
   /// The metadata value for key ("" when absent); with an empty key, the whole metadata text.
   String MetaData(const String& key) const;
 
-  String _name;            ///< The member's name.
-  Ref<TTypeId> _typeId;    ///< The field's type or the method's result type.
-  String _meta;            ///< The metadata text, "" if none.
+  String _name;          ///< The member's name.
+  Ref<TTypeId> _typeId;  ///< The field's type or the method's result type.
+  String _meta;          ///< The metadata text, "" if none.
 };
 
 /// A field of a class, read and written through the class record's accessors.
@@ -93,9 +93,9 @@ class TMethod : public TMember {
   /// set raises TNullFunctionException.
   Ref<Object> Invoke(const Ref<Object>& object, const Ref<Array<Ref<Object>>>& arguments) const;
 
-  Ref<TTypeId> _selfTypeId;           ///< The type that declares the method.
-  int32_t _index = 0;                 ///< The method's position among its class's methods.
-  Ref<Array<Ref<TTypeId>>> _argTypes; ///< The argument types in order.
+  Ref<TTypeId> _selfTypeId;            ///< The type that declares the method.
+  int32_t _index = 0;                  ///< The method's position among its class's methods.
+  Ref<Array<Ref<TTypeId>>> _argTypes;  ///< The argument types in order.
 
  private:
   const Declaration* declaration_ = nullptr;

@@ -99,17 +99,17 @@ class TTypeId : public Object {
   /// type to its super type; once, and only for types with a class.
   void _Resolve();
 
-  String _name;                        ///< The type's name.
-  String _meta;                        ///< The type's metadata, "" if none.
-  const ClassRecord* _class = nullptr; ///< The class record; nullptr for primitive and array types.
-  int32_t _size = 0;                   ///< Bytes of a value: 1, 2, 4 or 8.
-  Ref<TList> _fields;                  ///< Own fields, filled when resolved.
-  Ref<TList> _methods;                 ///< Own methods, filled when resolved.
-  Ref<TTypeId> _super;                 ///< The super type.
-  Ref<TList> _derived;                 ///< Types extending this one, made on first need.
-  Ref<TTypeId> _arrayType;             ///< Arrays of this type, made on first need.
-  Ref<TTypeId> _elementType;           ///< For an array type, the element type.
-  std::string _typeTag;                ///< For an array type, the element tag (cached).
+  String _name;                         ///< The type's name.
+  String _meta;                         ///< The type's metadata, "" if none.
+  const ClassRecord* _class = nullptr;  ///< The class record; nullptr for primitive and array types.
+  int32_t _size = 0;                    ///< Bytes of a value: 1, 2, 4 or 8.
+  Ref<TList> _fields;                   ///< Own fields, filled when resolved.
+  Ref<TList> _methods;                  ///< Own methods, filled when resolved.
+  Ref<TTypeId> _super;                  ///< The super type.
+  Ref<TList> _derived;                  ///< Types extending this one, made on first need.
+  Ref<TTypeId> _arrayType;              ///< Arrays of this type, made on first need.
+  Ref<TTypeId> _elementType;            ///< For an array type, the element type.
+  std::string _typeTag;                 ///< For an array type, the element tag (cached).
   /// The one-character tag of a primitive type or String, 0 for object and array types.
   char _valueTag = 0;
 

@@ -6,16 +6,15 @@
 namespace vtl::detail {
 
 char ValueTagOf(std::string_view tag) {
-  if (tag.size() != 1) return 0;
-  switch (tag[0]) {
-    case 'b': case 's': case 'i': case 'l': case 'f': case 'd': case '$': return tag[0];
-    default: return 0;
-  }
+  constexpr std::string_view kValueTags = "bsilfd$";
+  return tag.size() == 1 && kValueTags.find(tag[0]) != std::string_view::npos ? tag[0] : 0;
 }
 
 Ref<Object> ValueToObject(char valueTag, const Value& value) {
   switch (valueTag) {
-    case 'b': case 's': case 'i': return StringFromInt(static_cast<int32_t>(value.i));
+    case 'b':
+    case 's':
+    case 'i': return StringFromInt(static_cast<int32_t>(value.i));
     case 'l': return StringFromLong(value.i);
     case 'f': return StringFromFloat(static_cast<float>(value.d));
     case 'd': return StringFromDouble(value.d);

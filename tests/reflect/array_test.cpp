@@ -7,14 +7,7 @@
 namespace vtl {
 namespace {
 
-void ExpectError(const std::function<void()>& call, const char* text) {
-  try {
-    call();
-    ADD_FAILURE() << "no error, expected " << text;
-  } catch (const ThrownObject& t) {
-    EXPECT_STREQ(t.what(), text);
-  }
-}
+using reflect_test::ExpectError;
 
 class ReflectArrays : public ::testing::Test {
  protected:

@@ -2,13 +2,12 @@
 // against the field's type; members are found and listed base first.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "sample_classes.h"
 
 namespace vtl {
 namespace {
 
+using reflect_test::ExpectError;
 using reflect_test::TDerivedSample;
 using reflect_test::TSample;
 
@@ -24,14 +23,6 @@ class ReflectFields : public ::testing::Test {
     Ref<TField> f = type->FindField(name);
     EXPECT_TRUE(f) << name;
     return f;
-  }
-  static void ExpectError(const std::function<void()>& call, const char* text) {
-    try {
-      call();
-      ADD_FAILURE() << "no error, expected " << text;
-    } catch (const ThrownObject& t) {
-      EXPECT_STREQ(t.what(), text);
-    }
   }
 
   Ref<TTypeId> type;

@@ -18,14 +18,7 @@ Ref<Array<Ref<Object>>> Args(std::initializer_list<Ref<Object>> values) {
   return args;
 }
 
-void ExpectError(const std::function<void()>& call, const char* text) {
-  try {
-    call();
-    ADD_FAILURE() << "no error, expected " << text;
-  } catch (const ThrownObject& t) {
-    EXPECT_STREQ(t.what(), text);
-  }
-}
+using reflect_test::ExpectError;
 
 class ReflectMethods : public ::testing::Test {
  protected:
@@ -76,11 +69,14 @@ TEST_F(ReflectMethods, InvokeConvertsArgumentsInOrderAndResultsToText) {
 
 TEST_F(ReflectMethods, CallsAreLimitedToEightWords) {
   // Object + four Doubles: nine words.
-  ExpectError([&] { Method("Sum4")->Invoke(sample, Args({String("1"), String("2"), String("3"), String("4")})); },
-              "ERROR");
+  ExpectError(
+      [&] {
+        Method("Sum4")->Invoke(sample, Args({String("1"), String("2"), String("3"), String("4")}));
+      },
+      "ERROR");
   // Object + three Longs + one Int: eight words, and the arguments arrive in order.
-  Ref<Object> r = Method("Mix")->Invoke(
-      sample, Args({String("5000000000"), String("-6000000000"), String("7"), String("8")}));
+  Ref<Object> r =
+      Method("Mix")->Invoke(sample, Args({String("5000000000"), String("-6000000000"), String("7"), String("8")}));
   EXPECT_EQ(AsString(r), String("8"));
   EXPECT_EQ(sample->trail.back(), "5000000000,-6000000000,7,8");
 }
@@ -97,25 +93,38 @@ TEST_F(ReflectMethods, BadCallsRaiseErrors) {
 
 class Unset : public Object {};
 
-TEST_F(ReflectMethods, AMethodTheRecordNeverSetRaisesTheNullFunctionError) {
+bool ThrowsNullFunction(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const ThrownObject& t) {
+    return DowncastObject<TNullFunctionException>(t.object) != nullptr;
+  }
+  return false;
+}
+
+TEST_F(ReflectMethods, AccessorsTheRecordNeverSetRaiseTheNullFunctionError) {
   ClassRecord record;
-  record.name = "TUnsetMethods";
+  record.name = "TUnsetMembers";
   record.type = &typeid(Unset);
   record.isInstance = [](const Object* o) { return dynamic_cast<const Unset*>(o) != nullptr; };
-  Declaration d;
-  d.kind = Declaration::Kind::Method;
-  d.name = "Hollow";
-  d.typeTag = [] { return std::string("(i)i"); };
-  record.declarations.push_back(d);
+  Declaration method;
+  method.kind = Declaration::Kind::Method;
+  method.name = "Hollow";
+  method.typeTag = [] { return std::string("(i)i"); };
+  record.declarations.push_back(method);
+  Declaration field;
+  field.kind = Declaration::Kind::Field;
+  field.name = "hollow";
+  field.typeTag = [] { return std::string("i"); };
+  record.declarations.push_back(field);
   RegisterClass(std::move(record));
-  Ref<TMethod> hollow = TTypeId::ForName("TUnsetMethods")->FindMethod("Hollow");
-  ASSERT_TRUE(hollow);
-  try {
-    hollow->Invoke(New<Unset>(), Args({String("1")}));
-    ADD_FAILURE();
-  } catch (const ThrownObject& t) {
-    EXPECT_TRUE(DowncastObject<TNullFunctionException>(t.object));
-  }
+
+  Ref<TTypeId> type = TTypeId::ForName("TUnsetMembers");
+  ASSERT_TRUE(type && type->FindMethod("Hollow") && type->FindField("hollow"));
+  Ref<Object> object = New<Unset>();
+  EXPECT_TRUE(ThrowsNullFunction([&] { type->FindMethod("Hollow")->Invoke(object, Args({String("1")})); }));
+  EXPECT_TRUE(ThrowsNullFunction([&] { type->FindField("hollow")->Get(object); }));
+  EXPECT_TRUE(ThrowsNullFunction([&] { type->FindField("hollow")->SetInt(object, 1); }));
 }
 
 }  // namespace

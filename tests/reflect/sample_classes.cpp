@@ -1,5 +1,7 @@
 #include "sample_classes.h"
 
+#include <gtest/gtest.h>
+
 namespace vtl::reflect_test {
 
 void RegisterSampleClasses() {
@@ -26,6 +28,15 @@ void RegisterSampleClasses() {
       .Method<&TSample::Low>("Low")
       .Register();
   ClassBuilder<TDerivedSample, TSample>("TDerivedSample").Field<&TDerivedSample::extra>("extra").Register();
+}
+
+void ExpectError(const std::function<void()>& call, const char* text) {
+  try {
+    call();
+    ADD_FAILURE() << "no error, expected " << text;
+  } catch (const ThrownObject& t) {
+    EXPECT_STREQ(t.what(), text);
+  }
 }
 
 }  // namespace vtl::reflect_test

@@ -2,6 +2,7 @@
 // a derived class, methods at the edges of the call limits.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,10 @@ class TDerivedSample : public TSample {
   int32_t extra = 0;
 };
 
-// Registers the sample classes once; returns nothing, the records stay.
+// Registers the sample classes once; the records stay.
 void RegisterSampleClasses();
+
+// Expects call to raise a runtime error whose text is text.
+void ExpectError(const std::function<void()>& call, const char* text);
 
 }  // namespace vtl::reflect_test

@@ -20,7 +20,7 @@ TEST_F(ReflectTypes, BuiltInTypesHaveTheirSizesTagsAndNoClassBelowString) {
     const char* name;
     int32_t size;
     const char* tag;
-  } builtIns[] = {{"Byte", 1, "b"},  {"Short", 2, "s"},   {"Int", 4, "i"},   {"Long", 8, "l"},
+  } builtIns[] = {{"Byte", 1, "b"},  {"Short", 2, "s"},  {"Int", 4, "i"},   {"Long", 8, "l"},
                   {"Float", 4, "f"}, {"Double", 8, "d"}, {"String", 4, "$"}};
   for (const Expect& e : builtIns) {
     Ref<TTypeId> t = TTypeId::ForName(e.name);
