@@ -85,6 +85,7 @@ void CopyStreamBytes(const Ref<TStream>& from, const Ref<TStream>& to, int32_t c
     // Write what Read says arrived: a source that cannot tell its position
     // (a socket) gives no other measure, and the rest of buf is stale.
     int32_t n = from->Read(buf.data(), wanted);
+    if (n <= 0 && from->Eof()) break;  // the end, learnt only by reading
     if (n <= 0) ThrowStreamRead();
     if (n > wanted) n = wanted;
     to->WriteBytes(buf.data(), n);

@@ -172,6 +172,25 @@ TEST_F(NetHttpStream, ServerThatStopsMidBodyGivesNullPixmapNotAnError) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
 }
 
+TEST_F(NetHttpStream, PictureFromAServerThatClosesLateLoads) {
+  // The whole file, then a pause before the close: the loader chain is
+  // already waiting for more when the end arrives.
+  Ref<TPixmap> picture = TPixmap::Create(16, 16, FMT_RGB888);
+  picture->WritePixel(3, 4, 0xFF123456);
+  const std::string path = test::TempPath("late.png");
+  ASSERT_EQ(SavePixmapPNG(picture, String::FromLatin1(path), 1), 1);
+  const test::Bytes png = test::ReadFile(path);
+  test::LoopbackServer server([&png](int connection, const test::LoopbackServer&) {
+    test::ReadRequest(connection);
+    test::SendAll(connection, "HTTP/1.0 200 OK\r\n\r\n" + std::string(png.begin(), png.end()));
+    usleep(150000);
+  });
+  Ref<TPixmap> loaded = LoadPixmapUrl("http::127.0.0.1:" + Port(server.Port()) + "/late.png");
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->ReadPixel(3, 4), 0xFF123456u);
+  EXPECT_EQ(loaded->ReadPixel(4, 3), 0xFF000000u);
+}
+
 TEST_F(NetHttpStream, NamesThatCannotBeOpened) {
   EXPECT_EQ(OpenReadStream("http::"), nullptr);
   EXPECT_EQ(OpenReadStream("http::/a.png"), nullptr);

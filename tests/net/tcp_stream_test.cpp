@@ -81,6 +81,18 @@ TEST_F(NetTcpStream, ThePeerClosingEndsTheStreamAfterItsLastByte) {
   EXPECT_EQ(stream->Write(&byte, 1), 0);
 }
 
+TEST_F(NetTcpStream, ACloseThatComesWhileAReadWaitsIsTheEndNotAnError) {
+  // The reader has taken "abc" and waits for more when the close arrives.
+  test::LoopbackServer server([](int connection, const test::LoopbackServer&) {
+    test::SendAll(connection, "abc");
+    usleep(150000);
+  });
+  Ref<TStream> stream = OpenReadStream(TcpUrl("127.0.0.1", server.Port()));
+  ASSERT_TRUE(stream);
+  EXPECT_EQ(stream->ReadString(10), "abc");
+  EXPECT_EQ(stream->Eof(), 1);
+}
+
 TEST_F(NetTcpStream, WhatCannotConnectIsNullNotAnError) {
   test::LoopbackServer server(Echo);
   // A closed port (the server's, once it has gone), a port past 16 bits that
