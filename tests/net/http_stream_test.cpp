@@ -158,6 +158,7 @@ TEST_F(NetHttpStream, ServerThatStopsMidBodyGivesNullPixmapNotAnError) {
   // came, hits the read time-out and refuses.
   const test::Bytes png = [] {
     Ref<TPixmap> p = TPixmap::Create(64, 64, FMT_RGB888);
+    p->ClearPixels(0);
     const std::string path = test::TempPath("half.png");
     SavePixmapPNG(p, String::FromLatin1(path), 0);
     return test::ReadFile(path);
@@ -176,6 +177,7 @@ TEST_F(NetHttpStream, PictureFromAServerThatClosesLateLoads) {
   // The whole file, then a pause before the close: the loader chain is
   // already waiting for more when the end arrives.
   Ref<TPixmap> picture = TPixmap::Create(16, 16, FMT_RGB888);
+  picture->ClearPixels(0);
   picture->WritePixel(3, 4, 0xFF123456);
   const std::string path = test::TempPath("late.png");
   ASSERT_EQ(SavePixmapPNG(picture, String::FromLatin1(path), 1), 1);
