@@ -28,6 +28,15 @@ bool SkipHeaders(TStream& stream) {
   return false;
 }
 
+// True when the text can stand in a request line as it is: printable ASCII
+// without spaces. A line feed, or a code whose low byte is one, would end the
+// line early and let the name add request lines of its own.
+bool PlainRequestText(const String& text) {
+  for (int32_t i = 0; i < text.Length(); ++i)
+    if (text[i] < 33 || text[i] > 126) return false;
+  return true;
+}
+
 }  // namespace
 
 Ref<TStream> THTTPStreamFactory::CreateStream(const Ref<Object>&, const String& protocol, const String& path, int32_t,
@@ -36,6 +45,7 @@ Ref<TStream> THTTPStreamFactory::CreateStream(const Ref<Object>&, const String& 
   const int32_t slash = FindString(path, "/");
   const String host = slash < 0 ? path : SliceString(path, 0, slash);
   const String file = slash < 0 ? String("/") : SliceString(path, slash, path.Length());
+  if (!PlainRequestText(host) || !PlainRequestText(file)) return nullptr;
   const HostPort to = SplitHostPort(host, 80);
   Ref<TSocketStream> stream = TSocketStream::CreateClient(to.host, to.port);
   if (!stream) return nullptr;

@@ -16,7 +16,9 @@ namespace vtl {
 /// connects to that port, and is sent as written in the Host line; a plain
 /// host uses port 80. The request is the lines "GET <file> HTTP/1.0",
 /// "Host: <host>" and an empty line. The status code is not examined: an
-/// error reply gives its body. The Null object when the connection fails,
+/// error reply gives its body. The Null object when the host or file holds
+/// anything but printable ASCII without spaces (nothing is sent then), when
+/// the connection fails,
 /// and when the status line and headers do not end with an empty line
 /// within kMaxHTTPHeaderBytes bytes (the server stopped, closed, or sends
 /// headers without end). Connecting and every read wait no longer than

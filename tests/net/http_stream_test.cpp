@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -112,6 +113,18 @@ TEST_F(NetHttpStream, RequestLinesAndHostAsWritten) {
     const std::string file = *path ? path : "/";
     EXPECT_EQ(request, "GET " + file + " HTTP/1.0\r\nHost: " + host.ToUtf8() + "\r\n\r\n");
   }
+}
+
+TEST_F(NetHttpStream, NamesThatWouldAddRequestLinesAreRefusedBeforeConnecting) {
+  std::atomic<int> connections{0};
+  test::LoopbackServer server([&connections](int, const test::LoopbackServer&) { ++connections; });
+  const String host = "127.0.0.1:" + Port(server.Port());
+  EXPECT_EQ(OpenReadStream("http::" + host + "/a\r\nX-Added: 1"), nullptr);
+  EXPECT_EQ(OpenReadStream("http::" + host + String(u"/a\u010AX-Added: 1")), nullptr);  // low byte 10
+  EXPECT_EQ(OpenReadStream("http::" + host + "/a b"), nullptr);
+  EXPECT_EQ(OpenReadStream("http::127.0.0.1\n:" + Port(server.Port()) + "/"), nullptr);
+  usleep(100000);
+  EXPECT_EQ(connections, 0);
 }
 
 TEST_F(NetHttpStream, HeadersWithoutEndGiveNullAfterABoundedRead) {
