@@ -146,31 +146,6 @@ TEST_F(NetSocket, ConnectGivesUpAfterTheTimeOut) {
   SocketConnectTimeout = saved;
   EXPECT_EQ(connected, 0);
   EXPECT_LT(waited, std::chrono::seconds(3));
-  EXPECT_EQ(late->LocalPort(), 0);  // never filled in: the socket is unbound
-}
-
-TEST_F(NetSocket, FreeFunctionsCallTheMethods) {
-  Ref<TSocket> listener = CreateTCPSocket();
-  ASSERT_EQ(BindSocket(listener, 0), 1);
-  ASSERT_EQ(SocketListen(listener, 1), 1);
-  Ref<TSocket> client = CreateTCPSocket();
-  ASSERT_EQ(ConnectSocket(client, kLoopback, SocketLocalPort(listener)), 1);
-  Ref<TSocket> served = SocketAccept(listener, 2000);
-  ASSERT_TRUE(served);
-  EXPECT_EQ(SocketRemotePort(served), SocketLocalPort(client));
-  EXPECT_EQ(SocketRemoteIp(client), kLoopback);
-  EXPECT_EQ(SocketLocalIp(client), kLoopback);
-  EXPECT_EQ(SocketConnected(client), 1);
-  EXPECT_EQ(SocketReadAvail(client), 0);
-  Ref<TSocketStream> stream = CreateSocketStream(client, 0);
-  EXPECT_EQ(SocketStreamSocket(stream), client);
-  stream->Close();
-  EXPECT_EQ(SocketConnected(client), 1);  // the stream did not own it
-  CloseSocket(client);
-  EXPECT_EQ(SocketRemotePort(client), -1);
-  EXPECT_TRUE(CreateUDPSocket());
-  EXPECT_THROW(CloseSocket(nullptr), ThrownObject);
-  EXPECT_EQ(New<TSocketException>()->ToString(), "Internal socket error");
 }
 
 }  // namespace
