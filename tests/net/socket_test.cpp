@@ -27,6 +27,7 @@ TEST_F(NetSocket, NamesAndDottedAddresses) {
   EXPECT_EQ(HostIp("localhost", 0), kLoopback);
   EXPECT_EQ(HostIp("127.0.0.1", 0), kLoopback);
   EXPECT_EQ(HostIps("127.0.0.1")->Length(), 1);
+  EXPECT_EQ(HostIp(HostNameOf(kLoopback), 0), kLoopback);  // the reverse look-up names a host that is us
   // Past the end and before the start give 0, not an element.
   EXPECT_EQ(HostIp("127.0.0.1", 1), 0);
   EXPECT_EQ(HostIp("127.0.0.1", -1), 0);
