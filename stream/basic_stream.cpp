@@ -26,6 +26,9 @@ int32_t TStream::ReadBytes(void* buf, int32_t count) {
   int32_t left = count;
   while (left > 0 && !Eof()) {
     int32_t n = Read(p, left);
+    // A stream that learns of its end only by reading (a socket whose other
+    // side closes while we wait) is at its end now, not broken.
+    if (n <= 0 && Eof()) break;
     if (n <= 0) ThrowStreamRead();
     if (n > left) n = left;  // a misbehaving Read must not push us past the buffer
     p += n;
@@ -52,6 +55,7 @@ int32_t TStream::SkipBytes(int32_t count) {
   int32_t left = count;
   while (left > 0 && !Eof()) {
     int32_t n = Read(scratch, left < 1024 ? left : 1024);
+    if (n <= 0 && Eof()) break;
     if (n <= 0) ThrowStreamRead();
     left -= n;
   }
@@ -108,6 +112,7 @@ String TStream::ReadString(int32_t length) {
   while (left > 0 && !Eof()) {
     int32_t n = left < 1024 ? left : 1024;
     int32_t got = Read(chunk, n);
+    if (got <= 0 && Eof()) break;
     if (got <= 0) ThrowStreamRead();
     if (got > n) got = n;
     text.append(chunk, chunk + got);

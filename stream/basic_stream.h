@@ -16,7 +16,9 @@ namespace vtl {
 class TStream : public TIO {
  public:
   /// Reads until count bytes arrived or the stream reports its end; a Read
-  /// that makes no progress before the end raises TStreamReadException.
+  /// that makes no progress before the end raises TStreamReadException,
+  /// unless the stream reports its end after it (a socket learns that the
+  /// other side closed only by reading).
   /// Returns count even when it stopped early (the rest of buf is untouched).
   virtual int32_t ReadBytes(void* buf, int32_t count);
   /// Writes all count bytes; a Write that makes no progress raises

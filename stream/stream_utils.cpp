@@ -81,13 +81,13 @@ void CopyStreamData(const Ref<TStream>& from, const Ref<TStream>& to, int32_t bu
 void CopyStreamBytes(const Ref<TStream>& from, const Ref<TStream>& to, int32_t count, int32_t bufSize) {
   std::vector<uint8_t> buf(static_cast<size_t>(BufferSize(bufSize)));
   while (count > 0 && !from->Eof()) {
-    int32_t n = count < static_cast<int32_t>(buf.size()) ? count : static_cast<int32_t>(buf.size());
-    // Measure what actually arrived: ReadBytes reports the full count even
-    // when the source ended early.
-    int32_t before = from->Pos();
-    from->ReadBytes(buf.data(), n);
-    int32_t after = from->Pos();
-    if (before >= 0 && after >= before && after - before < n) n = after - before;
+    const int32_t wanted = count < static_cast<int32_t>(buf.size()) ? count : static_cast<int32_t>(buf.size());
+    // Write what Read says arrived: a source that cannot tell its position
+    // (a socket) gives no other measure, and the rest of buf is stale.
+    int32_t n = from->Read(buf.data(), wanted);
+    if (n <= 0 && from->Eof()) break;  // the end, learnt only by reading
+    if (n <= 0) ThrowStreamRead();
+    if (n > wanted) n = wanted;
     to->WriteBytes(buf.data(), n);
     count -= n;
   }

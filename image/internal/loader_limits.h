@@ -11,6 +11,11 @@ class TStream;
 // Largest width or height a loader accepts.
 constexpr int32_t kMaxLoadedSide = 16384;
 
+// The most bytes the loader chain reads into memory from a stream that cannot
+// seek: an uncompressed picture of the largest side at 4 bytes a pixel, with
+// 1/64 more for headers, palettes and run-length packets.
+constexpr int32_t kMaxBufferedFileBytes = kMaxLoadedSide * kMaxLoadedSide * 4 + kMaxLoadedSide * kMaxLoadedSide / 16;
+
 // True when a width x height pixmap of bytesPerPixel is one a loader may
 // allocate: both sides from 1 to kMaxLoadedSide, and, when the stream knows
 // its size, no more than `expansion` times the bytes still unread (with a

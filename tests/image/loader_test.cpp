@@ -281,5 +281,64 @@ TEST_F(LoaderTest, StreamErrorsInsideLibpngAndLibjpegEndInNull) {
   EXPECT_TRUE(test::Loader<TPixmapLoaderJPG>().LoadPixmap(New<BreakingStream>(jpeg, jpegSize)));
 }
 
+// A stream that cannot tell its position, as a socket: bytes handed out at
+// most 100 a read, and a stream error once failAt bytes have gone.
+class OneWayStream : public TStream {
+ public:
+  OneWayStream(Bytes bytes, size_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
+  int32_t Eof() override { return at_ == bytes_.size(); }
+  int32_t Read(void* buf, int32_t count) override {
+    if (at_ >= failAt_) ThrowStreamRead();
+    const size_t n = std::min({static_cast<size_t>(count), size_t{100}, bytes_.size() - at_, failAt_ - at_});
+    std::copy_n(bytes_.begin() + static_cast<long>(at_), n, static_cast<uint8_t*>(buf));
+    at_ += n;
+    return static_cast<int32_t>(n);
+  }
+
+ private:
+  Bytes bytes_;
+  size_t failAt_;
+  size_t at_ = 0;
+};
+
+Ref<TPixmap> LoadOneWay(const Bytes& bytes, size_t failAt = SIZE_MAX) {
+  return LoadPixmapUrl(Ref<Object>(New<OneWayStream>(bytes, failAt)));
+}
+
+TEST_F(LoaderTest, StreamsWithoutPositionsLoadAsFilesDo) {
+  // Every sample file, of every loader, gives the same answer through a
+  // stream that cannot seek back as through one that can.
+  for (const auto& [name, bytes] : test::SampleFiles()) {
+    Ref<TPixmap> seekable = test::LoadFromBytes(bytes);
+    Ref<TPixmap> oneWay = LoadOneWay(bytes);
+    ASSERT_EQ(oneWay == nullptr, seekable == nullptr) << name;
+    if (!seekable) continue;
+    ASSERT_EQ(oneWay->format, seekable->format) << name;
+    ASSERT_EQ(oneWay->width, seekable->width) << name;
+    ASSERT_EQ(oneWay->height, seekable->height) << name;
+    for (int32_t y = 0; y < seekable->height; ++y)
+      for (int32_t x = 0; x < seekable->width; ++x)
+        ASSERT_EQ(oneWay->ReadPixel(x, y), seekable->ReadPixel(x, y)) << name << " " << x << "," << y;
+  }
+  // The last loader asked (BMP) is found too, after three have read and refused.
+  ExpectPixels(LoadOneWay(test::Bmp(24)), FMT_BGR888, 9, 2, [] {
+    std::vector<uint32_t> argb;
+    for (int32_t y = 0; y < 2; ++y)
+      for (int32_t x = 0; x < 9; ++x) argb.push_back(test::BmpExpected(24, x, y));
+    return argb;
+  }());
+}
+
+TEST_F(LoaderTest, StreamsWithoutPositionsThatFailOrHoldNoPictureGiveNull) {
+  const Bytes png = test::SavePng(test::QuadrantPixmap(FMT_RGB888));
+  ASSERT_TRUE(LoadOneWay(png));
+  for (size_t failAt : {size_t{0}, size_t{8}, png.size() / 2, png.size() - 1}) {
+    EXPECT_EQ(LoadOneWay(png, failAt), nullptr) << failAt;  // a refusal, not an exception
+  }
+  EXPECT_EQ(LoadOneWay(Bytes(png.begin(), png.begin() + static_cast<long>(png.size() / 2))), nullptr);
+  EXPECT_EQ(LoadOneWay(Bytes()), nullptr);
+  EXPECT_EQ(LoadOneWay(Bytes(5000, 0x42)), nullptr);
+}
+
 }  // namespace
 }  // namespace vtl

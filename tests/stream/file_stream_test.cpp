@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -233,6 +234,34 @@ TEST_F(FileStream, CopyingStopsAtTheSourceEnd) {
   EXPECT_EQ(sink->Pos(), 10);
   EXPECT_EQ(dst[9], 9);
   EXPECT_EQ(dst[10], 0xEE);
+}
+
+// A source that cannot tell its position, as a socket, handing out at most
+// three bytes a read.
+class Trickle : public vtl::TStream {
+ public:
+  explicit Trickle(std::string bytes) : bytes_(std::move(bytes)) {}
+  int32_t Eof() override { return at_ == bytes_.size(); }
+  int32_t Read(void* buf, int32_t count) override {
+    const size_t n = std::min<size_t>({static_cast<size_t>(count), 3, bytes_.size() - at_});
+    std::memcpy(buf, bytes_.data() + at_, n);
+    at_ += n;
+    return static_cast<int32_t>(n);
+  }
+
+ private:
+  std::string bytes_;
+  size_t at_ = 0;
+};
+
+TEST_F(FileStream, CopyingFromAStreamWithoutPositionsWritesOnlyWhatArrived) {
+  auto to = vtl::OpenWriteStream(Path("trickle.bin"));
+  // Chunks of 4 over reads of 3, and a source that ends in mid-chunk: no
+  // stale buffer bytes may follow the last real one.
+  vtl::CopyStreamBytes(vtl::New<Trickle>("0123456789"), to, 40, 4);
+  vtl::CopyStreamBytes(vtl::New<Trickle>("abcdefgh"), to, 5, 4);  // stops at the count
+  to->Close();
+  EXPECT_EQ(Contents("trickle.bin"), "0123456789abcde");
 }
 
 }  // namespace

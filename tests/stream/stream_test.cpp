@@ -1,7 +1,9 @@
 // TStream's typed reads and writes, lines and strings, over memory streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "stream/stream.h"
@@ -43,6 +45,43 @@ class StalledStream : public vtl::TStream {
   int32_t Read(void*, int32_t) override { return 0; }
   int32_t Write(const void*, int32_t) override { return 0; }
 };
+
+// Knows of its end only after a Read has found it, as a socket whose other
+// side closes while a read waits.
+class EndFoundByReading : public vtl::TStream {
+ public:
+  explicit EndFoundByReading(std::string bytes) : bytes_(std::move(bytes)) {}
+  int32_t Eof() override { return ended_; }
+  int32_t Read(void* buf, int32_t count) override {
+    const size_t n = std::min(static_cast<size_t>(count), bytes_.size() - at_);
+    std::memcpy(buf, bytes_.data() + at_, n);
+    at_ += n;
+    ended_ = n == 0;
+    return static_cast<int32_t>(n);
+  }
+
+ private:
+  std::string bytes_;
+  size_t at_ = 0;
+  bool ended_ = false;
+};
+
+TEST(StreamEnd, AnEndFoundByReadingEndsReadsWithoutAnError) {
+  char buf[8] = {};
+  EXPECT_EQ(vtl::New<EndFoundByReading>("abc")->ReadBytes(buf, 8), 8);
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(vtl::New<EndFoundByReading>("abc")->ReadString(10), "abc");
+  EXPECT_EQ(vtl::New<EndFoundByReading>("abc")->SkipBytes(10), 10);
+  EXPECT_EQ(vtl::New<EndFoundByReading>("\x01\x02")->ReadInt(), 0x0201);  // completed with zero bytes
+  std::vector<uint8_t> out(16, 0xEE);
+  auto sink = TRamStream::Create(out.data(), 16, 0, 1);
+  vtl::CopyStreamBytes(vtl::New<EndFoundByReading>("abcde"), sink, 16, 4);
+  EXPECT_EQ(sink->Pos(), 5);
+  // A Read that brings nothing while the stream still reports no end is an error as before.
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([] { vtl::New<StalledStream>()->ReadBytes(nullptr, 4); }));
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([] { vtl::New<StalledStream>()->ReadString(4); }));
+  EXPECT_TRUE(Throws<vtl::TStreamReadException>([] { vtl::New<StalledStream>()->SkipBytes(4); }));
+}
 
 TEST(RamStream, SeekClampsAndTransfersStopAtTheEnd) {
   std::vector<uint8_t> bytes = {1, 2, 3, 4, 5};
