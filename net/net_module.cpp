@@ -6,11 +6,14 @@
 
 namespace vtl {
 
+void InitGNet();  // gnet_module.cpp
+
 void InitNet() {
   static bool done = false;
   if (!BeginModule(done)) return;
   InitRuntime();
   InitStream();
+  InitGNet();
 }
 
 }  // namespace vtl
