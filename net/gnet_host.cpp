@@ -113,7 +113,7 @@ void TGNetHost::Close() {
     _enetHost = nullptr;
   }
   // The objects refer back to the host; letting them go here ends that cycle.
-  _objects->Clear();
+  for (const auto& list : {_objects, _created, _modified, _closed, _messages}) list->Clear();
   for (auto& object : *_idMap) object = nullptr;
 }
 

@@ -1,7 +1,9 @@
 // Hosts replicating objects to each other over 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "gnet_loopback_support.h"
 
@@ -135,6 +137,38 @@ TEST(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
   for (auto& host : {b, a, listener}) CloseNetHost(host);
 }
 
+// A newcomer whose connection is handled in the same Sync as another peer's
+// new object still learns of that object.
+TEST(NetGNetThreeHosts, ANewcomerLearnsOfObjectsThatArrivedInTheSameSync) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  RawClient first, newcomer;
+  first.Connect(port);
+  ASSERT_TRUE(PumpUntil({listener}, {&first}, [&] { return listener->Peers()->Count() == 1; }));
+
+  // Queue the packet, then the connection, on the listener without handling them.
+  auto queued = [&](int32_t type, RawClient& client) {
+    for (int i = 0; i < 2000; ++i) {
+      client.Service();
+      listener->UpdateENetEvents();
+      for (Ref<ENetEvent> event : listener->_enetEvents->Each<ENetEvent>()) {
+        if (event->event == type) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  };
+  first.Send({0x10, 0x07, 0x9F, 99});
+  ASSERT_TRUE(queued(3, first));
+  newcomer.Connect(port);
+  ASSERT_TRUE(queued(1, newcomer));
+  SyncNetHost(listener);  // both in one go
+  ASSERT_TRUE(PumpUntil({listener}, {&first, &newcomer}, [&] { return !newcomer.received.empty(); }));
+  EXPECT_EQ(newcomer.received[0], (Packet{0x10, 0x01, 0x9F, 99}));
+  CloseNetHost(listener);
+}
+
 TEST(NetGNetThreeHosts, WritesAndMessagesTravelThroughTheListener) {
   int32_t port = 0;
   auto listener = test::ListeningHost(port);
@@ -191,6 +225,30 @@ TEST(NetGNetThreeHosts, APeerThatLeavesHasItsObjectsClosedEverywhere) {
   EXPECT_EQ(listener->Peers()->Count(), 1);
   EXPECT_NE(MirrorOf(listener, 30), nullptr);  // B's object stays
   for (auto& host : {b, listener}) CloseNetHost(host);
+}
+
+// A peer that has gone but whose departure Sync has not handled yet is sent
+// nothing, instead of the send failing inside Sync.
+TEST(NetGNetTwoHosts, ChangesForAPeerThatJustLeftAreNotAnError) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  auto own = NewNetObject(listener);
+  SyncNetHost(listener);
+  CloseNetHost(client);
+  bool gone = false;
+  for (int i = 0; i < 2000 && !gone; ++i) {
+    listener->UpdateENetEvents();  // the departure waits in the queue
+    for (Ref<ENetEvent> event : listener->_enetEvents->Each<ENetEvent>()) gone = gone || event->event == 2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(gone);
+  SetNetInt(own, 0, 5);
+  SyncNetHost(listener);
+  EXPECT_EQ(listener->Peers()->Count(), 0);
+  CloseNetHost(listener);
 }
 
 TEST(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
