@@ -203,7 +203,8 @@ class TGNetHost : public Object {
   /// what arrived.
   virtual void Sync();
   /// Disconnects every peer and ends the connection; the host lets its
-  /// objects go. Later calls do nothing.
+  /// objects go (objects made afterwards stay with the host, unconnected,
+  /// until it is closed again).
   virtual void Close();
   /// Sends msg to every peer but except.
   virtual void BroadCast(const Ref<TGNetMsg>& msg, const Ref<TGNetPeer>& except);

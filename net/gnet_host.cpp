@@ -103,14 +103,15 @@ void TGNetHost::Sync() {
 }
 
 void TGNetHost::Close() {
-  if (_peers == nullptr) return;
-  for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) peer->Close();
-  _peers = nullptr;
-  _enetEvents->Clear();  // their peers and packets belong to the ENet host
-  if (ENetHost* host = Enet(*this)) {
-    enet_host_flush(host);
-    enet_host_destroy(host);
-    _enetHost = nullptr;
+  if (_peers != nullptr) {
+    for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) peer->Close();
+    _peers = nullptr;
+    _enetEvents->Clear();  // their peers and packets belong to the ENet host
+    if (ENetHost* host = Enet(*this)) {
+      enet_host_flush(host);
+      enet_host_destroy(host);
+      _enetHost = nullptr;
+    }
   }
   // The objects refer back to the host; letting them go here ends that cycle.
   for (const auto& list : {_objects, _created, _modified, _closed, _messages}) list->Clear();
@@ -118,6 +119,7 @@ void TGNetHost::Close() {
 }
 
 void TGNetHost::BroadCast(const Ref<TGNetMsg>& msg, const Ref<TGNetPeer>& except) {
+  if (_peers == nullptr) return;  // closed: nobody to tell
   for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) {
     if (peer != except) peer->SendMsg(msg);
   }

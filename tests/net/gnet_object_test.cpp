@@ -191,6 +191,7 @@ TEST(GNetHost, ClosingBeforeTheFirstSyncRemovesTheObjectSilently) {
   EXPECT_EQ(NewNetObject(host)->_id, 2);  // its id is free again
   EXPECT_EQ(IsLocalNetObject(kept), 1);
   EXPECT_EQ(IsRemoteNetObject(kept), 0);
+  CloseNetHost(host);
 }
 
 TEST(GNetHost, IdsRunOutOnlyForTheLocalCaller) {
@@ -202,6 +203,12 @@ TEST(GNetHost, IdsRunOutOnlyForTheLocalCaller) {
   CloseNetHost(host);
   EXPECT_EQ(host->Objects()->Count(), 0);  // closing lets the objects go
   CloseNetHost(host);
+  auto late = NewNetObject(host);  // a closed host still keeps objects, alone
+  SyncNetHost(host);
+  EXPECT_EQ(NetObjectState(late), GNET_SYNCHRONISED);
+  EXPECT_EQ(NetHostListen(host, 0), 0);
+  CloseNetHost(host);
+  EXPECT_EQ(host->Objects()->Count(), 0);
 }
 
 TEST(GNetHost, MessagesToOwnObjectsAreNotSent) {
@@ -215,6 +222,7 @@ TEST(GNetHost, MessagesToOwnObjectsAreNotSent) {
   SetNetTarget(target, target);
   EXPECT_EQ(GetNetTarget(target), target);
   SetNetTarget(target, nullptr);
+  CloseNetHost(host);
 }
 
 }  // namespace
