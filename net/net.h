@@ -10,6 +10,10 @@
 #include "net/socket_stream.h"
 #include "net/tcp_stream_factory.h"
 
+// Objects replicated between hosts.
+#include "net/gnet.h"
+#include "net/gnet_functions.h"
+
 namespace vtl {
 
 /// Initialises the modules this library builds on, registers its classes and

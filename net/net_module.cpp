@@ -52,12 +52,15 @@ void RegisterSocketClasses() {
 
 }  // namespace
 
+void InitGNet();  // gnet_module.cpp
+
 void InitNet() {
   static bool done = false;
   if (!BeginModule(done)) return;
   InitRuntime();
   InitStream();
   RegisterSocketClasses();
+  InitGNet();
 }
 
 }  // namespace vtl

@@ -4,7 +4,7 @@
 # committed seeds:
 #   tools/fuzz.sh <target> [seconds] [build dir]   (default 600, build/fuzz)
 # Targets: fuzz_image_{tga,png,jpg,bmp,url}, fuzz_font, fuzz_audio_{wav,ogg,url},
-# fuzz_data_stream. The font target also gets the installed DejaVu fonts
+# fuzz_data_stream, fuzz_gnet. The font target also gets the installed DejaVu fonts
 # (Debian's fonts-dejavu-core) and short prefixes of them, made at run time.
 # Findings go to <build dir>/<target>-findings/; copy a small one into the
 # target's seed folder so that the tests replay it.
@@ -20,6 +20,7 @@ case "$target" in
   fuzz_font) seeds="$root/tests/image/font_corpus" max_len=1048576 ;;
   fuzz_audio_*) seeds="$root/tests/audio/corpus" ;;
   fuzz_data_stream) seeds="$root/tests/stream/corpus" ;;
+  fuzz_gnet) seeds="$root/tests/net/corpus" ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 

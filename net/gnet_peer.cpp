@@ -1,0 +1,73 @@
+#include <enet/enet.h>
+
+#include <cstring>
+
+#include "net/gnet.h"
+#include "net/internal/gnet_wire.h"
+#include "runtime/exceptions.h"
+
+namespace vtl {
+
+Ref<TGNetPeer> TGNetPeer::Create(void* enetPeer) {
+  auto peer = New<TGNetPeer>();
+  peer->_enetPeer = enetPeer;
+  peer->_localToRemote = NewArray<int32_t>({GNET_MAX_ID + 1});
+  peer->_remoteToLocal = NewArray<int32_t>({GNET_MAX_ID + 1});
+  peer->_unplaced = NewArray<uint8_t>({GNET_MAX_ID + 1});
+  return peer;
+}
+
+void TGNetPeer::Close() {
+  if (_enetPeer == nullptr) return;
+  auto* peer = static_cast<ENetPeer*>(_enetPeer);
+  enet_peer_disconnect(peer, 0);
+  enet_host_flush(peer->host);
+  _enetPeer = nullptr;
+}
+
+void TGNetPeer::MapLocalId(int32_t local, int32_t remote) {
+  (*_localToRemote)[local] = remote;
+  (*_remoteToLocal)[remote] = local;
+}
+
+void TGNetPeer::UnmapLocalId(int32_t local) {
+  int32_t& remote = (*_localToRemote)[local];
+  if ((*_remoteToLocal)[remote] == local) (*_remoteToLocal)[remote] = 0;
+  remote = 0;
+}
+
+Ref<TGNetMsg> TGNetPeer::RecvMsg(void* packet) {
+  const auto* p = static_cast<const ENetPacket*>(packet);
+  if (p->dataLength < 2) return {};
+  auto msg = New<TGNetMsg>();
+  msg->state = p->data[0] >> 4;
+  msg->id = ((p->data[0] & 0x0F) << 8) | p->data[1];
+  if (msg->state != GNET_MESSAGE && (*_remoteToLocal)[msg->id] != 0) msg->id = (*_remoteToLocal)[msg->id];
+  msg->data = NewArray<uint8_t>({static_cast<int32_t>(p->dataLength - 2)});
+  if (p->dataLength > 2) std::memcpy(msg->data->Data(), p->data + 2, p->dataLength - 2);
+  return msg;
+}
+
+void TGNetPeer::SendMsg(const Ref<TGNetMsg>& msg) {
+  auto* peer = static_cast<ENetPeer*>(_enetPeer);
+  // A peer that is closed or on its way out gets nothing: its disconnect
+  // event follows and cleans up.
+  if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) return;
+  const int32_t id = msg->state == GNET_MESSAGE ? (*_localToRemote)[msg->id] : msg->id;
+  const size_t size = static_cast<size_t>(msg->data->Length());
+  ENetPacket* packet = enet_packet_create(nullptr, size + 2, ENET_PACKET_FLAG_RELIABLE);
+  if (packet == nullptr) RuntimeError("ENet errror");
+  packet->data[0] = static_cast<uint8_t>((id >> 8) | (msg->state * 16));
+  packet->data[1] = static_cast<uint8_t>(id);
+  if (size > 0) std::memcpy(packet->data + 2, msg->data->Data(), size);
+  if (enet_peer_send(peer, 0, packet) < 0) {
+    enet_packet_destroy(packet);
+    RuntimeError("ENet errror");
+  }
+}
+
+ENetEvent::~ENetEvent() {
+  if (packet != nullptr) enet_packet_destroy(static_cast<ENetPacket*>(packet));
+}
+
+}  // namespace vtl

@@ -1,0 +1,205 @@
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "net/gnet.h"
+#include "net/internal/gnet_wire.h"
+#include "runtime/exceptions.h"
+
+namespace vtl {
+
+int32_t GNetRecordSize(int32_t type, int32_t stringLength) {
+  switch (type) {
+    case GNET_UNSET: return 0;
+    case GNET_INT:
+    case GNET_FLOAT: return 5;
+    case GNET_HALF:
+    case GNET_SHORT: return 3;
+    case GNET_STRING: return stringLength + 3;
+    case GNET_BYTE: return 2;
+    default: return -1;
+  }
+}
+
+float HalfToFloat(uint16_t half) {
+  const uint32_t sign = static_cast<uint32_t>(half & 0x8000u) << 16;
+  const uint32_t exponent = (half >> 10) & 0x1Fu;
+  uint32_t mantissa = half & 0x3FFu;
+  uint32_t bits;
+  if (exponent == 0x1F) {
+    bits = sign | 0x7F800000u | (mantissa << 13);  // infinity, or NaN with its payload
+  } else if (exponent != 0) {
+    bits = sign | ((exponent + 112) << 23) | (mantissa << 13);
+  } else if (mantissa == 0) {
+    bits = sign;  // signed zero
+  } else {
+    // Subnormal: shift the mantissa up until its leading one is the hidden bit.
+    uint32_t e = 113;
+    while ((mantissa & 0x400u) == 0) {
+      mantissa <<= 1;
+      --e;
+    }
+    bits = sign | (e << 23) | ((mantissa & 0x3FFu) << 13);
+  }
+  return std::bit_cast<float>(bits);
+}
+
+namespace {
+
+// Half precision for a slot someone set to type 2 by hand; rounds toward zero.
+uint16_t FloatToHalf(float f) {
+  const uint32_t bits = std::bit_cast<uint32_t>(f);
+  const uint16_t sign = static_cast<uint16_t>((bits >> 16) & 0x8000u);
+  const int32_t exponent = static_cast<int32_t>((bits >> 23) & 0xFFu);
+  uint32_t mantissa = bits & 0x7FFFFFu;
+  if (exponent == 0xFF) return static_cast<uint16_t>(sign | 0x7C00u | (mantissa != 0 ? 0x200u : 0u));
+  const int32_t e = exponent - 127 + 15;
+  if (e >= 31) return static_cast<uint16_t>(sign | 0x7C00u);
+  if (e <= 0) {
+    if (e < -10) return sign;
+    mantissa |= 0x800000u;
+    return static_cast<uint16_t>(sign | (mantissa >> (14 - e)));
+  }
+  return static_cast<uint16_t>(sign | (e << 10) | (mantissa >> 13));
+}
+
+void PutBig(uint8_t*& out, uint32_t value, int bytes) {
+  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) *out++ = static_cast<uint8_t>(value >> shift);
+}
+
+uint32_t GetBig(const uint8_t* in, int bytes) {
+  uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value = (value << 8) | in[i];
+  return value;
+}
+
+bool SlotInMask(int32_t mask, int index) { return (static_cast<uint32_t>(mask) >> index) & 1u; }
+
+// Size of an int once stored: SetInt picks the width.
+int32_t StoredIntSize(int32_t v) {
+  if (v < 0 || v > 65535) return 5;
+  return v < 256 ? 2 : 3;
+}
+
+}  // namespace
+
+Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
+  int64_t size = 0;
+  for (int i = 0; i < 32; ++i) {
+    if (!SlotInMask(mask, i)) continue;
+    const TGNetSlot& slot = *(*_slots)[i];
+    size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+  }
+  if (size > GNET_MAX_DATA) RuntimeError("GNet message data too large");
+
+  auto bytes = NewArray<uint8_t>({static_cast<int32_t>(size)});
+  uint8_t* out = bytes->Data();
+  for (int i = 0; i < 32; ++i) {
+    if (!SlotInMask(mask, i)) continue;
+    const TGNetSlot& slot = *(*_slots)[i];
+    if (slot._type < GNET_UNSET || slot._type > GNET_FLOAT) RuntimeError("Invalid GNet data type");
+    if (slot._type == GNET_UNSET) continue;
+    *out++ = static_cast<uint8_t>((slot._type << 5) | i);
+    switch (slot._type) {
+      case GNET_INT: PutBig(out, static_cast<uint32_t>(slot._int), 4); break;
+      case GNET_HALF: PutBig(out, FloatToHalf(slot._float), 2); break;
+      case GNET_STRING: {
+        const int32_t n = slot._string.Length();
+        PutBig(out, static_cast<uint32_t>(n), 2);
+        const char16_t* chars = slot._string.Data();
+        for (int32_t c = 0; c < n; ++c) *out++ = static_cast<uint8_t>(chars[c]);
+        break;
+      }
+      case GNET_BYTE: *out++ = static_cast<uint8_t>(slot._int); break;
+      case GNET_SHORT: PutBig(out, static_cast<uint32_t>(slot._int) & 0xFFFFu, 2); break;
+      case GNET_FLOAT: PutBig(out, std::bit_cast<uint32_t>(slot._float), 4); break;
+    }
+  }
+  return bytes;
+}
+
+GNetDecodedSlots::Result GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
+  size_t at = 0;
+  while (at < size) {
+    const int index = bytes[at] & 0x1F;
+    const int wireType = bytes[at] >> 5;
+    ++at;
+    size_t need = 0;
+    switch (wireType) {
+      case GNET_INT:
+      case GNET_FLOAT: need = 4; break;
+      case GNET_HALF:
+      case GNET_SHORT:
+      case GNET_STRING: need = 2; break;
+      case GNET_BYTE: need = 1; break;
+      default: return Result::InvalidType;
+    }
+    if (size - at < need) return Result::Corrupt;
+    const uint32_t value = GetBig(bytes + at, static_cast<int>(need));
+    at += need;
+    mask |= 1u << index;
+    switch (wireType) {
+      case GNET_INT:
+      case GNET_BYTE:
+      case GNET_SHORT:
+        type[index] = GNET_INT;
+        ints[index] = static_cast<int32_t>(value);
+        break;
+      case GNET_FLOAT:
+        type[index] = GNET_FLOAT;
+        floats[index] = std::bit_cast<float>(value);
+        break;
+      case GNET_HALF:
+        type[index] = GNET_FLOAT;
+        floats[index] = HalfToFloat(static_cast<uint16_t>(value));
+        break;
+      case GNET_STRING:
+        if (size - at < value) return Result::Corrupt;
+        type[index] = GNET_STRING;
+        strings[index] = String::FromLatin1(reinterpret_cast<const char*>(bytes + at), static_cast<int32_t>(value));
+        at += value;
+        break;
+    }
+  }
+  return Result::Ok;
+}
+
+void GNetDecodedSlots::StoreInto(TGNetObject& object) const {
+  for (int i = 0; i < 32; ++i) {
+    if (!((mask >> i) & 1u)) continue;
+    switch (type[i]) {
+      case GNET_INT: object.SetInt(i, ints[i]); break;
+      case GNET_FLOAT: object.SetFloat(i, floats[i]); break;
+      default: object.SetString(i, strings[i]); break;
+    }
+  }
+}
+
+int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const {
+  int64_t size = 0;
+  for (int i = 0; i < 32; ++i) {
+    if ((mask >> i) & 1u) {
+      switch (type[i]) {
+        case GNET_INT: size += StoredIntSize(ints[i]); break;
+        case GNET_FLOAT: size += 5; break;
+        default: size += strings[i].Length() + 3; break;
+      }
+    } else {
+      const TGNetSlot& slot = *(*object._slots)[i];
+      size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+    }
+  }
+  return size;
+}
+
+void TGNetObject::UnpackSlots(const Ref<Array<uint8_t>>& bytes) {
+  GNetDecodedSlots slots;
+  switch (slots.Decode(bytes->Data(), static_cast<size_t>(bytes->Length()))) {
+    case GNetDecodedSlots::Result::Ok: break;
+    case GNetDecodedSlots::Result::InvalidType: RuntimeError("Invalid GNet data type");
+    case GNetDecodedSlots::Result::Corrupt: RuntimeError("Corrupt GNet message");
+  }
+  slots.StoreInto(*this);
+}
+
+}  // namespace vtl

@@ -1,0 +1,67 @@
+/// \file
+/// The byte level of networked objects: slot records, the packet header, and
+/// the receive path that checks everything a peer sends before it changes
+/// anything.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "net/gnet.h"
+#include "runtime/string.h"
+
+namespace vtl {
+
+/// Object ids run from 1 to this; 0 means none.
+constexpr int32_t GNET_MAX_ID = 4095;
+
+/// Bytes of one slot record (header included) for a slot of type with a
+/// string of stringLength characters; 0 for unset, -1 for an unknown type.
+int32_t GNetRecordSize(int32_t type, int32_t stringLength);
+
+/// Converts IEEE 754 half-precision bits to a float: zeros, subnormals,
+/// infinities and NaN included.
+float HalfToFloat(uint16_t half);
+
+/// The slot records of one message, decoded and checked but not yet stored.
+struct GNetDecodedSlots {
+  /// Why decoding stopped.
+  enum class Result { Ok, InvalidType, Corrupt };
+
+  uint32_t mask = 0;      ///< Bit i: slot i has a record.
+  int32_t type[32] = {};  ///< Per slot: GNET_INT, GNET_STRING or GNET_FLOAT (ints by width are GNET_INT here).
+  int32_t ints[32] = {};  ///< Int values.
+  float floats[32] = {};  ///< Float values (half floats converted).
+  String strings[32];     ///< String values.
+
+  /// Decodes size bytes of slot records; a later record for the same slot
+  /// wins, as it would when stored one by one.
+  Result Decode(const uint8_t* bytes, size_t size);
+  /// Stores every decoded slot through object's own setters.
+  void StoreInto(TGNetObject& object) const;
+  /// The bytes object's every slot would take once these are stored.
+  int64_t PackedSizeAfterStore(const TGNetObject& object) const;
+};
+
+/// What the receive path did with one packet.
+enum class GNetVerdict {
+  Accepted,      ///< Applied and relayed.
+  Dropped,       ///< Ignored: a correct host may send it (an id already gone, no room).
+  Disconnected,  ///< No correct host sends it: the peer was disconnected.
+};
+
+/// Handles one packet from peer, which must be in host's peer list: checks
+/// it, applies it and relays it, or drops it, or disconnects the peer and
+/// closes its objects on this host and the others. Never throws for
+/// anything in the bytes.
+GNetVerdict ReceiveGNetPacket(TGNetHost& host, const Ref<TGNetPeer>& peer, const uint8_t* bytes, size_t size,
+                              int32_t channel);
+
+/// Closes every object that came from peer (announcing the closing to the
+/// other peers) and removes the peer from the host.
+void RemoveGNetPeer(TGNetHost& host, const Ref<TGNetPeer>& peer);
+
+/// The port a listening host is bound to, 0 when it has none.
+int32_t GNetHostPort(const TGNetHost& host);
+
+}  // namespace vtl

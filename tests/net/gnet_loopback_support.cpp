@@ -1,0 +1,95 @@
+#include "gnet_loopback_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "net/internal/gnet_wire.h"
+
+namespace vtl::test {
+
+Ref<TGNetHost> ListeningHost(int32_t& port) {
+  InitNet();
+  auto host = NewNetHost();
+  if (NetHostListen(host, 0) != 1) return {};
+  port = GNetHostPort(*host);
+  return host;
+}
+
+Ref<TGNetHost> ConnectedHost(int32_t port, const std::vector<Ref<TGNetHost>>& running) {
+  auto host = NewNetHost();
+  std::atomic<bool> connecting = true;
+  // Only the helper touches the running hosts until it is joined.
+  std::thread helper([&] {
+    while (connecting) {
+      for (const auto& other : running) SyncNetHost(other);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  const int32_t ok = NetHostConnect(host, "127.0.0.1", port, 2000);
+  connecting = false;
+  helper.join();
+  return ok == 1 ? host : nullptr;
+}
+
+RawClient::RawClient() { host_ = enet_host_create(nullptr, 1, 4, 0, 0); }
+
+RawClient::~RawClient() {
+  if (host_ != nullptr) enet_host_destroy(host_);
+}
+
+void RawClient::Connect(int32_t port) {
+  ENetAddress address{};
+  enet_address_set_host_ip(&address, "127.0.0.1");
+  address.port = static_cast<enet_uint16>(port);
+  peer_ = enet_host_connect(host_, &address, 4, 0);
+}
+
+void RawClient::Send(const Packet& bytes, uint8_t channel) {
+  ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+  if (enet_peer_send(peer_, channel, packet) < 0) enet_packet_destroy(packet);
+  enet_host_flush(host_);
+}
+
+void RawClient::Service() {
+  ::ENetEvent event;
+  while (enet_host_service(host_, &event, 0) > 0) {
+    switch (event.type) {
+      case ENET_EVENT_TYPE_CONNECT: connected = true; break;
+      case ENET_EVENT_TYPE_DISCONNECT: disconnected = true; break;
+      case ENET_EVENT_TYPE_RECEIVE:
+        received.emplace_back(event.packet->data, event.packet->data + event.packet->dataLength);
+        enet_packet_destroy(event.packet);
+        break;
+      default: break;
+    }
+  }
+}
+
+bool PumpUntil(const std::vector<Ref<TGNetHost>>& hosts, const std::vector<RawClient*>& clients,
+               const std::function<bool()>& done, int32_t milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < end) {
+    for (const auto& host : hosts) SyncNetHost(host);
+    for (RawClient* client : clients) client->Service();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return done();
+}
+
+void PumpFor(const std::vector<Ref<TGNetHost>>& hosts, const std::vector<RawClient*>& clients, int32_t milliseconds) {
+  PumpUntil(
+      hosts, clients, [] { return false; }, milliseconds);
+}
+
+Ref<TGNetObject> MirrorOf(const Ref<TGNetHost>& host, int32_t marker) {
+  for (Ref<TGNetObject> object : host->Objects()->Each<TGNetObject>()) {
+    if (IsRemoteNetObject(object) && object->State() != GNET_DEAD && object->State() != GNET_CLOSED &&
+        object->GetInt(31) == marker)
+      return object;
+  }
+  return {};
+}
+
+}  // namespace vtl::test

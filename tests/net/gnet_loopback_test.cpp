@@ -1,0 +1,266 @@
+// Hosts replicating objects to each other over 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "gnet_loopback_support.h"
+
+namespace vtl {
+namespace {
+
+using test::MirrorOf;
+using test::Packet;
+using test::PumpFor;
+using test::PumpUntil;
+using test::RawClient;
+
+TEST(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  EXPECT_EQ(client->Peers()->Count(), 1);
+  EXPECT_EQ(NetHostListen(client, port), 0);  // already connected
+
+  auto ball = NewNetObject(listener);
+  SetNetInt(ball, 31, 1001);
+  SetNetFloat(ball, 0, 1.5f);
+  SetNetString(ball, 1, "ball");
+  auto paddle = NewNetObject(client);
+  SetNetInt(paddle, 31, 2002);
+  SetNetInt(paddle, 0, -70000);
+
+  Ref<TGNetObject> ballThere, paddleThere;
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] {
+    ballThere = MirrorOf(client, 1001);
+    paddleThere = MirrorOf(listener, 2002);
+    return ballThere && paddleThere;
+  }));
+  EXPECT_EQ(GetNetFloat(ballThere, 0), 1.5f);
+  EXPECT_EQ(GetNetString(ballThere, 1), "ball");
+  EXPECT_EQ(GetNetInt(paddleThere, 0), -70000);
+  EXPECT_EQ(IsRemoteNetObject(ballThere), 1);
+
+  SetNetFloat(ball, 0, 2.5f);
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] { return GetNetFloat(ballThere, 0) == 2.5f; }));
+
+  CloseNetObject(paddle);
+  bool reported = false;
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] {
+    reported = reported || NetObjectsByState(listener, 3)->Contains(paddleThere);
+    return reported && !listener->Objects()->Contains(paddleThere);
+  }));
+  EXPECT_EQ(NetObjectState(paddleThere), GNET_DEAD);
+  CloseNetHost(client);
+  CloseNetHost(listener);
+}
+
+TEST(NetGNetTwoHosts, BytesOnTheWireAreExact) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  Ref<TGNetObject> objects[300];
+  for (auto& object : objects) object = NewNetObject(listener);
+  auto first = objects[0];
+  SetNetInt(first, 0, 200);
+  SetNetInt(first, 1, 300);
+  SetNetString(first, 2, "AB");
+  SetNetInt(first, 3, -1);
+  auto never = NewNetObject(listener);
+  CloseNetObject(never);  // never synchronised: nobody hears of it
+  SyncNetHost(listener);
+
+  RawClient raw;
+  raw.Connect(port);
+  ASSERT_TRUE(PumpUntil({listener}, {&raw}, [&] { return raw.received.size() >= 300; }));
+  EXPECT_EQ(raw.received[0], (Packet{0x10, 0x01, 0x80, 200, 0xA1, 0x01, 0x2C, 0x62, 0x00, 0x02, 0x41, 0x42, 0x23, 0xFF,
+                                     0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(raw.received[299], (Packet{0x11, 0x2C}));
+
+  SetNetInt(objects[299], 4, 65535);
+  ASSERT_TRUE(PumpUntil({listener}, {&raw}, [&] { return raw.received.size() >= 301; }));
+  EXPECT_EQ(raw.received[300], (Packet{0x21, 0x2C, 0xA4, 0xFF, 0xFF}));
+  CloseNetObject(objects[299]);
+  ASSERT_TRUE(PumpUntil({listener}, {&raw}, [&] { return raw.received.size() >= 302; }));
+  EXPECT_EQ(raw.received[301], (Packet{0x31, 0x2C}));
+  PumpFor({listener}, {&raw}, 50);
+  EXPECT_EQ(raw.received.size(), 302u);
+  CloseNetHost(listener);
+}
+
+TEST(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  auto big = NewNetObject(client);
+  SetNetInt(big, 31, 7);  // 2 bytes of the 65520
+  std::string text;
+  for (int i = 0; i < 31; ++i) {
+    std::string part(i == 0 ? 65518 - 93 - 30 * 2044 : 2044, static_cast<char>('a' + i % 26));
+    SetNetString(big, i, String::FromLatin1(part));
+    text += part;
+  }
+  ASSERT_EQ(big->PackSlots(-1)->Length(), GNET_MAX_DATA);
+  Ref<TGNetObject> there;
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] { return (there = MirrorOf(listener, 7)) != nullptr; }));
+  std::string got;
+  for (int i = 0; i < 31; ++i) got += GetNetString(there, i).ToUtf8();
+  EXPECT_EQ(got, text);
+  CloseNetHost(client);
+  CloseNetHost(listener);
+}
+
+TEST(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto a = test::ConnectedHost(port, {listener});
+  ASSERT_NE(a, nullptr);
+  SetNetInt(NewNetObject(listener), 31, 1);
+  auto fromA = NewNetObject(a);
+  SetNetInt(fromA, 31, 2);
+  SetNetString(fromA, 0, "from A");
+  ASSERT_TRUE(PumpUntil({listener, a}, {}, [&] { return MirrorOf(listener, 2) && MirrorOf(a, 1); }));
+
+  auto b = test::ConnectedHost(port, {listener, a});
+  ASSERT_NE(b, nullptr);
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return MirrorOf(b, 1) && MirrorOf(b, 2); }));
+  EXPECT_EQ(GetNetString(MirrorOf(b, 2), 0), "from A");
+  // B's own object reaches A through the listener.
+  SetNetInt(NewNetObject(b), 31, 3);
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return MirrorOf(a, 3) != nullptr; }));
+  for (auto& host : {b, a, listener}) CloseNetHost(host);
+}
+
+// A newcomer whose connection is handled in the same Sync as another peer's
+// new object still learns of that object.
+TEST(NetGNetThreeHosts, ANewcomerLearnsOfObjectsThatArrivedInTheSameSync) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  RawClient first, newcomer;
+  first.Connect(port);
+  ASSERT_TRUE(PumpUntil({listener}, {&first}, [&] { return listener->Peers()->Count() == 1; }));
+
+  // Queue the packet, then the connection, on the listener without handling them.
+  auto queued = [&](int32_t type, RawClient& client) {
+    for (int i = 0; i < 2000; ++i) {
+      client.Service();
+      listener->UpdateENetEvents();
+      for (Ref<ENetEvent> event : listener->_enetEvents->Each<ENetEvent>()) {
+        if (event->event == type) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+  };
+  first.Send({0x10, 0x07, 0x9F, 99});
+  ASSERT_TRUE(queued(3, first));
+  newcomer.Connect(port);
+  ASSERT_TRUE(queued(1, newcomer));
+  SyncNetHost(listener);  // both in one go
+  ASSERT_TRUE(PumpUntil({listener}, {&first, &newcomer}, [&] { return !newcomer.received.empty(); }));
+  EXPECT_EQ(newcomer.received[0], (Packet{0x10, 0x01, 0x9F, 99}));
+  CloseNetHost(listener);
+}
+
+TEST(NetGNetThreeHosts, WritesAndMessagesTravelThroughTheListener) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto a = test::ConnectedHost(port, {listener});
+  auto b = test::ConnectedHost(port, {listener, a});
+  ASSERT_TRUE(a && b);
+  auto ship = NewNetObject(a);
+  SetNetInt(ship, 31, 10);
+  Ref<TGNetObject> shipOnB;
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return (shipOnB = MirrorOf(b, 10)) != nullptr; }));
+
+  SetNetInt(ship, 0, 123456);
+  SetNetFloat(ship, 1, -0.25f);
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return GetNetInt(shipOnB, 0) == 123456; }));
+  EXPECT_EQ(GetNetFloat(shipOnB, 1), -0.25f);
+
+  // B's message to the ship is passed on by the listener to A, the owner,
+  // in A's numbering.
+  auto message = NewNetMessage(b);
+  SetNetString(message, 0, "hit");
+  SendNetMessage(message, shipOnB);
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return NetHostMessages(a)->Count() > 0; }));
+  auto received = DowncastObject<TGNetObject>(NetHostMessages(a)->First());
+  EXPECT_EQ(GetNetString(received, 0), "hit");
+  EXPECT_EQ(NetMessageTarget(received), ship);
+  EXPECT_EQ(NetHostMessages(b)->Count(), 0);
+  for (auto& host : {b, a, listener}) CloseNetHost(host);
+}
+
+TEST(NetGNetThreeHosts, APeerThatLeavesHasItsObjectsClosedEverywhere) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto a = test::ConnectedHost(port, {listener});
+  auto b = test::ConnectedHost(port, {listener, a});
+  ASSERT_TRUE(a && b);
+  SetNetInt(NewNetObject(a), 31, 20);
+  SetNetInt(NewNetObject(b), 31, 30);
+  Ref<TGNetObject> onListener, onB;
+  ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] {
+    onListener = MirrorOf(listener, 20);
+    onB = MirrorOf(b, 20);
+    return onListener && onB && MirrorOf(a, 30);
+  }));
+
+  CloseNetHost(a);
+  bool closedOnListener = false, closedOnB = false;
+  ASSERT_TRUE(PumpUntil({listener, b}, {}, [&] {
+    closedOnListener = closedOnListener || NetObjectsByState(listener, 3)->Contains(onListener);
+    closedOnB = closedOnB || NetObjectsByState(b, 3)->Contains(onB);
+    return closedOnListener && closedOnB && !b->Objects()->Contains(onB);
+  }));
+  EXPECT_EQ(listener->Peers()->Count(), 1);
+  EXPECT_NE(MirrorOf(listener, 30), nullptr);  // B's object stays
+  for (auto& host : {b, listener}) CloseNetHost(host);
+}
+
+// A peer that has gone but whose departure Sync has not handled yet is sent
+// nothing, instead of the send failing inside Sync.
+TEST(NetGNetTwoHosts, ChangesForAPeerThatJustLeftAreNotAnError) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  auto own = NewNetObject(listener);
+  SyncNetHost(listener);
+  CloseNetHost(client);
+  bool gone = false;
+  for (int i = 0; i < 2000 && !gone; ++i) {
+    listener->UpdateENetEvents();  // the departure waits in the queue
+    for (Ref<ENetEvent> event : listener->_enetEvents->Each<ENetEvent>()) gone = gone || event->event == 2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(gone);
+  SetNetInt(own, 0, 5);
+  SyncNetHost(listener);
+  EXPECT_EQ(listener->Peers()->Count(), 0);
+  CloseNetHost(listener);
+}
+
+TEST(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
+  int32_t port = 0;
+  auto probe = test::ListeningHost(port);
+  ASSERT_NE(probe, nullptr);
+  CloseNetHost(probe);  // a port nobody listens on now
+  auto host = NewNetHost();
+  EXPECT_EQ(NetHostConnect(host, "127.0.0.1", port, 200), 0);
+  EXPECT_EQ(host->_enetHost, nullptr);
+  EXPECT_EQ(NetHostConnect(host, "", port, 200), 0);  // resolves to nothing
+}
+
+}  // namespace
+}  // namespace vtl
