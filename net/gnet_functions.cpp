@@ -1,30 +1,10 @@
 #include "net/gnet_functions.h"
 
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
+#include "net/host_names.h"
 #include "runtime/exceptions.h"
 #include "runtime/list.h"
 
 namespace vtl {
-
-namespace {
-
-// The first IPv4 address of a name, first number in the top byte; 0 when
-// the name does not resolve.
-int32_t FirstIpv4Of(const String& name) {
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(name.ToUtf8().c_str(), nullptr, &hints, &found) != 0 || found == nullptr) return 0;
-  const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-  const auto ip = static_cast<int32_t>(ntohl(address->sin_addr.s_addr));
-  freeaddrinfo(found);
-  return ip;
-}
-
-}  // namespace
 
 Ref<TGNetHost> NewNetHost() { return TGNetHost::Create(); }
 void CloseNetHost(const Ref<TGNetHost>& host) { host->Close(); }
@@ -32,7 +12,7 @@ void SyncNetHost(const Ref<TGNetHost>& host) { host->Sync(); }
 int32_t NetHostListen(const Ref<TGNetHost>& host, int32_t port) { return host->Listen(port); }
 
 int32_t NetHostConnect(const Ref<TGNetHost>& host, const String& address, int32_t port, int32_t timeout) {
-  const int32_t ip = FirstIpv4Of(address);
+  const int32_t ip = HostIp(address, 0);
   if (ip == 0) return 0;
   return host->Connect(ip, port, timeout);
 }
