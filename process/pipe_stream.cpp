@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/exceptions.h"
@@ -97,10 +98,15 @@ Ref<Array<uint8_t>> TPipeStream::ReadPipe() {
 }
 
 String TPipeStream::ReadLine() {
+  // The fields are public: a stream made without Create has no buffer yet,
+  // and a count set from outside must not take the copies below out of it.
+  if (!readbuffer) readbuffer = NewArray<uint8_t>({READ_BUFFER_SIZE});
+  const int32_t capacity = readbuffer->Length();
+  bufferpos = std::clamp(bufferpos, 0, capacity);
   uint8_t* held = readbuffer->Data();
   int32_t n = ReadAvail();
   if (n > 0) {
-    if (bufferpos + n > READ_BUFFER_SIZE) n = READ_BUFFER_SIZE - bufferpos;
+    if (bufferpos + n > capacity) n = capacity - bufferpos;
     if (n <= 0) RuntimeError("PipeStream ReadBuffer Overflow");
     bufferpos += Read(held + bufferpos, n);
   }

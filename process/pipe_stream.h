@@ -48,6 +48,7 @@ class TPipeStream : public TStream {
   /// "" when no complete line is held yet, as for an empty line. Raises
   /// "PipeStream ReadBuffer Overflow" when readbuffer is full without a line
   /// feed and more bytes wait; ReadPipe or Read can then drain the pipe.
+  /// A stream made without Create gets its buffer here.
   String ReadLine() override;
 
   /// A stream over the two handles (-1 for one that is absent), taking

@@ -126,6 +126,8 @@ TEST_F(ProcessTest, ReadLineReturnsAtOnceWhileTheChildIsSilent) {
   for (int i = 0; i < 200; ++i) {
     EXPECT_EQ(p->pipe->ReadLine().ToUtf8(), "");
     EXPECT_EQ(p->err->ReadLine().ToUtf8(), "");
+    EXPECT_EQ(ReadAvail(p->pipe), 0);
+    EXPECT_EQ(ReadPipe(p->pipe)->Length(), 0);
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(p->Status(), 1);
