@@ -17,12 +17,10 @@ using process_internal::StartedChild;
 
 Ref<TList> startedProcesses;  // made on the first start
 
-void TerminateAllAtExit() { TProcess::TerminateAll(); }
-
 TList& StartedProcesses() {
   if (!startedProcesses) {
     startedProcesses = New<TList>();
-    AtExit(&TerminateAllAtExit);
+    AtExit(&TProcess::TerminateAll);
   }
   return *startedProcesses;
 }
