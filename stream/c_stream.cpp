@@ -53,6 +53,8 @@ std::vector<std::string> SystemFileNames(const String& path) {
   return names;
 }
 
+std::string SystemBytes(const String& text) { return Readings(text).front(); }
+
 TCStream::~TCStream() { Close(); }
 
 int32_t TCStream::Pos() { return _pos; }

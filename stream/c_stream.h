@@ -69,4 +69,11 @@ class TCStream : public TStream {
 /// character. For code that hands file names to C libraries.
 std::vector<std::string> SystemFileNames(const String& path);
 
+/// The bytes the system most likely knows a text by, as the first of
+/// SystemFileNames reads it but with backslashes and zero characters kept:
+/// UTF-8 for text written as such, the bytes themselves for text the system
+/// handed over one code per byte. For command lines and other text that
+/// leaves the program.
+std::string SystemBytes(const String& text);
+
 }  // namespace vtl

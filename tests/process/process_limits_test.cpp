@@ -1,0 +1,48 @@
+// Many children one after another: descriptors and child processes return
+// to where they started, whether each process is closed or just dropped.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_watch.h"
+#include "process/process.h"
+
+namespace vtl {
+namespace {
+
+using process_test::OpenDescriptors;
+using process_test::OwnChildren;
+using process_test::WaitForEnd;
+
+TEST(ProcessLimits, TwoHundredChildrenLeaveNoDescriptorOrProcessBehind) {
+  InitProcess();
+  const int descriptors = OpenDescriptors();
+  const auto children = OwnChildren();
+  for (int i = 0; i < 200; ++i) {
+    const std::string word = "run" + std::to_string(i);
+    Ref<TProcess> p = CreateProcess(String::FromText("printf '%s\\n' " + word));
+    ASSERT_NE(p, nullptr) << i;
+    ASSERT_TRUE(WaitForEnd(p)) << i;
+    EXPECT_EQ(p->pipe->ReadLine().ToUtf8(), word);
+    // Half are closed, half only dropped: an ended process leaves the module
+    // list, so dropping the last reference closes its pipes.
+    if (i % 2 == 0) p->Close();
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_EQ(OwnChildren(), children);
+}
+
+TEST(ProcessLimits, TerminatedChildrenLeaveNoDescriptorOrProcessBehind) {
+  InitProcess();
+  const int descriptors = OpenDescriptors();
+  for (int i = 0; i < 50; ++i) {
+    Ref<TProcess> p = CreateProcess("sleep 30");
+    ASSERT_NE(p, nullptr) << i;
+    p->Terminate();
+  }
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+  EXPECT_TRUE(OwnChildren().empty());
+}
+
+}  // namespace
+}  // namespace vtl
