@@ -106,7 +106,7 @@ void TGNetHost::Close() {
   if (_peers != nullptr) {
     for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) peer->Close();
     _peers = nullptr;
-    _enetEvents->Clear();  // their peers and packets belong to the ENet host
+    if (_enetEvents != nullptr) _enetEvents->Clear();  // their peers and packets belong to the ENet host
     if (ENetHost* host = Enet(*this)) {
       enet_host_flush(host);
       enet_host_destroy(host);
@@ -114,8 +114,13 @@ void TGNetHost::Close() {
     }
   }
   // The objects refer back to the host; letting them go here ends that cycle.
-  for (const auto& list : {_objects, _created, _modified, _closed, _messages}) list->Clear();
-  for (auto& object : *_idMap) object = nullptr;
+  // A host made without Create has none of these lists.
+  for (const auto& list : {_objects, _created, _modified, _closed, _messages}) {
+    if (list != nullptr) list->Clear();
+  }
+  if (_idMap != nullptr) {
+    for (auto& object : *_idMap) object = nullptr;
+  }
 }
 
 void TGNetHost::BroadCast(const Ref<TGNetMsg>& msg, const Ref<TGNetPeer>& except) {
