@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 extern char** environ;
 
@@ -76,18 +74,27 @@ struct SpawnSetup {
 };
 
 // The parent id from /proc/<pid>/stat: the fourth field, counted after the
-// command name in parentheses (which may itself hold blanks and ')').
+// command name in parentheses (which may itself hold blanks and ')'). Read
+// with plain calls: any process may end while we read its entry, and that
+// must give 0, not an exception.
 pid_t ParentOf(const char* pid) {
   char path[64];
   std::snprintf(path, sizeof path, "/proc/%s/stat", pid);
-  std::ifstream in(path);
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream rest(stat.substr(close + 1));
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return 0;
+  char stat[1024];
+  ssize_t got;
+  do {
+    got = ::read(fd, stat, sizeof stat - 1);
+  } while (got < 0 && errno == EINTR);
+  ::close(fd);
+  if (got <= 0) return 0;
+  stat[got] = 0;
+  const char* close = std::strrchr(stat, ')');
+  if (close == nullptr) return 0;
   char state = 0;
   long parent = 0;
-  if (!(rest >> state >> parent)) return 0;
+  if (std::sscanf(close + 1, " %c %ld", &state, &parent) != 2) return 0;
   return static_cast<pid_t>(parent);
 }
 

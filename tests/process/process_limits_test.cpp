@@ -2,7 +2,12 @@
 // to where they started, whether each process is closed or just dropped.
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "child_watch.h"
 #include "process/process.h"
@@ -42,6 +47,29 @@ TEST(ProcessLimits, TerminatedChildrenLeaveNoDescriptorOrProcessBehind) {
   }
   EXPECT_EQ(OpenDescriptors(), descriptors);
   EXPECT_TRUE(OwnChildren().empty());
+}
+
+// Terminate scans every process of the system for direct children; processes
+// that end during the scan must not disturb it.
+TEST(ProcessLimits, TerminatingWhileOtherProcessesComeAndGo) {
+  InitProcess();
+  std::atomic<bool> stop{false};
+  std::thread churn([&] {
+    char truePath[] = "/bin/true";
+    char* argv[] = {truePath, nullptr};
+    while (!stop) {
+      pid_t pid = 0;
+      if (posix_spawn(&pid, truePath, nullptr, nullptr, argv, nullptr) == 0) waitpid(pid, nullptr, 0);
+    }
+  });
+  for (int i = 0; i < 150; ++i) {
+    Ref<TProcess> p = CreateProcess("sleep 30");
+    ASSERT_NE(p, nullptr) << i;
+    EXPECT_NO_THROW(p->Terminate()) << i;
+    EXPECT_EQ(p->Status(), 0) << i;
+  }
+  stop = true;
+  churn.join();
 }
 
 }  // namespace
