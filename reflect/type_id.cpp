@@ -212,8 +212,10 @@ void TTypeId::SetClass(const ClassRecord& cls) {
 
 void TTypeId::_Update() {
   detail::TypeRegistry& reg = Types();
+  // Looked up on every ForName and ForObject: the count alone tells whether
+  // anything was registered since the last look.
+  if (RegisteredClassCount() == reg.classesSeen) return;
   std::vector<const ClassRecord*> records = RegisteredClasses();
-  if (records.size() == reg.classesSeen) return;
   std::vector<Ref<TTypeId>> fresh;
   for (size_t i = reg.classesSeen; i < records.size(); ++i) {
     Ref<TTypeId> type = detail::LookUpClass(*records[i]);  // String, Object and arrays are built in

@@ -124,6 +124,13 @@ std::vector<const ClassRecord*> RegisteredClasses() {
   return reg.order;
 }
 
+size_t RegisteredClassCount() {
+  RootRecord();
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  return reg.order.size();
+}
+
 const ClassRecord* FindClassRecord(const std::type_info& type) {
   RootRecord();
   Registry& reg = TheRegistry();

@@ -9,6 +9,7 @@
 ///         .Register();
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -74,6 +75,9 @@ struct ClassRecord {
 const ClassRecord& RegisterClass(ClassRecord record);
 /// Every registered record, in order of registration.
 std::vector<const ClassRecord*> RegisteredClasses();
+/// How many records are registered: a cheap test for new ones, since records
+/// are only ever added.
+size_t RegisteredClassCount();
 /// The record for exactly this C++ type, or nullptr.
 const ClassRecord* FindClassRecord(const std::type_info& type);
 /// The record of Object, the root of every chain.
