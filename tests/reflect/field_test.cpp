@@ -11,22 +11,13 @@ using reflect_test::ExpectError;
 using reflect_test::TDerivedSample;
 using reflect_test::TSample;
 
-class ReflectFields : public ::testing::Test {
+class ReflectFields : public reflect_test::SampleTypeTest {
  protected:
-  void SetUp() override {
-    reflect_test::RegisterSampleClasses();
-    type = TTypeId::ForName("TSample");
-    ASSERT_TRUE(type);
-    sample = New<TSample>();
-  }
   Ref<TField> Field(const char* name) {
     Ref<TField> f = type->FindField(name);
     EXPECT_TRUE(f) << name;
     return f;
   }
-
-  Ref<TTypeId> type;
-  Ref<TSample> sample;
 };
 
 TEST_F(ReflectFields, NumbersTravelAsTheirText) {

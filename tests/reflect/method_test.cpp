@@ -20,21 +20,13 @@ Ref<Array<Ref<Object>>> Args(std::initializer_list<Ref<Object>> values) {
 
 using reflect_test::ExpectError;
 
-class ReflectMethods : public ::testing::Test {
+class ReflectMethods : public reflect_test::SampleTypeTest {
  protected:
-  void SetUp() override {
-    reflect_test::RegisterSampleClasses();
-    type = TTypeId::ForName("TSample");
-    sample = New<TSample>();
-  }
   Ref<TMethod> Method(const char* name) {
     Ref<TMethod> m = type->FindMethod(name);
     EXPECT_TRUE(m) << name;
     return m;
   }
-
-  Ref<TTypeId> type;
-  Ref<TSample> sample;
 };
 
 TEST_F(ReflectMethods, SignaturesComeFromTheMethodTags) {

@@ -2,6 +2,8 @@
 // a derived class, methods at the edges of the call limits.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +49,21 @@ class TDerivedSample : public TSample {
 
 // Registers the sample classes once; the records stay.
 void RegisterSampleClasses();
+
+// A fixture with the sample classes registered: TSample's type and a fresh
+// TSample.
+class SampleTypeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSampleClasses();
+    type = TTypeId::ForName("TSample");
+    ASSERT_TRUE(type);
+    sample = New<TSample>();
+  }
+
+  Ref<TTypeId> type;
+  Ref<TSample> sample;
+};
 
 // Expects call to raise a runtime error whose text is text.
 void ExpectError(const std::function<void()>& call, const char* text);
