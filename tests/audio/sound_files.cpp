@@ -79,6 +79,11 @@ struct OggEncoder {
 
 }  // namespace
 
+Bytes Joined(Bytes front, const Bytes& back) {
+  front.insert(front.end(), back.begin(), back.end());
+  return front;
+}
+
 Bytes MakeChunk(const char* tag, const Bytes& body, bool padded) {
   Bytes chunk;
   PutTag(chunk, tag);

@@ -27,6 +27,9 @@ struct WavLayout {
 // The default layout with another channel count, rate and sample size.
 WavLayout PcmLayout(int32_t channels, int32_t hertz, int32_t bits);
 
+// front followed by back.
+Bytes Joined(Bytes front, const Bytes& back);
+
 // A WAV file of the layout around data.
 Bytes MakeWav(const WavLayout& layout, const Bytes& data);
 // A chunk: 4-character tag, size, body, and a zero pad byte when padded
