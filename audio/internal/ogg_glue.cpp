@@ -101,6 +101,9 @@ OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts) {
   // On failure vorbisfile has already cleared the file itself.
   if (ov_open_callbacks(decoder.get(), &decoder->file, nullptr, 0, callbacks) != 0) return nullptr;
   decoder->open = true;
+  // Over a chain whose first link is short, the opened decoder may stand in
+  // a later link: decoding starts from the first sample, so no link is lost.
+  if (ov_seekable(&decoder->file) && ov_pcm_seek(&decoder->file, 0) != 0) return nullptr;
   const vorbis_info* info = ov_info(&decoder->file, -1);
   if (!info) return nullptr;
   decoder->channels = info->channels;

@@ -29,8 +29,8 @@ struct OggFacts {
 };
 
 // A decoder over stream (which must outlive it) from its current position
-// on; nothing when the data there is not Ogg Vorbis. The decoder never closes
-// the stream.
+// on, standing at the first sample of the first link; nothing when the data
+// there is not Ogg Vorbis. The decoder never closes the stream.
 OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts);
 
 // Fills buffer with up to `bytes` of 16-bit signed little-endian PCM and

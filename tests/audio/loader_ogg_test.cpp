@@ -1,7 +1,7 @@
 // The Ogg Vorbis loader on files encoded at test time with libvorbisenc:
 // format, rate and length, a sine that survives the encoding, files that
-// start inside their stream, files that end early, and streams that fail
-// under the decoder.
+// start inside their stream, chained files, files that end early, and
+// streams that fail under the decoder.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -74,6 +74,33 @@ TEST_F(OggLoader, AFileThatStartsInsideItsStreamLoadsFromThere) {
     Ref<TAudioSample> sample = LoadFromFileAt(test::Joined(front, ogg), front.size());
     ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_MONO16LE, 22050, 22050));
     EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0), 1000, 10);
+  }
+}
+
+TEST_F(OggLoader, EveryLinkOfAChainedFileIsDecodedInOrder) {
+  // After opening, a decoder over a chain whose first link is short stands
+  // at the second link; the first must be decoded all the same.
+  const Bytes junk(5, 0x3C);
+  for (int32_t firstFrames : {1000, 8000}) {
+    const Bytes chain = test::Joined(test::MakeOggSine(firstFrames, 22050, {1000}, 0.3f, 0, 1),
+                                     test::MakeOggSine(6000, 22050, {3000}, 0.3f, 0, 2));
+    for (size_t start : {size_t{0}, junk.size()}) {
+      SCOPED_TRACE(std::to_string(firstFrames) + " frames first, from byte " + std::to_string(start));
+      Ref<TAudioSample> sample = start == 0 ? Load(chain) : LoadFromFileAt(test::Joined(junk, chain), start);
+      ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_MONO16LE, 22050, firstFrames + 6000));
+      // Away from the joint, each link keeps its own tone.
+      EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0, 100, firstFrames - 300), 1000, 40);
+      EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0, firstFrames + 200, 5600), 3000, 20);
+    }
+  }
+}
+
+TEST_F(OggLoader, AChainWhoseLinksChangeChannelsOrRateIsRefused) {
+  for (int32_t firstFrames : {1000, 8000}) {
+    SCOPED_TRACE(firstFrames);
+    const Bytes first = test::MakeOggSine(firstFrames, 22050, {500}, 0.3f, 0, 1);
+    EXPECT_FALSE(Load(test::Joined(first, test::MakeOggSine(6000, 22050, {500, 700}, 0.3f, 0, 2))));
+    EXPECT_FALSE(Load(test::Joined(first, test::MakeOggSine(6000, 11025, {500}, 0.3f, 0, 2))));
   }
 }
 

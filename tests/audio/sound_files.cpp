@@ -28,13 +28,13 @@ struct OggEncoder {
   ogg_stream_state stream;
   bool ready = false;
 
-  OggEncoder(int32_t channels, int32_t hertz, float quality) {
+  OggEncoder(int32_t channels, int32_t hertz, float quality, int32_t serial) {
     vorbis_info_init(&info);
     if (vorbis_encode_init_vbr(&info, channels, hertz, quality) != 0) return;
     vorbis_comment_init(&comment);
     vorbis_analysis_init(&dsp, &info);
     vorbis_block_init(&dsp, &block);
-    ogg_stream_init(&stream, 0x5EED);
+    ogg_stream_init(&stream, serial);
     ready = true;
   }
   ~OggEncoder() {
@@ -139,9 +139,9 @@ Bytes SineFrames16(int32_t frames, int32_t hertz, const std::vector<double>& fre
 }
 
 Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& frequencies, float quality,
-                  int64_t extraGranules) {
+                  int64_t extraGranules, int32_t serial) {
   const auto channels = static_cast<int32_t>(frequencies.size());
-  OggEncoder encoder(channels, hertz, quality);
+  OggEncoder encoder(channels, hertz, quality, serial);
   if (!encoder.ready) return {};
   Bytes out;
   encoder.Headers(out);
@@ -194,17 +194,18 @@ Ref<TAudioSample> LoadSampleWith(TAudioSampleLoader& loader, const Bytes& bytes)
   return RefuseOnStreamError([&] { return loader.LoadAudioSample(ram); });
 }
 
-double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel) {
+double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel, int32_t first, int32_t count) {
   const int32_t channels = ChannelsOfSampleFormat(sample.format);
+  const int32_t end = count < 0 ? sample.length : first + count;
   int32_t crossings = 0;
   int16_t previous = 0;
-  for (int32_t i = 0; i < sample.length; ++i) {
+  for (int32_t i = first; i < end; ++i) {
     int16_t value = 0;
     std::memcpy(&value, sample.samples + (static_cast<size_t>(i) * channels + channel) * 2, 2);
-    if (i > 0 && (previous < 0) != (value < 0)) ++crossings;
+    if (i > first && (previous < 0) != (value < 0)) ++crossings;
     previous = value;
   }
-  return crossings / 2.0 * sample.hertz / sample.length;
+  return crossings / 2.0 * sample.hertz / (end - first);
 }
 
 }  // namespace vtl::test
