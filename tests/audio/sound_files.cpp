@@ -179,7 +179,21 @@ std::vector<std::pair<std::string, Bytes>> SoundFiles() {
   files.emplace_back("format18.wav", MakeWav(extended, mono16));
   files.emplace_back("mono.ogg", MakeOggSine(800, 8000, {1000}, 0.0f));
   files.emplace_back("stereo.ogg", MakeOggSine(800, 8000, {500, 1500}, 0.0f));
+  // The decoder searches past bytes in front of the first page.
+  files.emplace_back("offset.ogg", Joined(Bytes(5, 0xA5), MakeOggSine(800, 8000, {1000}, 0.0f)));
+  // A short first link, then one of another serial number.
+  files.emplace_back("chained.ogg",
+                     Joined(MakeOggSine(300, 8000, {1000}, 0.0f, 0, 1), MakeOggSine(500, 8000, {2000}, 0.0f, 0, 2)));
   return files;
+}
+
+std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles() {
+  // Chains whose second link changes the channels or the rate.
+  const Bytes first = MakeOggSine(300, 8000, {1000}, 0.0f, 0, 1);
+  return {
+      {"chained_channels.ogg", Joined(first, MakeOggSine(500, 8000, {500, 1500}, 0.0f, 0, 2))},
+      {"chained_rate.ogg", Joined(first, MakeOggSine(500, 11025, {1000}, 0.0f, 0, 2))},
+  };
 }
 
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes) {

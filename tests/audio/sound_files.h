@@ -48,6 +48,8 @@ Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& freq
 
 // Every sample file: name and bytes (for the damage tests and the seed corpus).
 std::vector<std::pair<std::string, Bytes>> SoundFiles();
+// Files that look like sound files but must be refused (seed corpus only).
+std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles();
 
 // LoadSampleUrl over a memory stream holding bytes.
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes);
