@@ -23,11 +23,14 @@ class TAudioSampleLoaderWAV : public TAudioSampleLoader {
 };
 
 /// Ogg Vorbis files of one or two channels, decoded into 16-bit samples
-/// (AUDIO_MONO16LE or AUDIO_STEREO16LE).
+/// (AUDIO_MONO16LE or AUDIO_STEREO16LE). The file starts where the stream
+/// stands, whatever lies before it. A chained file gives every link, one
+/// after the other, as long as they share the channels and the rate.
 class TAudioSampleLoaderOGG : public TAudioSampleLoader {
  public:
   /// The sample, or the Null object when the stream is not Ogg Vorbis, cannot
-  /// be decoded, has more than two channels, or decodes to more than 256 MB.
+  /// be decoded, has more than two channels, changes the channels or the rate
+  /// from one link to the next, or decodes to more than 256 MB.
   /// A stream that ends before its announced length gives the frames that
   /// were decoded.
   Ref<TAudioSample> LoadAudioSample(const Ref<TStream>& stream) override;

@@ -40,7 +40,8 @@ Ref<TImage> LoadImageUrl(const String& url, int32_t flags = -1);
 Ref<TImage> LoadAnimatedImage(const String& url, int32_t cellWidth, int32_t cellHeight, int32_t firstCell,
                               int32_t cellCount, int32_t flags = -1);
 ///@}
-/// A new image without pixels, flagged dynamic (8).
+/// A new image without pixels, flagged dynamic (8): its frames are transparent
+/// black until drawn on.
 Ref<TImage> NewBlankImage(int32_t width, int32_t height, int32_t frames = 1, int32_t flags = -1);
 
 /// Sets the image's handle, the point drawn at the drawing position. Returns 0.

@@ -40,7 +40,12 @@ Ref<TPixmap> TImage::Lock(int32_t index, int32_t, int32_t write) {
     (*frames)[index] = nullptr;
     (*seqs)[index] = 0;
   }
-  if (!pixmap) pixmap = NewPixmap(width, height, FMT_RGBA8888, 4);
+  if (!pixmap) {
+    // Transparent black: a frame nobody drew on shows nothing and collides
+    // with nothing, whatever the memory held before.
+    pixmap = NewPixmap(width, height, FMT_RGBA8888, 4);
+    pixmap->ClearPixels(0);
+  }
   return pixmap;
 }
 

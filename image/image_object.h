@@ -30,8 +30,9 @@ class TImage : public TData {
   /// The driver frame of frame `index`, made when missing or stale; Null when
   /// no driver can make one.
   virtual Ref<TImageFrame> Frame(int32_t index);
-  /// The pixmap of frame `index` (made when missing, FMT_RGBA8888). Writing
-  /// drops the driver frame so that it is made again on the next draw.
+  /// The pixmap of frame `index` (made when missing: FMT_RGBA8888, every pixel
+  /// transparent black). Writing drops the driver frame so that it is made
+  /// again on the next draw.
   virtual Ref<TPixmap> Lock(int32_t index, int32_t read, int32_t write);
   /// Makes pixmap the pixels of frame `index`. With ImageFlagMask, a pixmap
   /// without alpha is stored as MaskPixmapColour makes it. Returns 0.

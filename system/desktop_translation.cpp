@@ -68,16 +68,6 @@ bool InsideClientArea(uint32_t windowId, int32_t x, int32_t y) {
   return x >= 0 && y >= 0 && x < w && y < h;
 }
 
-// Where the pointer is now, in the window's client coordinates: outside the
-// window once it has left, however far away.
-void PointerInClient(uint32_t windowId, int32_t& x, int32_t& y) {
-  int gx = 0, gy = 0, wx = 0, wy = 0;
-  SDL_GetGlobalMouseState(&gx, &gy);
-  if (SDL_Window* window = SDL_GetWindowFromID(windowId)) SDL_GetWindowPosition(window, &wx, &wy);
-  x = gx - wx;
-  y = gy - wy;
-}
-
 // When the pointer leaves a window without a button held, SDL first reports
 // a move to the window's edge that the desktop never made, then the leave
 // itself. That move would put the pointer at a place it never was, so it is
@@ -96,7 +86,7 @@ bool IsMadeUpMoveBeforeLeaving(const SDL_MouseMotionEvent& event) {
                      next.window.windowID == event.windowID;
   if (!leaveIsNext) return false;
   int32_t x = 0, y = 0;
-  PointerInClient(event.windowID, x, y);
+  desktop::PointerInClient(event.windowID, x, y);
   return x < 0 || y < 0 || x >= w || y >= h;
 }
 
@@ -129,7 +119,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event, const Ref<Object>& sourc
     case SDL_WINDOWEVENT_LEAVE:
       if (event.windowID == trackedWindow) {
         int32_t x = 0, y = 0;
-        PointerInClient(event.windowID, x, y);
+        desktop::PointerInClient(event.windowID, x, y);
         TrackPointerWindow(0, 0, 0, x, y, source);
       }
       break;

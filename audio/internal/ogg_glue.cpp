@@ -10,11 +10,17 @@
 
 namespace vtl {
 
+// The decoder sees the file as starting where the stream stood when it was
+// opened: every position it gives or takes counts from `start`, so a file
+// inside a larger stream (behind other data, even another Ogg file) reads
+// as if it stood alone.
 struct OggDecoder {
   OggVorbis_File file{};
   bool open = false;
   int channels = 0;
   long rate = 0;
+  TStream* stream = nullptr;
+  int64_t start = 0;
 };
 
 namespace {
@@ -24,7 +30,7 @@ namespace {
 size_t ReadFromStream(void* buffer, size_t size, size_t count, void* source) noexcept {
   if (size == 0 || count == 0) return 0;
   try {
-    auto* stream = static_cast<TStream*>(source);
+    TStream* stream = static_cast<OggDecoder*>(source)->stream;
     const size_t most = (size_t{1} << 30) / size;
     const size_t bytes = (count < most ? count : most) * size;
     int32_t got = 0;
@@ -42,11 +48,12 @@ size_t ReadFromStream(void* buffer, size_t size, size_t count, void* source) noe
 }
 
 // 0 when the stream moved exactly where asked, -1 otherwise (also for a
-// target outside what a stream position can hold).
+// target before the start or beyond what a stream position can hold).
 int SeekInStream(void* source, ogg_int64_t offset, int origin) noexcept {
   try {
-    auto* stream = static_cast<TStream*>(source);
-    int64_t base = 0;
+    const auto* decoder = static_cast<OggDecoder*>(source);
+    TStream* stream = decoder->stream;
+    int64_t base = decoder->start;
     if (origin == SEEK_CUR) {
       base = stream->Pos();
     } else if (origin == SEEK_END) {
@@ -54,7 +61,7 @@ int SeekInStream(void* source, ogg_int64_t offset, int origin) noexcept {
     } else if (origin != SEEK_SET) {
       return -1;
     }
-    if (base < 0 || offset > std::numeric_limits<int32_t>::max() || offset < -base) return -1;
+    if (base < 0 || offset > std::numeric_limits<int32_t>::max() || offset < decoder->start - base) return -1;
     const int64_t target = base + offset;
     if (target > std::numeric_limits<int32_t>::max()) return -1;
     return stream->Seek(static_cast<int32_t>(target)) == target ? 0 : -1;
@@ -68,7 +75,9 @@ int CloseNothing(void*) noexcept { return 0; }
 
 long TellStream(void* source) noexcept {
   try {
-    return static_cast<TStream*>(source)->Pos();
+    const auto* decoder = static_cast<OggDecoder*>(source);
+    const int32_t pos = decoder->stream->Pos();
+    return pos < decoder->start ? -1 : static_cast<long>(pos - decoder->start);
   } catch (...) {
     return -1;
   }
@@ -83,10 +92,18 @@ void OggDecoderDeleter::operator()(OggDecoder* decoder) const {
 
 OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts) {
   OggDecoderPtr decoder(new OggDecoder);
+  decoder->stream = &stream;
+  // A stream that cannot tell its position cannot seek either: the decoder
+  // then only reads on, and the start never comes into play.
+  const int32_t start = stream.Pos();
+  decoder->start = start > 0 ? start : 0;
   const ov_callbacks callbacks = {ReadFromStream, SeekInStream, CloseNothing, TellStream};
   // On failure vorbisfile has already cleared the file itself.
-  if (ov_open_callbacks(&stream, &decoder->file, nullptr, 0, callbacks) != 0) return nullptr;
+  if (ov_open_callbacks(decoder.get(), &decoder->file, nullptr, 0, callbacks) != 0) return nullptr;
   decoder->open = true;
+  // Over a chain whose first link is short, the opened decoder may stand in
+  // a later link: decoding starts from the first sample, so no link is lost.
+  if (ov_seekable(&decoder->file) && ov_pcm_seek(&decoder->file, 0) != 0) return nullptr;
   const vorbis_info* info = ov_info(&decoder->file, -1);
   if (!info) return nullptr;
   decoder->channels = info->channels;

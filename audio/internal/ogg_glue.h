@@ -28,8 +28,9 @@ struct OggFacts {
   int64_t rate = 0;
 };
 
-// A decoder over stream (which must outlive it), or nothing when the data is
-// not Ogg Vorbis. The decoder never closes the stream.
+// A decoder over stream (which must outlive it) from its current position
+// on, standing at the first sample of the first link; nothing when the data
+// there is not Ogg Vorbis. The decoder never closes the stream.
 OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts);
 
 // Fills buffer with up to `bytes` of 16-bit signed little-endian PCM and

@@ -29,5 +29,8 @@ void RunMainThreadCallsUntil(const std::atomic<bool>& done);
 bool VideoRunning();
 // Drops pointer tracking of a window that goes away, without a leave event.
 void ForgetTrackedWindow(uint32_t windowId);
+// Where the pointer is now, in the window's client coordinates: outside the
+// window once it has left, however far away.
+void PointerInClient(uint32_t windowId, int32_t& x, int32_t& y);
 
 }  // namespace vtl::desktop

@@ -1,7 +1,11 @@
 // The Ogg Vorbis loader on files encoded at test time with libvorbisenc:
-// format, rate and length, a sine that survives the encoding, files that end
-// early, and streams that fail under the decoder.
+// format, rate and length, a sine that survives the encoding, files that
+// start inside their stream, chained files, files that end early, and
+// streams that fail under the decoder.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
 
 #include "audio/audio.h"
 #include "runtime/exceptions.h"
@@ -19,27 +23,85 @@ class OggLoader : public ::testing::Test {
   static Ref<TAudioSample> Load(const Bytes& bytes) {
     return test::LoadSampleWith(test::SampleLoader<TAudioSampleLoaderOGG>(), bytes);
   }
+  static void ExpectLayout(const Ref<TAudioSample>& sample, int32_t format, int32_t hertz, int32_t frames) {
+    ASSERT_TRUE(sample);
+    EXPECT_EQ(sample->format, format);
+    EXPECT_EQ(sample->hertz, hertz);
+    ASSERT_EQ(sample->length, frames);
+  }
 };
 
 TEST_F(OggLoader, MonoLoadsWithItsRateLengthAndTone) {
   const Bytes ogg = test::MakeOggSine(44100, 44100, {1000});
   ASSERT_FALSE(ogg.empty());
   Ref<TAudioSample> sample = test::LoadSampleFromBytes(ogg);
-  ASSERT_TRUE(sample);
-  EXPECT_EQ(sample->format, AUDIO_MONO16LE);
-  EXPECT_EQ(sample->hertz, 44100);
-  EXPECT_EQ(sample->length, 44100);
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_MONO16LE, 44100, 44100));
   EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0), 1000, 10);
 }
 
 TEST_F(OggLoader, StereoKeepsEachChannelsTone) {
   Ref<TAudioSample> sample = test::LoadSampleFromBytes(test::MakeOggSine(22050, 22050, {440, 1320}));
-  ASSERT_TRUE(sample);
-  EXPECT_EQ(sample->format, AUDIO_STEREO16LE);
-  EXPECT_EQ(sample->hertz, 22050);
-  EXPECT_EQ(sample->length, 22050);
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_STEREO16LE, 22050, 22050));
   EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0), 440, 5);
   EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 1), 1320, 13);
+}
+
+// Loads the file's bytes from `start` on: the file is opened and moved there
+// first, as when a sound is stored inside a larger file.
+Ref<TAudioSample> LoadFromFileAt(const Bytes& bytes, size_t start) {
+  const std::string path = test::TempPath("placed.ogg");
+  test::WriteFile(path, bytes);
+  Ref<TStream> stream = OpenReadStream(String::FromLatin1(path));
+  if (!stream) return nullptr;
+  stream->Seek(static_cast<int32_t>(start));
+  Ref<TAudioSample> sample = LoadSampleUrl(Ref<Object>(stream));
+  stream->Close();
+  std::remove(path.c_str());
+  return sample;
+}
+
+TEST_F(OggLoader, AFileThatStartsInsideItsStreamLoadsFromThere) {
+  const Bytes ogg = test::MakeOggSine(22050, 22050, {1000});
+  // In front: a few bytes, more than the decoder searches for a first page,
+  // and another file of the same serial number that must not be read.
+  const std::pair<const char*, Bytes> fronts[] = {
+      {"5 bytes", Bytes(5, 0xA5)},
+      {"70000 bytes", Bytes(70000, 0xA5)},
+      {"another Ogg file", test::MakeOggSine(11025, 22050, {300})},
+  };
+  for (const auto& [what, front] : fronts) {
+    SCOPED_TRACE(what);
+    Ref<TAudioSample> sample = LoadFromFileAt(test::Joined(front, ogg), front.size());
+    ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_MONO16LE, 22050, 22050));
+    EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0), 1000, 10);
+  }
+}
+
+TEST_F(OggLoader, EveryLinkOfAChainedFileIsDecodedInOrder) {
+  // After opening, a decoder over a chain whose first link is short stands
+  // at the second link; the first must be decoded all the same.
+  const Bytes junk(5, 0x3C);
+  for (int32_t firstFrames : {1000, 8000}) {
+    const Bytes chain = test::Joined(test::MakeOggSine(firstFrames, 22050, {1000}, 0.3f, 0, 1),
+                                     test::MakeOggSine(6000, 22050, {3000}, 0.3f, 0, 2));
+    for (size_t start : {size_t{0}, junk.size()}) {
+      SCOPED_TRACE(std::to_string(firstFrames) + " frames first, from byte " + std::to_string(start));
+      Ref<TAudioSample> sample = start == 0 ? Load(chain) : LoadFromFileAt(test::Joined(junk, chain), start);
+      ASSERT_NO_FATAL_FAILURE(ExpectLayout(sample, AUDIO_MONO16LE, 22050, firstFrames + 6000));
+      // Away from the joint, each link keeps its own tone.
+      EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0, 100, firstFrames - 300), 1000, 40);
+      EXPECT_NEAR(test::ZeroCrossingFrequency(*sample, 0, firstFrames + 200, 5600), 3000, 20);
+    }
+  }
+}
+
+TEST_F(OggLoader, AChainWhoseLinksChangeChannelsOrRateIsRefused) {
+  for (int32_t firstFrames : {1000, 8000}) {
+    SCOPED_TRACE(firstFrames);
+    const Bytes first = test::MakeOggSine(firstFrames, 22050, {500}, 0.3f, 0, 1);
+    EXPECT_FALSE(Load(test::Joined(first, test::MakeOggSine(6000, 22050, {500, 700}, 0.3f, 0, 2))));
+    EXPECT_FALSE(Load(test::Joined(first, test::MakeOggSine(6000, 11025, {500}, 0.3f, 0, 2))));
+  }
 }
 
 TEST_F(OggLoader, AStreamShorterThanItsAnnouncedLengthGivesTheDecodedFrames) {

@@ -28,13 +28,13 @@ struct OggEncoder {
   ogg_stream_state stream;
   bool ready = false;
 
-  OggEncoder(int32_t channels, int32_t hertz, float quality) {
+  OggEncoder(int32_t channels, int32_t hertz, float quality, int32_t serial) {
     vorbis_info_init(&info);
     if (vorbis_encode_init_vbr(&info, channels, hertz, quality) != 0) return;
     vorbis_comment_init(&comment);
     vorbis_analysis_init(&dsp, &info);
     vorbis_block_init(&dsp, &block);
-    ogg_stream_init(&stream, 0x5EED);
+    ogg_stream_init(&stream, serial);
     ready = true;
   }
   ~OggEncoder() {
@@ -78,6 +78,11 @@ struct OggEncoder {
 };
 
 }  // namespace
+
+Bytes Joined(Bytes front, const Bytes& back) {
+  front.insert(front.end(), back.begin(), back.end());
+  return front;
+}
 
 Bytes MakeChunk(const char* tag, const Bytes& body, bool padded) {
   Bytes chunk;
@@ -134,9 +139,9 @@ Bytes SineFrames16(int32_t frames, int32_t hertz, const std::vector<double>& fre
 }
 
 Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& frequencies, float quality,
-                  int64_t extraGranules) {
+                  int64_t extraGranules, int32_t serial) {
   const auto channels = static_cast<int32_t>(frequencies.size());
-  OggEncoder encoder(channels, hertz, quality);
+  OggEncoder encoder(channels, hertz, quality, serial);
   if (!encoder.ready) return {};
   Bytes out;
   encoder.Headers(out);
@@ -174,7 +179,21 @@ std::vector<std::pair<std::string, Bytes>> SoundFiles() {
   files.emplace_back("format18.wav", MakeWav(extended, mono16));
   files.emplace_back("mono.ogg", MakeOggSine(800, 8000, {1000}, 0.0f));
   files.emplace_back("stereo.ogg", MakeOggSine(800, 8000, {500, 1500}, 0.0f));
+  // The decoder searches past bytes in front of the first page.
+  files.emplace_back("offset.ogg", Joined(Bytes(5, 0xA5), MakeOggSine(800, 8000, {1000}, 0.0f)));
+  // A short first link, then one of another serial number.
+  files.emplace_back("chained.ogg",
+                     Joined(MakeOggSine(300, 8000, {1000}, 0.0f, 0, 1), MakeOggSine(500, 8000, {2000}, 0.0f, 0, 2)));
   return files;
+}
+
+std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles() {
+  // Chains whose second link changes the channels or the rate.
+  const Bytes first = MakeOggSine(300, 8000, {1000}, 0.0f, 0, 1);
+  return {
+      {"chained_channels.ogg", Joined(first, MakeOggSine(500, 8000, {500, 1500}, 0.0f, 0, 2))},
+      {"chained_rate.ogg", Joined(first, MakeOggSine(500, 11025, {1000}, 0.0f, 0, 2))},
+  };
 }
 
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes) {
@@ -189,17 +208,18 @@ Ref<TAudioSample> LoadSampleWith(TAudioSampleLoader& loader, const Bytes& bytes)
   return RefuseOnStreamError([&] { return loader.LoadAudioSample(ram); });
 }
 
-double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel) {
+double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel, int32_t first, int32_t count) {
   const int32_t channels = ChannelsOfSampleFormat(sample.format);
+  const int32_t end = count < 0 ? sample.length : first + count;
   int32_t crossings = 0;
   int16_t previous = 0;
-  for (int32_t i = 0; i < sample.length; ++i) {
+  for (int32_t i = first; i < end; ++i) {
     int16_t value = 0;
     std::memcpy(&value, sample.samples + (static_cast<size_t>(i) * channels + channel) * 2, 2);
-    if (i > 0 && (previous < 0) != (value < 0)) ++crossings;
+    if (i > first && (previous < 0) != (value < 0)) ++crossings;
     previous = value;
   }
-  return crossings / 2.0 * sample.hertz / sample.length;
+  return crossings / 2.0 * sample.hertz / (end - first);
 }
 
 }  // namespace vtl::test

@@ -27,6 +27,9 @@ struct WavLayout {
 // The default layout with another channel count, rate and sample size.
 WavLayout PcmLayout(int32_t channels, int32_t hertz, int32_t bits);
 
+// front followed by back.
+Bytes Joined(Bytes front, const Bytes& back);
+
 // A WAV file of the layout around data.
 Bytes MakeWav(const WavLayout& layout, const Bytes& data);
 // A chunk: 4-character tag, size, body, and a zero pad byte when padded
@@ -38,12 +41,15 @@ Bytes SineFrames16(int32_t frames, int32_t hertz, const std::vector<double>& fre
 
 // An Ogg Vorbis file of frames of a sine, one frequency per channel.
 // extraGranules raises the last page's granule position, so that the file
-// announces more frames than it holds.
+// announces more frames than it holds. Links of a chained file need serial
+// numbers of their own.
 Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& frequencies, float quality = 0.3f,
-                  int64_t extraGranules = 0);
+                  int64_t extraGranules = 0, int32_t serial = 0x5EED);
 
 // Every sample file: name and bytes (for the damage tests and the seed corpus).
 std::vector<std::pair<std::string, Bytes>> SoundFiles();
+// Files that look like sound files but must be refused (seed corpus only).
+std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles();
 
 // LoadSampleUrl over a memory stream holding bytes.
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes);
@@ -59,7 +65,8 @@ T& SampleLoader() {
   ThrowNullObject();
 }
 
-// The frequency of a channel of a 16-bit sample, from its zero crossings.
-double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel);
+// The frequency of a channel of a 16-bit sample, from its zero crossings,
+// over count frames from first (-1: to the end).
+double ZeroCrossingFrequency(const TAudioSample& sample, int32_t channel, int32_t first = 0, int32_t count = -1);
 
 }  // namespace vtl::test

@@ -2,8 +2,10 @@
 // the module state every collision test starts from.
 #pragma once
 
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 #include "graphics/graphics.h"
 
@@ -42,6 +44,21 @@ inline Ref<TImage> SolidImage(int32_t width, int32_t height) {
   Ref<TPixmap> pixmap = NewPixmap(width, height, FMT_RGB888);
   ClearPixels(pixmap, 0);
   return ImageFromPixmap(pixmap);
+}
+
+// Fills blocks of `bytes` with 0xFF and frees them, so that the next blocks
+// of that size the allocator hands out are likely to hold them: memory that
+// is never cleared then shows as opaque white.
+inline void DirtyTheHeap(size_t bytes) {
+  std::vector<void*> blocks;
+  for (int i = 0; i < 8; ++i) {
+    void* block = std::malloc(bytes);
+    if (!block) break;
+    std::memset(block, 0xFF, bytes);
+    asm volatile("" : : "r"(block) : "memory");  // the filling must happen
+    blocks.push_back(block);
+  }
+  for (void* block : blocks) std::free(block);
 }
 
 // No context, no transform, empty layers.

@@ -163,6 +163,17 @@ TEST_F(Collision, AnImageWithoutAlphaCollidesAsASolidRectangle) {
   EXPECT_EQ(ImagesOverlap(masked, 0, 0, 0, dot, 5, 2, 0), 0);
 }
 
+TEST_F(Collision, ABlankImageHasNothingToCollideWith) {
+  Ref<TImage> opaque = SolidImage(16, 16);
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE(round);
+    DirtyTheHeap(16 * 16 * 4);
+    Ref<TImage> blank = NewBlankImage(16, 16, 1, 0);
+    EXPECT_EQ(ImagesOverlap(blank, 0, 0, 0, opaque, 0, 0, 0), 0);
+    EXPECT_EQ(ImagesOverlap(opaque, 4, 4, 0, blank, 0, 0, 0), 0);
+  }
+}
+
 TEST_F(Collision, ImagesOverlapKeepsTheFirstImageInLayer31) {
   Ref<TImage> a = ImageFromRows({"#"});
   CollideRectWithLayers(0, 0, 1, 1, 0, 1 << 31, String("mine"));

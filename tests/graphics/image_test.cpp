@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/graphics.h"
+#include "tests/graphics/collision_images.h"
 
 namespace vtl {
 namespace {
@@ -115,6 +116,26 @@ TEST_F(ImageHooks, DefaultsAndHandles) {
   EXPECT_EQ(blank->Lock(1, 1, 1)->format, FMT_RGBA8888);
   // Frame indices outside the image throw instead of reading past the arrays.
   EXPECT_THROW(blank->Frame(2), ThrownObject);
+}
+
+TEST_F(ImageHooks, FramesWithoutPixelsStartTransparentBlackWhetherLockedOrDrawn) {
+  static Ref<TPixmap> handed;
+  CreateImageFrameHook = [](const Ref<TPixmap>& pixmap, int32_t) -> Ref<TImageFrame> {
+    handed = pixmap;
+    return New<CountingFrame>();
+  };
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    collision_test::DirtyTheHeap(12 * 5 * 4);
+    Ref<TImage> blank = NewBlankImage(12, 5, 2, 0);
+    ASSERT_TRUE(blank->Frame(1));
+    for (const Ref<TPixmap>& pixmap : {blank->Lock(0, 1, 1), handed}) {
+      ASSERT_TRUE(pixmap);
+      for (int32_t y = 0; y < pixmap->height; ++y)
+        for (int32_t x = 0; x < pixmap->width; ++x) ASSERT_EQ(pixmap->ReadPixel(x, y), 0u) << x << "," << y;
+    }
+  }
+  handed = nullptr;
 }
 
 }  // namespace

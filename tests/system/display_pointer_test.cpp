@@ -1,5 +1,5 @@
-// A real window on an X display, left by the pointer as xdotool moves it: the
-// leave event reports where the pointer really went.
+// A real window on an X display, entered and left by the pointer as xdotool
+// moves it: the leave event reports where the pointer really went.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,7 +15,7 @@ class DisplayPointer : public ::testing::Test {
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
     ASSERT_TRUE(systest::StartVideoDriver("x11")) << SDL_GetError();
-    window_ = SDL_CreateWindow("pointer", 100, 50, 400, 300, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS);
+    window_ = SDL_CreateWindow("pointer", 32, 32, 400, 300, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS);
     ASSERT_NE(window_, nullptr) << SDL_GetError();
     for (int i = 0; i < 100 && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN); ++i) {
       vtl::PumpSystemEvents();
@@ -40,22 +40,49 @@ class DisplayPointer : public ::testing::Test {
     return out;
   }
 
+  // xdotool's "mousemove" to client position (x, y) of the window.
+  std::string MoveInside(int x, int y) const {
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(window_, &wx, &wy);
+    return "mousemove " + std::to_string(wx + x) + " " + std::to_string(wy + y);
+  }
+  // A "MouseLeave" at screen position (x, y), in client coordinates.
+  std::string LeaveAt(int x, int y) const {
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(window_, &wx, &wy);
+    return "MouseLeave@" + std::to_string(x - wx) + "," + std::to_string(y - wy);
+  }
+
   SDL_Window* window_ = nullptr;
 };
 
 TEST_F(DisplayPointer, LeavingReportsTheFarAwayClientPosition) {
-  int wx = 0, wy = 0;
-  SDL_GetWindowPosition(window_, &wx, &wy);
-  std::string inside = std::to_string(wx + 150) + " " + std::to_string(wy + 100);
-  ASSERT_EQ(systest::XdotoolWhilePumping("mousemove " + inside), 0);
+  ASSERT_EQ(systest::XdotoolWhilePumping(MoveInside(150, 100)), 0);
   systest::ClearRecorded();
   ASSERT_EQ(systest::XdotoolWhilePumping("mousemove 1000 900"), 0);
 
-  std::string leave = "MouseLeave@" + std::to_string(1000 - wx) + "," + std::to_string(900 - wy);
-  EXPECT_EQ(PointerSummary(), std::vector<std::string>{leave});
+  EXPECT_EQ(PointerSummary(), std::vector<std::string>{LeaveAt(1000, 900)});
   // No made-up move to the window's edge on the way out.
   EXPECT_EQ(vtl::PointerX(), 150);
   EXPECT_EQ(vtl::PointerY(), 100);
+}
+
+TEST_F(DisplayPointer, LeavingReportsWhereThePointerWentWhateverItDidBefore) {
+  // The pointer comes to rest far outside by leaving the window once...
+  ASSERT_EQ(systest::XdotoolWhilePumping(MoveInside(150, 100)), 0);
+  systest::ClearRecorded();
+  ASSERT_EQ(systest::XdotoolWhilePumping("mousemove 1100 900"), 0);
+  EXPECT_EQ(PointerSummary(), std::vector<std::string>{LeaveAt(1100, 900)});
+  // ...comes back in with a key held, goes about inside, and leaves for
+  // another place outside.
+  systest::ClearRecorded();
+  ASSERT_EQ(systest::XdotoolWhilePumping("keydown shift " + MoveInside(100, 50)), 0);
+  EXPECT_EQ(PointerSummary(), (std::vector<std::string>{"MouseEnter@100,50", "MouseMove@100,50"}));
+  ASSERT_EQ(systest::XdotoolWhilePumping("keyup shift " + MoveInside(150, 60)), 0);
+  systest::ClearRecorded();
+  ASSERT_EQ(systest::XdotoolWhilePumping("mousemove 1000 900"), 0);
+
+  EXPECT_EQ(PointerSummary(), std::vector<std::string>{LeaveAt(1000, 900)});
 }
 
 }  // namespace
