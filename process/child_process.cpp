@@ -86,7 +86,7 @@ void TProcess::TerminateAll() {
     process->Terminate();
     process->Close();
   }
-  process_internal::EndDroppedChildren();
+  process_internal::EndWhatIsLeft();
 }
 
 }  // namespace vtl

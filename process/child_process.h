@@ -74,9 +74,9 @@ class TProcess : public Object {
   /// the pipes cannot be made or the program cannot be started. Safe to call
   /// from several threads at once.
   static Ref<TProcess> Create(const String& command, int32_t flags);
-  /// Terminates and closes every process the program holds, and ends the
-  /// children it dropped that still run and whatever is left in the process
-  /// groups of all of them. Runs by itself when the program ends (through
+  /// Terminates and closes every process the program holds whose end Status
+  /// has not seen, and ends the children it dropped that still run and
+  /// whatever is left in the process groups of all of them. Runs by itself when the program ends (through
   /// EndProgram, exit, the unhandled-exception path or a return from main),
   /// in the process that started the children only.
   static void TerminateAll();

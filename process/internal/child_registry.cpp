@@ -104,6 +104,7 @@ bool GroupLeft(ChildRecord& record) {
 std::optional<int32_t> EndRecorded(ChildRecord& record) {
   if (!record.collected) return EndProcess(record.pid, record.pid);
   if (GroupLeft(record)) ::kill(-record.pid, SIGKILL);
+  record.groupEnded = true;  // nothing survives SIGKILL
   return record.exitCode;
 }
 
@@ -258,21 +259,25 @@ std::vector<Ref<TProcess>> HeldProcesses() {
   std::lock_guard<std::mutex> held(state.lock);
   std::vector<Ref<TProcess>> processes;
   for (const ChildRecord& record : state.records) {
-    if (record.owner && StartedHere(record)) processes.emplace_back(record.owner);
+    if (record.owner && !record.collected && StartedHere(record)) processes.emplace_back(record.owner);
   }
   return processes;
 }
 
-void EndDroppedChildren() {
+void EndWhatIsLeft() {
   Registry& state = State();
   std::lock_guard<std::mutex> held(state.lock);
   for (auto it = state.records.begin(); it != state.records.end();) {
     ChildRecord& record = *it;
-    if (!Dropped(record)) {
+    if (!StartedHere(record) || (record.owner && !record.collected)) {
       ++it;
       continue;
     }
     EndRecorded(record);
+    if (record.owner) {
+      ++it;  // the program still holds the process: the record stays with it
+      continue;
+    }
     CloseDescriptors(state, record);
     it = state.records.erase(it);
   }

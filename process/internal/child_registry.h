@@ -50,11 +50,11 @@ std::optional<int32_t> EndChild(ChildRecord* record, pid_t handle);
 void ReleaseChild(ChildRecord* record, std::vector<int> descriptors);
 
 // The processes started by this process (not by a parent it was forked from)
-// that the program still holds.
+// that the program still holds and whose end Status has not seen.
 std::vector<Ref<TProcess>> HeldProcesses();
 
 // Ends every child this process started that the program has dropped, with
-// its group, and every group left by such a child that has ended.
-void EndDroppedChildren();
+// its group, and what is left in the groups of children that have ended.
+void EndWhatIsLeft();
 
 }  // namespace vtl::process_internal

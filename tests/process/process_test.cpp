@@ -280,6 +280,21 @@ TEST_F(ProcessTest, OutputEndingWithoutALineFeedGivesItsLastLine) {
   EXPECT_EQ(lines, (std::vector<std::string>{"first", "last"}));
 }
 
+// The program drops the process but keeps reading its output: the child is
+// collected once it has ended, and the pipe stream held stays open.
+TEST_F(ProcessTest, DroppedProcessIsCollectedWhileItsHeldPipeStaysOpen) {
+  Ref<TPipeStream> out;
+  pid_t pid = 0;
+  {
+    Ref<TProcess> p = CreateProcess("/bin/sh -c 'sleep 0.1; printf kept'");
+    ASSERT_NE(p, nullptr);
+    pid = p->handle;
+    out = p->pipe;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return !Listed(pid); })) << "the dropped child was not collected";
+  EXPECT_EQ(NextLine(out), "kept");
+}
+
 TEST_F(ProcessTest, ChildHoldsOnlyItsThreeStandardDescriptors) {
   // Another child's pipes, and a descriptor opened here without close-on-exec.
   Ref<TProcess> other = CreateProcess("sleep 30");
