@@ -1,6 +1,7 @@
 #include "process/pipe_stream.h"
 
 #include <errno.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -97,6 +98,13 @@ Ref<Array<uint8_t>> TPipeStream::ReadPipe() {
   return shorter;
 }
 
+bool TPipeStream::AtPipeEnd() {
+  if (readhandle < 0) return false;
+  pollfd end{readhandle, POLLIN, 0};
+  // Every writer gone gives POLLHUP; with bytes still waiting, POLLIN as well.
+  return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP) && ReadAvail() == 0;
+}
+
 String TPipeStream::ReadLine() {
   // The fields are public: a stream made without Create has no buffer yet,
   // and a count set from outside must not take the copies below out of it.
@@ -111,14 +119,16 @@ String TPipeStream::ReadLine() {
     bufferpos += Read(held + bufferpos, n);
   }
   const auto* feed = static_cast<const uint8_t*>(std::memchr(held, 10, static_cast<size_t>(bufferpos)));
-  if (!feed) return "";
-  const auto c = static_cast<int32_t>(feed - held);
+  // Without a line feed the line is complete only when no more can come.
+  if (!feed && (bufferpos == 0 || !AtPipeEnd())) return "";
+  const int32_t c = feed ? static_cast<int32_t>(feed - held) : bufferpos;
+  const int32_t taken = feed ? c + 1 : c;
   int32_t begin = 0, end = c;
   if (end > begin && held[end - 1] == 13) --end;
   if (end > begin && held[0] == 13) ++begin;
   String line = String::FromLatin1(reinterpret_cast<const char*>(held + begin), end - begin);
-  std::memmove(held, held + c + 1, static_cast<size_t>(bufferpos - c - 1));
-  bufferpos -= c + 1;
+  std::memmove(held, held + taken, static_cast<size_t>(bufferpos - taken));
+  bufferpos -= taken;
   return line;
 }
 

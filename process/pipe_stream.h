@@ -45,6 +45,9 @@ class TPipeStream : public TStream {
   /// much as fits readbuffer), then returns the bytes before the first line
   /// feed, as one code per byte, without a carriage return just before the
   /// line feed or at the line's start, and removes them and the line feed.
+  /// Once the pipe has reached its end (every writer gone, nothing left to
+  /// read), the bytes held without a line feed are returned the same way as
+  /// the last line, so output that does not end with a line feed is not lost.
   /// "" when no complete line is held yet, as for an empty line. Raises
   /// "PipeStream ReadBuffer Overflow" when readbuffer is full without a line
   /// feed and more bytes wait; ReadPipe or Read can then drain the pipe.
@@ -59,6 +62,10 @@ class TPipeStream : public TStream {
   int32_t bufferpos = 0;           ///< How many bytes readbuffer holds.
   int32_t readhandle = -1;         ///< The pipe end read, -1 when absent or closed.
   int32_t writehandle = -1;        ///< The pipe end written, -1 when absent or closed.
+
+ private:
+  // True when every writer of the read pipe has gone and nothing is left in it.
+  bool AtPipeEnd();
 };
 
 }  // namespace vtl

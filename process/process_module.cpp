@@ -31,6 +31,7 @@ void InitProcess() {
       .Method<&TProcess::Status>("Status")
       .Method<&TProcess::Close>("Close")
       .Method<&TProcess::Terminate>("Terminate")
+      .Method<&TProcess::ExitCode>("ExitCode")
       .Function<&TProcess::Create>("Create")
       .Function<&TProcess::TerminateAll>("TerminateAll")
       .Register();

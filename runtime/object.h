@@ -46,18 +46,26 @@ class Object {
 
   // Counts are plain integers: an object belongs to one thread at a time.
   // Other threads never touch the main thread's objects; they post calls to it.
+  // The count of a permanent object (the shared empty string, for one) no
+  // longer changes, so every thread may copy and drop references to it.
 
   /// Adds a reference.
-  void AddRef() const noexcept { ++refs_; }
+  void AddRef() const noexcept {
+    if (refs_ < kPermanent) ++refs_;
+  }
   /// Releases a reference; the last one disposes of the object.
   void Release() const noexcept {
-    if (--refs_ == 0) Dispose();
+    if (refs_ < kPermanent && --refs_ == 0) Dispose();
   }
   /// The number of references held now.
   int32_t RefCount() const noexcept { return refs_; }
 
-  /// Makes the object live until the process ends, whatever its references do.
-  void MakePermanent() const noexcept { refs_ += kPermanent; }
+  /// Makes the object live until the process ends, whatever its references
+  /// do; from then on its count stays as it is. Must be done before other
+  /// threads can reach the object.
+  void MakePermanent() const noexcept {
+    if (refs_ < kPermanent) refs_ += kPermanent;
+  }
 
  protected:
   /// The class's own work when its last reference goes, done while the object

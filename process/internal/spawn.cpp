@@ -73,34 +73,44 @@ struct SpawnSetup {
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 };
 
-// The parent id from /proc/<pid>/stat: the fourth field, counted after the
-// command name in parentheses (which may itself hold blanks and ')'). Read
-// with plain calls: any process may end while we read its entry, and that
-// must give 0, not an exception.
-pid_t ParentOf(const char* pid) {
+// The parent and process group ids from /proc/<pid>/stat: the fourth and
+// fifth fields, counted after the command name in parentheses (which may
+// itself hold blanks and ')'). Read with plain calls: any process may end
+// while we read its entry, and that must give false, not an exception.
+struct StatIds {
+  pid_t parent = 0;
+  pid_t group = 0;
+};
+bool ReadStatIds(const char* pid, StatIds& ids) {
   char path[64];
   std::snprintf(path, sizeof path, "/proc/%s/stat", pid);
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
+  if (fd < 0) return false;
   char stat[1024];
   ssize_t got;
   do {
     got = ::read(fd, stat, sizeof stat - 1);
   } while (got < 0 && errno == EINTR);
   ::close(fd);
-  if (got <= 0) return 0;
+  if (got <= 0) return false;
   stat[got] = 0;
   const char* close = std::strrchr(stat, ')');
-  if (close == nullptr) return 0;
+  if (close == nullptr) return false;
   char state = 0;
-  long parent = 0;
-  if (std::sscanf(close + 1, " %c %ld", &state, &parent) != 2) return 0;
-  return static_cast<pid_t>(parent);
+  long parent = 0, group = 0;
+  if (std::sscanf(close + 1, " %c %ld %ld", &state, &parent, &group) != 3) return false;
+  ids.parent = static_cast<pid_t>(parent);
+  ids.group = static_cast<pid_t>(group);
+  return true;
 }
 
-void Reap(pid_t pid) {
-  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-  }
+// waitpid, tried again when a signal interrupts it.
+pid_t Wait(pid_t pid, int& status, int options) {
+  pid_t r;
+  do {
+    r = ::waitpid(pid, &status, options);
+  } while (r < 0 && errno == EINTR);
+  return r;
 }
 
 }  // namespace
@@ -151,27 +161,45 @@ std::vector<pid_t> DirectChildren(pid_t pid) {
   while (dirent* entry = ::readdir(proc)) {
     const char* name = entry->d_name;
     if (name[0] < '1' || name[0] > '9' || std::strspn(name, "0123456789") != std::strlen(name)) continue;
-    if (ParentOf(name) == pid) children.push_back(static_cast<pid_t>(std::atol(name)));
+    StatIds ids;
+    if (ReadStatIds(name, ids) && ids.parent == pid) children.push_back(static_cast<pid_t>(std::atol(name)));
   }
   ::closedir(proc);
   return children;
 }
 
-void KillWithDirectChildren(pid_t pid) {
+std::optional<int32_t> EndProcess(pid_t pid, pid_t group) {
+  if (pid <= 0) return std::nullopt;
   ::kill(pid, SIGSTOP);
   for (pid_t child : DirectChildren(pid)) ::kill(child, SIGKILL);
+  if (group > 0) ::kill(-group, SIGKILL);
   ::kill(pid, SIGKILL);
-  Reap(pid);
+  int status = 0;
+  if (Wait(pid, status, 0) != pid) return std::nullopt;
+  return ExitCodeOf(status);
 }
 
-bool HasEnded(pid_t pid) {
-  for (;;) {
-    const pid_t r = ::waitpid(pid, nullptr, WNOHANG);
-    if (r == 0) return false;
-    if (r == pid) return true;
-    if (errno == EINTR) continue;
-    return true;  // ECHILD: not ours to wait for any more
-  }
+std::optional<int32_t> CollectIfEnded(pid_t pid) {
+  if (pid <= 0) return -1;
+  int status = 0;
+  const pid_t r = Wait(pid, status, WNOHANG);
+  if (r == 0) return std::nullopt;
+  return r == pid ? ExitCodeOf(status) : -1;  // else ECHILD: not ours to wait for any more
+}
+
+int32_t ExitCodeOf(int status) {
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return -WTERMSIG(status);
+  return -1;
+}
+
+bool LeftoverGroupExists(pid_t group) {
+  if (group <= 0) return false;
+  if (::kill(-group, 0) != 0 && errno == ESRCH) return false;
+  // Only a process with the group's id can make a new group of that id: if
+  // one leads it, the id has passed on and the group is another's.
+  StatIds ids;
+  return !(ReadStatIds(std::to_string(group).c_str(), ids) && ids.group == group);
 }
 
 }  // namespace vtl::process_internal

@@ -26,6 +26,11 @@ std::string NextLine(const vtl::Ref<vtl::TPipeStream>& stream,
 // Waits for the process to end (Status 0); false if it still ran at the limit.
 bool WaitForEnd(const vtl::Ref<vtl::TProcess>& process, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
+// Waits (boundedly) for an orphan handed to this process, a subreaper, and
+// collects it: true if SIGKILL ended it. One still running is killed here,
+// so a failing test leaves nothing behind.
+bool CollectKilled(pid_t orphan);
+
 // The children of this test's main thread, which starts every process.
 std::vector<pid_t> OwnChildren();
 // The children of the process pid's main thread.
@@ -34,5 +39,16 @@ std::vector<pid_t> ChildrenOf(pid_t pid);
 bool Listed(pid_t pid);
 // The number of descriptors this process holds.
 int OpenDescriptors();
+// How many of this test's children have ended and wait to be collected.
+int Zombies();
+
+// Starts the program with its arguments as a child of this test, without
+// the library, leading a process group of its own (whose id is the child's).
+pid_t StartInOwnGroup(const std::vector<std::string>& args);
+// For a child of this test: true while it runs, false once it has ended or
+// was collected. Collects nothing.
+bool Running(pid_t child);
+// For a child of this test: true once it has ended and can still be collected.
+bool Collectable(pid_t child);
 
 }  // namespace process_test

@@ -97,6 +97,26 @@ TEST_F(PipeStreamTest, LineOfExactlyTheBufferSizeWithItsEnd) {
   EXPECT_EQ(Line(), "tail");
 }
 
+TEST_F(PipeStreamTest, RestWithoutLineFeedIsTheLastLineOnceThePipeEnds) {
+  Send("one\ntwo\r");
+  EXPECT_EQ(Line(), "one");
+  EXPECT_EQ(Line(), "");  // the writer may still end the line
+  ::close(writeEnd_);
+  writeEnd_ = -1;
+  EXPECT_EQ(Line(), "two");
+  EXPECT_EQ(stream_->bufferpos, 0);
+  EXPECT_EQ(Line(), "");
+}
+
+TEST_F(PipeStreamTest, LongRestAtThePipesEndComesWhole) {
+  const std::string rest(TPipeStream::READ_BUFFER_SIZE, 'r');
+  Send(rest);
+  ::close(writeEnd_);
+  writeEnd_ = -1;
+  EXPECT_TRUE(Line() == rest) << "the rest of " << rest.size() << " bytes did not come whole";
+  EXPECT_EQ(Line(), "");
+}
+
 TEST_F(PipeStreamTest, ReadPipeTakesWhatIsThereAndReadWaitsForMore) {
   Send("hello");
   Ref<Array<uint8_t>> bytes = ReadPipe(stream_);

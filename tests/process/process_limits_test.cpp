@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <atomic>
@@ -18,6 +19,8 @@ namespace {
 using process_test::OpenDescriptors;
 using process_test::OwnChildren;
 using process_test::WaitForEnd;
+using process_test::WaitUntil;
+using process_test::Zombies;
 
 TEST(ProcessLimits, TwoHundredChildrenLeaveNoDescriptorOrProcessBehind) {
   InitProcess();
@@ -29,12 +32,39 @@ TEST(ProcessLimits, TwoHundredChildrenLeaveNoDescriptorOrProcessBehind) {
     ASSERT_NE(p, nullptr) << i;
     ASSERT_TRUE(WaitForEnd(p)) << i;
     EXPECT_EQ(p->pipe->ReadLine().ToUtf8(), word);
-    // Half are closed, half only dropped: an ended process leaves the module
-    // list, so dropping the last reference closes its pipes.
+    // Half are closed, half only dropped: dropping the last reference to a
+    // process that has ended closes its pipes.
     if (i % 2 == 0) p->Close();
   }
   EXPECT_EQ(OpenDescriptors(), descriptors);
   EXPECT_EQ(OwnChildren(), children);
+}
+
+// Short commands started and dropped at once, never asked after, under a
+// limit of 1024 descriptors: each must be collected, and its pipes closed,
+// once it has ended, so the program neither runs out of descriptors nor
+// keeps ended children.
+TEST(ProcessLimits, DroppedChildrenAreCollectedWithTheirPipesOnceTheyEnd) {
+  InitProcess();
+  constexpr int kCommands = 2000;
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 1024);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+  const int descriptors = OpenDescriptors();
+  const auto children = OwnChildren();
+  for (int i = 0; i < kCommands; ++i) {
+    if (CreateProcess("true") == nullptr) {
+      ADD_FAILURE() << "start " << i << " failed with " << OpenDescriptors() << " descriptors and " << Zombies()
+                    << " ended children not collected";
+      break;
+    }
+  }
+  EXPECT_TRUE(WaitUntil([&] { return OwnChildren() == children && OpenDescriptors() == descriptors; }))
+      << OwnChildren().size() - children.size() << " children (" << Zombies() << " ended), "
+      << OpenDescriptors() - descriptors << " descriptors more than before";
+  ::setrlimit(RLIMIT_NOFILE, &saved);
 }
 
 TEST(ProcessLimits, TerminatedChildrenLeaveNoDescriptorOrProcessBehind) {

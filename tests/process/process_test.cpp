@@ -21,25 +21,13 @@
 namespace vtl {
 namespace {
 
+using process_test::CollectKilled;
 using process_test::Helper;
 using process_test::Listed;
 using process_test::NextLine;
 using process_test::OwnChildren;
 using process_test::WaitForEnd;
 using process_test::WaitUntil;
-
-// Waits (boundedly) for an orphan handed to this process, a subreaper, and
-// collects it: true if SIGKILL ended it. One still running is killed here,
-// so a failing test leaves nothing behind.
-bool CollectKilled(pid_t orphan) {
-  int status = 0;
-  if (!WaitUntil([&] { return ::waitpid(orphan, &status, WNOHANG) == orphan; }, std::chrono::seconds(10))) {
-    ::kill(orphan, SIGKILL);
-    ::waitpid(orphan, nullptr, 0);
-    return false;
-  }
-  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
 
 class ProcessTest : public ::testing::Test {
  protected:
@@ -83,12 +71,15 @@ TEST_F(ProcessTest, StatusIsOneWhileRunningAndZeroAfterExitWithTheChildReaped) {
 }
 
 TEST_F(ProcessTest, ChildWritingCrLfGivesTheLineThenEmptyUntilTheRestEnds) {
-  Ref<TProcess> p = CreateProcess("printf 'AB\\r\\nXY'");
+  Ref<TProcess> p = CreateProcess("/bin/sh -c \"printf 'AB\\r\\nXY'; sleep 30\"");
   ASSERT_NE(p, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return p->pipe->ReadAvail() == 6; }));
   EXPECT_EQ(p->pipe->ReadLine().ToUtf8(), "AB");
   EXPECT_EQ(p->pipe->ReadLine().ToUtf8(), "");
   EXPECT_EQ(p->pipe->bufferpos, 2);
+  Ref<TPipeStream> out = p->pipe;
+  p->Terminate();  // the pipe's end: the rest is the last line
+  EXPECT_EQ(NextLine(out), "XY");
 }
 
 TEST_F(ProcessTest, ChildWritingA5000ByteLineOverflowsTheLineBuffer) {
@@ -234,6 +225,74 @@ TEST_F(ProcessTest, TerminateAllEndsEveryChildAndItsDirectChildren) {
     EXPECT_EQ(p->pipe, nullptr);  // closed as well
   }
   EXPECT_TRUE(OwnChildren().empty());
+}
+
+// A sleep two shells deep: no direct child of the process started here, but
+// in its group. Terminate ends it too, also once the process itself has ended.
+TEST_F(ProcessTest, TerminateEndsEverythingLeftInTheChildsGroup) {
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  Ref<TProcess> nested = CreateProcess("/bin/sh -c '/bin/sh -c \"sleep 100 & echo \\$!; wait\" & wait'");
+  Ref<TProcess> ended = CreateProcess("/bin/sh -c 'sleep 100 & echo $!; exit 0'");
+  ASSERT_NE(nested, nullptr);
+  ASSERT_NE(ended, nullptr);
+  const std::string nestedSleep = NextLine(nested->pipe), endedSleep = NextLine(ended->pipe);
+  ASSERT_FALSE(nestedSleep.empty());
+  ASSERT_FALSE(endedSleep.empty());
+  ASSERT_TRUE(WaitForEnd(ended));
+  TerminateProcess(nested);
+  TerminateProcess(ended);
+  EXPECT_TRUE(CollectKilled(std::stoi(nestedSleep))) << "a grandchild of a running child outlived Terminate";
+  EXPECT_TRUE(CollectKilled(std::stoi(endedSleep))) << "what an ended child left running outlived Terminate";
+  ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+}
+
+TEST_F(ProcessTest, ExitCodeTellsHowTheChildEndedOnceStatusHasSeenIt) {
+  Ref<TProcess> succeeded = CreateProcess("true");
+  Ref<TProcess> failed = CreateProcess("/bin/sh -c 'exit 3'");
+  Ref<TProcess> signalled = CreateProcess("/bin/sh -c 'kill -TERM $$'");
+  Ref<TProcess> running = CreateProcess("sleep 30");
+  for (const Ref<TProcess>& p : {succeeded, failed, signalled, running}) ASSERT_NE(p, nullptr);
+  EXPECT_EQ(running->ExitCode(), -1);
+  for (const Ref<TProcess>& p : {succeeded, failed, signalled}) ASSERT_TRUE(WaitForEnd(p));
+  EXPECT_EQ(succeeded->ExitCode(), 0);
+  EXPECT_EQ(failed->ExitCode(), 3);
+  EXPECT_EQ(signalled->ExitCode(), -SIGTERM);
+  EXPECT_EQ(failed->Status(), 0);
+  EXPECT_EQ(failed->ExitCode(), 3) << "asking again forgot it";
+  EXPECT_EQ(running->Status(), 1);
+  EXPECT_EQ(running->ExitCode(), -1);
+  running->Terminate();
+  EXPECT_EQ(running->ExitCode(), -SIGKILL);
+}
+
+// The usual loop, then what is left: output that ends without a line feed
+// still arrives, as the last line.
+TEST_F(ProcessTest, OutputEndingWithoutALineFeedGivesItsLastLine) {
+  Ref<TProcess> p = CreateProcess("printf 'first\\nlast'");
+  ASSERT_NE(p, nullptr);
+  Ref<TPipeStream> out = p->pipe;
+  std::vector<std::string> lines;
+  auto take = [&] {
+    for (std::string line; !(line = out->ReadLine().ToUtf8()).empty();) lines.push_back(line);
+  };
+  while (p->Status()) take();
+  take();
+  EXPECT_EQ(lines, (std::vector<std::string>{"first", "last"}));
+}
+
+// The program drops the process but keeps reading its output: the child is
+// collected once it has ended, and the pipe stream held stays open.
+TEST_F(ProcessTest, DroppedProcessIsCollectedWhileItsHeldPipeStaysOpen) {
+  Ref<TPipeStream> out;
+  pid_t pid = 0;
+  {
+    Ref<TProcess> p = CreateProcess("/bin/sh -c 'sleep 0.1; printf kept'");
+    ASSERT_NE(p, nullptr);
+    pid = p->handle;
+    out = p->pipe;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return !Listed(pid); })) << "the dropped child was not collected";
+  EXPECT_EQ(NextLine(out), "kept");
 }
 
 TEST_F(ProcessTest, ChildHoldsOnlyItsThreeStandardDescriptors) {

@@ -56,6 +56,23 @@ TEST(ObjectModel, ReferencesCountAndRelease) {
   EXPECT_EQ(liveCount, 0);
 }
 
+// A permanent object's count stays as it is, so threads may share it (the
+// empty string is one); marking it again changes nothing either.
+TEST(ObjectModel, PermanentObjectKeepsItsCount) {
+  class Shared : public Object {};
+  static Ref<Shared> kept = New<Shared>();  // reachable to the end: not a leak
+  kept->MakePermanent();
+  const int32_t count = kept->RefCount();
+  {
+    Ref<Object> b = kept;
+    Ref<Object> c = b;
+    EXPECT_EQ(kept->RefCount(), count);
+  }
+  kept->MakePermanent();
+  EXPECT_EQ(kept->RefCount(), count);
+  EXPECT_GT(count, 0);
+}
+
 // Last-release work runs once, while virtual calls still reach the derived
 // class, and may keep the object by storing a reference.
 class Keeper : public Tracked {
