@@ -14,6 +14,10 @@ namespace vtl {
 
 /// A file through the C standard file functions. Positions and sizes beyond
 /// the int range are clamped to it.
+///
+/// A file whose position the system cannot tell (a pipe, a FIFO, a terminal)
+/// has position and size -1; it is read to the real end of its data, which
+/// Eof learns by looking at the next byte.
 class TCStream : public TStream {
  public:
   static constexpr int32_t MODE_READ = 1;   ///< Mode bit: open for reading.
@@ -22,11 +26,17 @@ class TCStream : public TStream {
   /// Closes the file.
   ~TCStream() override;
 
-  /// The position as this stream has tracked it.
+  /// At the tracked size; for a file of unknown size, when the next read
+  /// would find nothing more (this may wait for data, as reading does).
+  int32_t Eof() override;
+  /// The position as this stream has tracked it; -1 when the system cannot
+  /// tell it.
   int32_t Pos() override;
-  /// The size as this stream has tracked it (grown by writes past the end).
+  /// The size as this stream has tracked it (grown by writes past the end);
+  /// -1 when the system cannot tell the position.
   int32_t Size() override;
-  /// Moves to pos; returns the position the file reports (-1 when closed).
+  /// Moves to pos; returns the position the file reports (-1 when closed or
+  /// when the file cannot seek).
   int32_t Seek(int32_t pos) override;
   /// Flushes the C library's buffer.
   void Flush() override;
@@ -59,6 +69,7 @@ class TCStream : public TStream {
   // back); this remembers which way the last transfer went.
   enum class LastOp { None, Read, Write };
   void SwitchTo(LastOp op);
+  bool Seekable() const { return _size >= 0; }
   LastOp lastOp_ = LastOp::None;
 };
 
