@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "stream/stream_exceptions.h"
+
 namespace vtl {
 
 namespace {
@@ -55,7 +57,7 @@ std::vector<std::string> SystemFileNames(const String& path) {
 
 std::string SystemBytes(const String& text) { return Readings(text).front(); }
 
-TCStream::~TCStream() { Close(); }
+TCStream::~TCStream() { CloseHandle(); }
 
 int32_t TCStream::Eof() {
   if (!_cstream || Seekable() || !(_mode & MODE_READ)) return TStream::Eof();
@@ -83,16 +85,21 @@ int32_t TCStream::Seek(int32_t pos) {
 }
 
 void TCStream::Flush() {
-  if (_cstream) std::fflush(_cstream);
+  if (_cstream && std::fflush(_cstream) != 0 && (_mode & MODE_WRITE)) ThrowStreamWrite();
 }
 
 void TCStream::Close() {
-  if (!_cstream) return;
-  std::fflush(_cstream);
-  std::fclose(_cstream);
+  if (!CloseHandle()) ThrowStreamWrite();
+}
+
+bool TCStream::CloseHandle() noexcept {
+  if (!_cstream) return true;
+  const bool flushed = std::fflush(_cstream) == 0;
+  const bool closed = std::fclose(_cstream) == 0;
   _cstream = nullptr;
   _pos = 0;
   _size = 0;
+  return (flushed && closed) || !(_mode & MODE_WRITE);
 }
 
 void TCStream::SwitchTo(LastOp op) {
