@@ -101,6 +101,7 @@ Ref<TNode> TNode::Copy(const Ref<TNode>& parent) const {
 TNodeIterator& TNodeIterator::operator++() {
   if (End(park_.Get())) {
     park_ = nullptr;
+    owner_ = nullptr;  // last: letting go may destroy the map, which clears its nodes
   } else {
     current_ = std::move(park_);
     park_ = Ref<TNode>(Step(current_.Get(), true));
@@ -109,9 +110,15 @@ TNodeIterator& TNodeIterator::operator++() {
 }
 
 Ref<Object> TNodeEnumerator::NextObject() {
-  if (!HasNext()) return nullptr;
+  if (!HasNext()) {
+    map_ = nullptr;
+    return nullptr;
+  }
   Ref<TNode> n = _node;
   _node = n->NextNode();
+  // Past the last node the map may go; n keeps its key and value when the
+  // map's end clears its links.
+  if (!HasNext()) map_ = nullptr;
   return Take(n);
 }
 
@@ -124,6 +131,7 @@ TMap::~TMap() { Clear(); }
 int32_t TMap::Clear() {
   Ref<TNode> root = std::move(_root);
   _root = TNode::Nil();
+  count_ = 0;
   if (root) root->Clear();
   return 0;
 }
@@ -156,6 +164,7 @@ int32_t TMap::Insert(const Ref<Object>& key, const Ref<Object>& value) {
   Ref<TNode> node = New<TNode>();
   node->_key = key;
   node->_value = value;
+  ++count_;
   if (!parent) {
     _root = node;
   } else {
@@ -174,15 +183,22 @@ int32_t TMap::Remove(const Ref<Object>& key) {
   TNode* n = Find(key);
   if (n->IsNil()) return 0;
   _RemoveNode(Ref<TNode>(n));
+  --count_;
   return 1;
 }
 
 template <class Walk>
-Ref<TMapEnumerator> TMap::Enumerate() const {
+Ref<Walk> TMap::StartWalk() const {
   Ref<Walk> walk = New<Walk>();
   walk->_node = _FirstNode();
+  if (walk->HasNext()) walk->map_ = Ref<const TMap>(this);
+  return walk;
+}
+
+template <class Walk>
+Ref<TMapEnumerator> TMap::Enumerate() const {
   Ref<TMapEnumerator> e = New<TMapEnumerator>();
-  e->_enumerator = std::move(walk);
+  e->_enumerator = StartWalk<Walk>();
   return e;
 }
 
@@ -190,15 +206,12 @@ Ref<TMapEnumerator> TMap::Keys() const { return Enumerate<TKeyEnumerator>(); }
 
 Ref<TMapEnumerator> TMap::Values() const { return Enumerate<TValueEnumerator>(); }
 
-Ref<TNodeEnumerator> TMap::ObjectEnumerator() const {
-  Ref<TNodeEnumerator> e = New<TNodeEnumerator>();
-  e->_node = _FirstNode();
-  return e;
-}
+Ref<TNodeEnumerator> TMap::ObjectEnumerator() const { return StartWalk<TNodeEnumerator>(); }
 
 Ref<TMap> TMap::Copy() const {
   Ref<TMap> copy = New<TMap>();
   if (!IsEmpty()) copy->_root = _root->Copy(TNode::Nil());
+  copy->count_ = count_;
   return copy;
 }
 

@@ -16,6 +16,12 @@
 ///
 /// Other changes to a map during a walk are safe (no crash, the walk ends) but
 /// the walk may then skip or repeat entries.
+///
+/// A walk (an enumerator, or range-for over the map) keeps its map alive until
+/// it ends, so a map that nothing else holds, such as one a function has just
+/// returned, or one its owner lets go of in the loop body, is still walked
+/// whole. A node on its own does not hold its map: NextNode from a node of a
+/// map that has gone finds no next node.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +32,8 @@ namespace vtl {
 
 class TNode;
 class TMap;
+class TMapEnumerator;
+class TNodeEnumerator;
 
 /// One entry of a map: a key and its value.
 class TKeyValue : public Object {
@@ -87,8 +95,12 @@ class TNodeIterator {
  public:
   /// The end of every walk.
   TNodeIterator() = default;
-  /// A walk from first (the nil node gives an empty walk).
-  explicit TNodeIterator(Ref<TNode> first) : park_(std::move(first)) { ++*this; }
+  /// A walk from first (the nil node gives an empty walk), holding owner (the
+  /// map walked) until the walk ends.
+  explicit TNodeIterator(Ref<TNode> first, Ref<const Object> owner = nullptr)
+      : park_(std::move(first)), owner_(std::move(owner)) {
+    ++*this;
+  }
   /// The node taken last.
   const Ref<TNode>& operator*() const { return current_; }
   /// Takes the parked node and parks on its successor; at the nil node the
@@ -99,10 +111,87 @@ class TNodeIterator {
 
  private:
   Ref<TNode> current_;
-  Ref<TNode> park_;  // Null once the walk has ended
+  Ref<TNode> park_;          // Null once the walk has ended
+  Ref<const Object> owner_;  // Null once the walk has ended
 };
 
-/// A walk over a map's nodes from `_node`, handing out each node.
+/// An ordered map from key objects to value objects. Keys are equal when the
+/// searched key's Compare with the stored one gives 0; a Null key is a key
+/// like any other, ordered below every object. A key's Compare must not
+/// change the map it is compared in. Operations that have nothing to report
+/// return 0.
+class TMap : public Object {
+ public:
+  /// An empty map.
+  TMap();
+  /// Clears the map, which breaks the tree's parent-child cycles.
+  ~TMap() override;
+
+  /// Removes every entry.
+  int32_t Clear();
+  /// True when the map has no entries.
+  int32_t IsEmpty() const;
+  /// The number of entries, as Insert, Remove and Clear keep it: no walk is
+  /// needed to know it.
+  int32_t Count() const { return count_; }
+  /// Maps key to value. For a key already present only the value is replaced;
+  /// the stored key object stays. A Compare that throws leaves the map as it
+  /// was.
+  int32_t Insert(const Ref<Object>& key, const Ref<Object>& value);
+  /// True when key is present.
+  int32_t Contains(const Ref<Object>& key) const;
+  /// The value for key, or the Null object when key is absent.
+  Ref<Object> ValueForKey(const Ref<Object>& key) const;
+  /// Removes key's entry: 1 if it was present, else 0. A node with two
+  /// children takes its in-order predecessor's key and value, and the
+  /// predecessor's node leaves the tree instead.
+  int32_t Remove(const Ref<Object>& key);
+  /// The keys in ascending order.
+  Ref<TMapEnumerator> Keys() const;
+  /// The values in ascending order of their keys.
+  Ref<TMapEnumerator> Values() const;
+  /// A new map with a tree of the same shape and colours, sharing the keys and
+  /// values.
+  Ref<TMap> Copy() const;
+  /// The nodes in ascending key order.
+  Ref<TNodeEnumerator> ObjectEnumerator() const;
+
+  /// Range-for over the nodes in ascending key order. The walk holds the
+  /// map, so the loop body may let go of it.
+  ///@{
+  TNodeIterator begin() const { return TNodeIterator(_FirstNode(), Ref<const Object>(this)); }
+  TNodeIterator end() const { return {}; }
+  ///@}
+
+  /// The node with the smallest key, or the nil node when empty.
+  Ref<TNode> _FirstNode() const;
+  /// The node with the largest key, or the nil node when empty.
+  Ref<TNode> _LastNode() const;
+  /// The node whose key equals key, or the nil node.
+  Ref<TNode> _FindNode(const Ref<Object>& key) const;
+
+  Ref<TNode> _root;  ///< The root, the nil node when empty.
+
+ private:
+  int32_t count_ = 0;
+  TNode* Find(const Ref<Object>& key) const;
+  // A walk from the first node that holds this map until it ends.
+  template <class Walk>
+  Ref<Walk> StartWalk() const;
+  template <class Walk>
+  Ref<TMapEnumerator> Enumerate() const;
+  void _RemoveNode(const Ref<TNode>& node);
+  void _InsertFixup(Ref<TNode> node);
+  void _RotateLeft(const Ref<TNode>& node) { Rotate(node, true); }
+  void _RotateRight(const Ref<TNode>& node) { Rotate(node, false); }
+  void _DeleteFixup(Ref<TNode> node, Ref<TNode> parent);
+  void Rotate(Ref<TNode> node, bool left);
+  void Replace(const Ref<TNode>& old, const Ref<TNode>& with);
+};
+
+/// A walk over a map's nodes from `_node`, handing out each node. A walk
+/// made by a map holds that map until it passes the last node, as a list's
+/// walk holds the links ahead of it.
 class TNodeEnumerator : public Object {
  public:
   /// An ended walk.
@@ -111,7 +200,8 @@ class TNodeEnumerator : public Object {
   /// True until the walk passes the last node.
   int32_t HasNext() const { return _node && !_node->IsNil(); }
   /// What this walk hands out for the parked node (see Take); the walk moves
-  /// to the next node. After the end it gives the Null object.
+  /// to the next node, and past the last one lets go of its map. After the
+  /// end it gives the Null object.
   Ref<Object> NextObject();
   /// What the walk hands out for a node: the node itself here, its key or
   /// value in the derived walks.
@@ -145,6 +235,10 @@ class TNodeEnumerator : public Object {
   ///@}
 
   Ref<TNode> _node;  ///< The node handed out next.
+
+ private:
+  friend class TMap;
+  Ref<const TMap> map_;  // the map walked, Null once the walk has ended
 };
 
 /// A walk handing out the keys.
@@ -182,71 +276,5 @@ class TMapEnumerator : public Object {
 inline TNodeEnumerator::Iterator begin(const Ref<TMapEnumerator>& e) { return e->begin(); }
 inline TNodeEnumerator::Iterator end(const Ref<TMapEnumerator>&) { return {}; }
 ///@}
-
-/// An ordered map from key objects to value objects. Keys are equal when the
-/// searched key's Compare with the stored one gives 0; a Null key is a key
-/// like any other, ordered below every object. A key's Compare must not
-/// change the map it is compared in. Operations that have nothing to report
-/// return 0.
-class TMap : public Object {
- public:
-  /// An empty map.
-  TMap();
-  /// Clears the map, which breaks the tree's parent-child cycles.
-  ~TMap() override;
-
-  /// Removes every entry.
-  int32_t Clear();
-  /// True when the map has no entries.
-  int32_t IsEmpty() const;
-  /// Maps key to value. For a key already present only the value is replaced;
-  /// the stored key object stays. A Compare that throws leaves the map as it
-  /// was.
-  int32_t Insert(const Ref<Object>& key, const Ref<Object>& value);
-  /// True when key is present.
-  int32_t Contains(const Ref<Object>& key) const;
-  /// The value for key, or the Null object when key is absent.
-  Ref<Object> ValueForKey(const Ref<Object>& key) const;
-  /// Removes key's entry: 1 if it was present, else 0. A node with two
-  /// children takes its in-order predecessor's key and value, and the
-  /// predecessor's node leaves the tree instead.
-  int32_t Remove(const Ref<Object>& key);
-  /// The keys in ascending order.
-  Ref<TMapEnumerator> Keys() const;
-  /// The values in ascending order of their keys.
-  Ref<TMapEnumerator> Values() const;
-  /// A new map with a tree of the same shape and colours, sharing the keys and
-  /// values.
-  Ref<TMap> Copy() const;
-  /// The nodes in ascending key order.
-  Ref<TNodeEnumerator> ObjectEnumerator() const;
-
-  /// Range-for over the nodes in ascending key order.
-  ///@{
-  TNodeIterator begin() const { return TNodeIterator(_FirstNode()); }
-  TNodeIterator end() const { return {}; }
-  ///@}
-
-  /// The node with the smallest key, or the nil node when empty.
-  Ref<TNode> _FirstNode() const;
-  /// The node with the largest key, or the nil node when empty.
-  Ref<TNode> _LastNode() const;
-  /// The node whose key equals key, or the nil node.
-  Ref<TNode> _FindNode(const Ref<Object>& key) const;
-
-  Ref<TNode> _root;  ///< The root, the nil node when empty.
-
- private:
-  TNode* Find(const Ref<Object>& key) const;
-  template <class Walk>
-  Ref<TMapEnumerator> Enumerate() const;
-  void _RemoveNode(const Ref<TNode>& node);
-  void _InsertFixup(Ref<TNode> node);
-  void _RotateLeft(const Ref<TNode>& node) { Rotate(node, true); }
-  void _RotateRight(const Ref<TNode>& node) { Rotate(node, false); }
-  void _DeleteFixup(Ref<TNode> node, Ref<TNode> parent);
-  void Rotate(Ref<TNode> node, bool left);
-  void Replace(const Ref<TNode>& old, const Ref<TNode>& with);
-};
 
 }  // namespace vtl

@@ -101,6 +101,7 @@ void InitRuntime() {
       .Field<&TMap::_root>("_root")
       .Method<&TMap::Clear>("Clear")
       .Method<&TMap::IsEmpty>("IsEmpty")
+      .Method<&TMap::Count>("Count")
       .Method<&TMap::Insert>("Insert")
       .Method<&TMap::Contains>("Contains")
       .Method<&TMap::ValueForKey>("ValueForKey")

@@ -26,7 +26,9 @@ class TBank : public TData {
   /// The memory; it moves when Resize grows the bank.
   virtual uint8_t* Buf();
   /// Adds 1 to the lock count and returns the memory. Nothing else looks at
-  /// the count.
+  /// the count: a lock does not pin the memory, and Resize (or a write
+  /// through a bank stream that grows the bank) may still move it, leaving
+  /// the address handed out pointing at freed memory.
   virtual uint8_t* Lock();
   /// Takes 1 from the lock count.
   virtual void Unlock();
@@ -35,8 +37,9 @@ class TBank : public TData {
   /// The bytes allocated, or -1 for a static bank.
   virtual int32_t Capacity();
   /// Makes size bytes usable. Growing past the capacity allocates
-  /// max(capacity x 3 / 2, size) bytes and keeps the bytes in use; shrinking
-  /// keeps the memory. A static bank first moves into memory of its own, so
+  /// max(capacity x 3 / 2, size) bytes, keeps the bytes in use and frees the
+  /// old memory, so addresses from Buf or Lock are stale afterwards, locked
+  /// or not; shrinking keeps the memory. A static bank first moves into memory of its own, so
   /// the memory it wrapped is left as it was and never freed. New bytes are
   /// zero. A negative size raises a TRuntimeException.
   virtual void Resize(int32_t size);

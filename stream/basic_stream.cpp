@@ -84,10 +84,20 @@ void TStream::WriteDouble(double d) { WriteBytes(&d, 8); }
 // Lines and strings are bytes, one code per byte (no decoding): WriteLine
 // and WriteString give the same bytes back.
 String TStream::ReadLine() {
+  int32_t ended = 0;
+  return ReadLineUpTo(INT32_MAX, ended);  // no string is longer
+}
+
+String TStream::ReadLineUpTo(int32_t maxLength, int32_t& ended) {
   std::string line;
   uint8_t c = 0;
-  while (Read(&c, 1) == 1) {
-    if (c == 0 || c == 10) break;
+  ended = 1;
+  for (int32_t taken = 0;; ++taken) {
+    if (taken == maxLength) {
+      ended = 0;
+      break;
+    }
+    if (Read(&c, 1) != 1 || c == 0 || c == 10) break;
     if (c == 13) continue;
     if (line.size() == line.capacity()) line.reserve(line.size() + 1024);
     line.push_back(static_cast<char>(c));

@@ -48,6 +48,12 @@ class TStream : public TIO {
   /// One line of bytes (codes 0 to 255): ends at a line feed, a zero byte or
   /// the end of the data; carriage returns are dropped.
   virtual String ReadLine();
+  /// ReadLine with a bound, for data that may never end a line: it reads no
+  /// more than maxLength bytes (characters on a text stream) of the line, the
+  /// dropped carriage returns included. When that many came without the line
+  /// ending, ended is set to 0 and the rest of the line is left unread;
+  /// otherwise ended is 1.
+  virtual String ReadLineUpTo(int32_t maxLength, int32_t& ended);
   /// The text's low bytes followed by 13, 10; true only if all were written.
   virtual int32_t WriteLine(const String& text);
   /// length bytes as one character each. Stops early (and the text is then

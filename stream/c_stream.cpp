@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "stream/stream_exceptions.h"
+
 namespace vtl {
 
 namespace {
@@ -55,13 +57,26 @@ std::vector<std::string> SystemFileNames(const String& path) {
 
 std::string SystemBytes(const String& text) { return Readings(text).front(); }
 
-TCStream::~TCStream() { Close(); }
+TCStream::~TCStream() { CloseHandle(); }
+
+int32_t TCStream::Eof() {
+  if (!_cstream || Seekable() || !(_mode & MODE_READ)) return TStream::Eof();
+  // Nothing to compare with: only reading tells whether more will come.
+  SwitchTo(LastOp::Read);
+  const int c = std::getc(_cstream);
+  // A failed read is no end: the read that follows reports the error.
+  if (c == EOF) return std::feof(_cstream) ? 1 : 0;
+  std::ungetc(c, _cstream);
+  return 0;
+}
 
 int32_t TCStream::Pos() { return _pos; }
 int32_t TCStream::Size() { return _size; }
 
 int32_t TCStream::Seek(int32_t pos) {
   if (!_cstream) return -1;
+  // A failed seek may drop what the C library has buffered: not tried at all.
+  if (!Seekable()) return _pos;
   std::fseek(_cstream, pos, SEEK_SET);
   long at = std::ftell(_cstream);
   if (at >= 0) _pos = ClampPos(at);
@@ -70,20 +85,25 @@ int32_t TCStream::Seek(int32_t pos) {
 }
 
 void TCStream::Flush() {
-  if (_cstream) std::fflush(_cstream);
+  if (_cstream && std::fflush(_cstream) != 0 && (_mode & MODE_WRITE)) ThrowStreamWrite();
 }
 
 void TCStream::Close() {
-  if (!_cstream) return;
-  std::fflush(_cstream);
-  std::fclose(_cstream);
+  if (!CloseHandle()) ThrowStreamWrite();
+}
+
+bool TCStream::CloseHandle() noexcept {
+  if (!_cstream) return true;
+  const bool flushed = std::fflush(_cstream) == 0;
+  const bool closed = std::fclose(_cstream) == 0;
   _cstream = nullptr;
   _pos = 0;
   _size = 0;
+  return (flushed && closed) || !(_mode & MODE_WRITE);
 }
 
 void TCStream::SwitchTo(LastOp op) {
-  if (lastOp_ != LastOp::None && lastOp_ != op) std::fseek(_cstream, _pos, SEEK_SET);
+  if (lastOp_ != LastOp::None && lastOp_ != op && Seekable()) std::fseek(_cstream, _pos, SEEK_SET);
   lastOp_ = op;
 }
 
@@ -91,7 +111,7 @@ int32_t TCStream::Read(void* buf, int32_t count) {
   if (!_cstream || count <= 0) return 0;
   SwitchTo(LastOp::Read);
   size_t n = std::fread(buf, 1, static_cast<size_t>(count), _cstream);
-  _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
+  if (Seekable()) _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
   return static_cast<int32_t>(n);
 }
 
@@ -99,8 +119,10 @@ int32_t TCStream::Write(const void* buf, int32_t count) {
   if (!_cstream || count <= 0) return 0;
   SwitchTo(LastOp::Write);
   size_t n = std::fwrite(buf, 1, static_cast<size_t>(count), _cstream);
-  _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
-  if (_pos > _size) _size = _pos;
+  if (Seekable()) {
+    _pos = ClampPos(static_cast<long>(_pos) + static_cast<long>(n));
+    if (_pos > _size) _size = _pos;
+  }
   return static_cast<int32_t>(n);
 }
 
@@ -134,12 +156,18 @@ Ref<TCStream> TCStream::CreateWithCStream(FILE* handle, int32_t mode) {
   auto stream = New<TCStream>();
   stream->_cstream = handle;
   stream->_mode = mode;
+  // A pipe or a FIFO cannot tell its position: both stay unknown, and reads
+  // go on to the end of the data rather than stopping at a size of 0.
+  stream->_pos = -1;
+  stream->_size = -1;
   long pos = std::ftell(handle);
   if (pos >= 0 && std::fseek(handle, 0, SEEK_END) == 0) {
     long end = std::ftell(handle);
     std::fseek(handle, pos, SEEK_SET);
-    stream->_pos = ClampPos(pos);
-    stream->_size = ClampPos(end);
+    if (end >= 0) {
+      stream->_pos = ClampPos(pos);
+      stream->_size = ClampPos(end);
+    }
   }
   return stream;
 }

@@ -14,23 +14,41 @@ namespace vtl {
 
 /// A file through the C standard file functions. Positions and sizes beyond
 /// the int range are clamped to it.
+///
+/// A file whose position the system cannot tell (a pipe, a FIFO, a terminal)
+/// has position and size -1; it is read to the real end of its data, which
+/// Eof learns by looking at the next byte.
+///
+/// Small writes wait in the C library's buffer, so a write the system refuses
+/// (a full disk) may show only when they are flushed: Flush and Close raise
+/// TStreamWriteException then. Closing at the last release drops the error,
+/// so code that must know closes explicitly.
 class TCStream : public TStream {
  public:
   static constexpr int32_t MODE_READ = 1;   ///< Mode bit: open for reading.
   static constexpr int32_t MODE_WRITE = 2;  ///< Mode bit: open for writing.
 
-  /// Closes the file.
+  /// Closes the file, dropping any error.
   ~TCStream() override;
 
-  /// The position as this stream has tracked it.
+  /// At the tracked size; for a file of unknown size, when the next read
+  /// would find nothing more (this may wait for data, as reading does).
+  int32_t Eof() override;
+  /// The position as this stream has tracked it; -1 when the system cannot
+  /// tell it.
   int32_t Pos() override;
-  /// The size as this stream has tracked it (grown by writes past the end).
+  /// The size as this stream has tracked it (grown by writes past the end);
+  /// -1 when the system cannot tell the position.
   int32_t Size() override;
-  /// Moves to pos; returns the position the file reports (-1 when closed).
+  /// Moves to pos; returns the position the file reports (-1 when closed or
+  /// when the file cannot seek).
   int32_t Seek(int32_t pos) override;
-  /// Flushes the C library's buffer.
+  /// Flushes the C library's buffer; raises TStreamWriteException when the
+  /// system refuses the bytes of a writeable file.
   void Flush() override;
-  /// Flushes and closes the file; closing again does nothing.
+  /// Flushes and closes the file; closing again does nothing. The file is
+  /// closed in any case; a writeable file whose last bytes the system
+  /// refused then raises TStreamWriteException.
   void Close() override;
   /// Up to count bytes through fread / fwrite; 0 when closed or count is not
   /// positive. Writing past the end grows the size.
@@ -59,6 +77,9 @@ class TCStream : public TStream {
   // back); this remembers which way the last transfer went.
   enum class LastOp { None, Read, Write };
   void SwitchTo(LastOp op);
+  // Closes the handle; false when a writeable file's bytes were refused.
+  bool CloseHandle() noexcept;
+  bool Seekable() const { return _size >= 0; }
   LastOp lastOp_ = LastOp::None;
 };
 

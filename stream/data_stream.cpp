@@ -1,5 +1,7 @@
 #include "stream/data_stream.h"
 
+#include <algorithm>
+
 #include "runtime/exceptions.h"
 #include "runtime/list.h"
 #include "runtime/string_ops.h"
@@ -38,6 +40,13 @@ Ref<TDataType> RegisteredTypeWithTag(const String& tag) {
   return nullptr;
 }
 
+int32_t LongestRegisteredTag() {
+  int32_t longest = 0;
+  for (Ref<TDataType> type = TDataType::Registered(); type; type = type->_succ)
+    longest = std::max(longest, type->Tag().Length());
+  return longest;
+}
+
 }  // namespace
 
 // --- TDataId ---
@@ -72,7 +81,13 @@ Ref<TDataStream> TDataStream::WithStream(const Ref<TStream>& stream) {
 void TDataStream::NeedBytes(int64_t count) {
   if (count <= 0) return;
   const int32_t pos = _stream->Pos();
-  if (pos < 0) return;  // the stream does not know where it is: its own reads report the end
+  // A stream that does not know where it is (a pipe) can still tell whether
+  // anything is left. Its reads past the end would give zeros, and a count
+  // read as zero bytes after another would never run out.
+  if (pos < 0) {
+    if (_stream->Eof()) DataStreamError("ends inside an object");
+    return;
+  }
   if (pos + count > _stream->Size()) DataStreamError("ends inside an object");
 }
 
@@ -178,8 +193,11 @@ Ref<TDataType> TDataStream::TypeForNumber(int32_t typeNumber) {
   // is damage, not a type whose tag follows.
   if (typeNumber != _typeId + 1) DataStreamError("uses type " + StringFromInt(typeNumber) + " before giving its tag");
   NeedBytes(1);
-  const String tag = ReadLine();
-  Ref<TDataType> type = RegisteredTypeWithTag(tag);
+  // A line longer than every tag and its carriage return names no type,
+  // however long the source would make it: reading stops there.
+  int32_t ended = 0;
+  const String tag = ReadLineUpTo(LongestRegisteredTag() + 2, ended);
+  Ref<TDataType> type = ended ? RegisteredTypeWithTag(tag) : nullptr;
   if (!type) RuntimeError("Unrecognized DataType: " + tag);
   (*_types)[typeNumber] = type;
   _typeId = typeNumber;

@@ -11,7 +11,11 @@
 /// type number whose tag was never given, a record longer than the bytes
 /// left and nesting deeper than TDataStream::MaxDepth each raise a runtime
 /// error whose text starts with "DataStream"; errors of the wrapped stream
-/// pass through unchanged.
+/// pass through unchanged. A tag line longer than every registered tag is
+/// refused as an unknown type once that many bytes have come, so a source
+/// that never ends the line (a pipe, a socket) cannot fill memory with it.
+/// Over a stream that cannot tell its size, a record is believed only as far
+/// as its bytes arrive: every read first asks whether the data has ended.
 #pragma once
 
 #include <cstdint>
@@ -71,8 +75,9 @@ class TDataStream : public TStreamWrapper {
   void WriteLong(int64_t n) override;
 
   /// Raises the stream's "ends inside an object" error unless count more
-  /// bytes are left (or the wrapped stream does not know its size). Data
-  /// types call it before allocating for a count they have read.
+  /// bytes are left; when the wrapped stream does not know its position,
+  /// only when it has reached its end. Data types call it before allocating
+  /// for a count they have read.
   void NeedBytes(int64_t count);
 
   /// An object stream over stream, or the Null object for a Null stream.

@@ -24,6 +24,9 @@ void TStreamWrapper::WriteFloat(float f) { _stream->WriteFloat(f); }
 double TStreamWrapper::ReadDouble() { return _stream->ReadDouble(); }
 void TStreamWrapper::WriteDouble(double d) { _stream->WriteDouble(d); }
 String TStreamWrapper::ReadLine() { return _stream->ReadLine(); }
+String TStreamWrapper::ReadLineUpTo(int32_t maxLength, int32_t& ended) {
+  return _stream->ReadLineUpTo(maxLength, ended);
+}
 int32_t TStreamWrapper::WriteLine(const String& text) { return _stream->WriteLine(text); }
 String TStreamWrapper::ReadString(int32_t length) { return _stream->ReadString(length); }
 void TStreamWrapper::WriteString(const String& text) { _stream->WriteString(text); }

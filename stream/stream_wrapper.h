@@ -35,6 +35,7 @@ class TStreamWrapper : public TStream {
   double ReadDouble() override;
   void WriteDouble(double d) override;
   String ReadLine() override;
+  String ReadLineUpTo(int32_t maxLength, int32_t& ended) override;
   int32_t WriteLine(const String& text) override;
   String ReadString(int32_t length) override;
   void WriteString(const String& text) override;

@@ -157,12 +157,26 @@ double TTextStream::ReadDouble() { return StringToDouble(ReadLine()); }
 void TTextStream::WriteDouble(double d) { WriteLine(StringFromDouble(d)); }
 
 String TTextStream::ReadLine() {
+  int32_t ended = 0;
+  // Room for the line's carriage return, and one character more to tell a
+  // line too long.
+  String line = ReadLineUpTo(MAX_LINE_LENGTH + 2, ended);
+  if (!ended || line.Length() > MAX_LINE_LENGTH) RuntimeError("Line too long");
+  return line;
+}
+
+String TTextStream::ReadLineUpTo(int32_t maxLength, int32_t& ended) {
   _FlushRead();
   std::u16string line;
-  for (int32_t c = NextChar(); c > 0 && c != 10; c = NextChar()) {
-    if (c == 13) continue;
-    if (static_cast<int32_t>(line.size()) >= MAX_LINE_LENGTH) RuntimeError("Line too long");
-    line += static_cast<char16_t>(c);
+  ended = 1;
+  for (int32_t taken = 0;; ++taken) {
+    if (taken == maxLength) {
+      ended = 0;
+      break;
+    }
+    const int32_t c = NextChar();
+    if (c <= 0 || c == 10) break;
+    if (c != 13) line += static_cast<char16_t>(c);
   }
   return TextOf(line);
 }

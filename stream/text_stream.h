@@ -79,6 +79,9 @@ class TTextStream : public TStreamWrapper {
   /// and not returned, or up to the end of the data; carriage returns are
   /// dropped.
   String ReadLine() override;
+  /// ReadLine of at most maxLength characters, carriage returns included
+  /// (see TStream::ReadLineUpTo).
+  String ReadLineUpTo(int32_t maxLength, int32_t& ended) override;
   /// Every character up to the end of the data, with no line handling.
   virtual String ReadFile();
   /// The text and then 13, 10, encoded. Returns 1.

@@ -93,6 +93,7 @@ void CheckTree(const Ref<TMap>& map, const std::map<int32_t, int32_t>& expected)
   EXPECT_GE(CheckSubtree(map->_root.Get(), nil.Get(), it, expected.end(), fault), 0) << fault;
   EXPECT_TRUE(it == expected.end()) << "missing key " << it->first;
   EXPECT_EQ(map->IsEmpty(), expected.empty());
+  EXPECT_EQ(map->Count(), static_cast<int32_t>(expected.size()));
 }
 
 int Height(const Ref<TNode>& n) { return n->IsNil() ? 0 : 1 + std::max(Height(n->_left), Height(n->_right)); }
@@ -152,6 +153,22 @@ TEST(MapOrder, InsertingAnExistingKeyReplacesOnlyTheValue) {
   EXPECT_EQ(KeyTexts(map), (std::vector<std::string>{"key", "other"}));
   EXPECT_EQ(TextOf(map->ValueForKey(String("key"))), "new");
   EXPECT_TRUE(AsString(map->_FindNode(String("key"))->_key)->SameObject(first));
+}
+
+TEST(MapOrder, CountFollowsInsertRemoveClearAndCopy) {
+  Ref<TMap> map = MapOf({4, 2, 6});
+  EXPECT_EQ(map->Count(), 3);
+  map->Insert(New<Key>(2), nullptr);  // an existing key: the count stays
+  map->Remove(New<Key>(9));           // an absent one: likewise
+  EXPECT_EQ(map->Count(), 3);
+  map->Remove(New<Key>(4));  // the root, which has two children
+  Ref<TMap> copy = map->Copy();
+  copy->Insert(New<Key>(7), nullptr);
+  EXPECT_EQ(map->Count(), 2);
+  EXPECT_EQ(copy->Count(), 3);
+  map->Clear();
+  EXPECT_EQ(map->Count(), 0);
+  EXPECT_EQ(New<TMap>()->Count(), 0);
 }
 
 TEST(MapOrder, AbsentKeysGiveNullAndZero) {
@@ -280,18 +297,48 @@ TEST(MapLifetime, ClearAndDestructionReleaseEveryEntry) {
   EXPECT_EQ(liveKeys, 0);  // the parent links did not keep the trees alive
 }
 
-TEST(MapLifetime, ANodeHeldAfterTheMapGoesKeepsItsEntryOnly) {
+TEST(MapLifetime, AnEnumeratorKeepsItsMapUntilTheWalkEnds) {
   Ref<TNodeEnumerator> e;
   {
     Ref<TMap> map = MapOf({1, 2, 3});
     e = map->ObjectEnumerator();
   }
-  EXPECT_EQ(liveKeys, 2);  // node 1's key and value
-  ASSERT_TRUE(e->HasNext());
-  EXPECT_EQ(KeyOf(DowncastObject<TNode>(e->NextObject())->_key), 1);
-  EXPECT_FALSE(e->HasNext());
-  e = nullptr;
-  EXPECT_EQ(liveKeys, 0);
+  EXPECT_EQ(liveKeys, 6);  // the map outlives its last reference while walked
+  std::vector<int32_t> seen;
+  while (e->HasNext()) seen.push_back(KeyOf(DowncastObject<TNode>(e->NextObject())->_key));
+  EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(liveKeys, 0);  // the walk has ended: the map has gone with it
+  EXPECT_EQ(e->NextObject(), nullptr);
+}
+
+// A map of the keys "a", "b" and "c" that nobody else holds: a walk over it
+// is all that keeps it.
+Ref<TMap> FreshMap() {
+  Ref<TMap> map = New<TMap>();
+  for (const char* k : {"c", "a", "b"}) map->Insert(String(k), String(k) + String("!"));
+  return map;
+}
+
+TEST(MapLifetime, WalksOverAMapReleasedMeanwhileGiveEveryEntry) {
+  const std::vector<std::string> all{"a", "b", "c"};
+  std::vector<std::string> keys, values, nodes, enumerated, dropped;
+  for (Ref<Object> k : FreshMap()->Keys()) keys.push_back(TextOf(k));
+  for (Ref<Object> v : FreshMap()->Values()) values.push_back(TextOf(v));
+  for (Ref<TNodeEnumerator> e = FreshMap()->ObjectEnumerator(); e->HasNext();)
+    nodes.push_back(TextOf(DowncastObject<TNode>(e->NextObject())->_key));
+  for (Ref<TNodeEnumerator> e = FreshMap()->Values()->ObjectEnumerator(); e->HasNext();)
+    enumerated.push_back(TextOf(e->NextObject()));
+  // The owner lets go of the map in the middle of a range-for over its nodes.
+  Ref<TMap> map = FreshMap();
+  for (const Ref<TNode>& n : *map) {
+    dropped.push_back(TextOf(n->_key));
+    map = nullptr;
+  }
+  EXPECT_EQ(keys, all);
+  EXPECT_EQ(values, (std::vector<std::string>{"a!", "b!", "c!"}));
+  EXPECT_EQ(nodes, all);
+  EXPECT_EQ(enumerated, values);
+  EXPECT_EQ(dropped, all);
 }
 
 TEST(MapLifetime, AHugeMapIsBalancedAndGoesQuietly) {

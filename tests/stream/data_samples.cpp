@@ -1,5 +1,7 @@
 #include "data_samples.h"
 
+#include "test_file_helpers.h"
+
 namespace vtl::test {
 
 Ref<TPixmap> PatternPixmap(int32_t width, int32_t height, int32_t format) {
@@ -29,6 +31,20 @@ Ref<TList> SharedGraph() {
   outer->AddLast(a);
   outer->AddLast(b);
   return outer;
+}
+
+int32_t TSizelessSource::Eof() {
+  if (given < bytes_.size() + fillCount_) return 0;
+  if (++endsTold_ > 1000) Throw(New<Object>());
+  return 1;
+}
+
+int32_t TSizelessSource::Read(void* buf, int32_t count) {
+  auto* out = static_cast<uint8_t*>(buf);
+  int32_t n = 0;
+  for (; n < count && given < bytes_.size() + fillCount_; ++n, ++given)
+    out[n] = given < bytes_.size() ? bytes_[given] : fill_;
+  return n;
 }
 
 DataBytes WriteObjects(const std::vector<Ref<Object>>& objects) {
@@ -64,6 +80,47 @@ std::vector<std::pair<std::string, DataBytes>> SampleDataStreams() {
     inner = next;
   }
   samples.emplace_back("nested-lists.bin", WriteObjects({nested}));
+  return samples;
+}
+
+namespace {
+
+void Append(DataBytes& to, std::initializer_list<DataBytes> parts) {
+  for (const DataBytes& p : parts) to.insert(to.end(), p.begin(), p.end());
+}
+
+DataBytes TagLine(const std::string& tag) {
+  DataBytes b(tag.begin(), tag.end());
+  b.push_back(13);
+  b.push_back(10);
+  return b;
+}
+
+DataBytes Ints(std::initializer_list<uint32_t> values) {
+  DataBytes b;
+  for (uint32_t v : values) Put32(b, v);
+  return b;
+}
+
+DataBytes Record(const std::string& tag, std::initializer_list<DataBytes> parts) {
+  DataBytes b{1};
+  Append(b, {TagLine(tag)});
+  Append(b, parts);
+  return b;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, DataBytes>> HostileDataStreams() {
+  std::vector<std::pair<std::string, DataBytes>> samples;
+  samples.emplace_back("long-tag.bin", Record(std::string(4096, 'x'), {Ints({0})}));
+  samples.emplace_back("tag-of-carriage-returns.bin", Record("VTL.List.TList" + std::string(4096, '\r'), {Ints({0})}));
+  samples.emplace_back("huge-list.bin", Record("VTL.List.TList", {Ints({0x7fffffff}), {0, 0, 0}}));
+  samples.emplace_back("huge-bank.bin", Record("VTL.Bank.TBank", {Ints({0x7fffffff}), {1, 2, 3}}));
+  // Just under the largest pixmap a record may describe: a gigabyte of pixels.
+  samples.emplace_back("huge-pixmap.bin",
+                       Record("VTL.Pixmap.TPixmap", {Ints({16383, 16383, static_cast<uint32_t>(FMT_RGBA8888)}), {1}}));
+  samples.emplace_back("huge-image.bin", Record("vtl.ren2d.TImage", {Ints({1, 1, 0, 0, 0, 0, 0, 0, 65536}), {0, 0}}));
   return samples;
 }
 

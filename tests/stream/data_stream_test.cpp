@@ -2,6 +2,7 @@
 // references, every data type's round trip, and damaged or hostile input
 // that must end in an object or a runtime error, never a crash.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstring>
 #include <string>
@@ -21,6 +22,7 @@ using vtl::TList;
 using vtl::TPixmap;
 using vtl::test::Bytes;
 using vtl::test::Put32;
+using vtl::test::TSizelessSource;
 
 class DataStreamTest : public ::testing::Test {
  protected:
@@ -34,9 +36,10 @@ class DataStreamTest : public ::testing::Test {
   }
 
   // The text of the runtime error that reading the first object raises; ""
-  // when it reads an object, "<other>" for any other exception.
-  std::string ReadError(const Bytes& bytes) {
-    Ref<TDataStream> stream = Reader(bytes);
+  // when it reads an object, "<other>" for any other exception. With
+  // sizeless, over a source that does not tell its size.
+  std::string ReadError(const Bytes& bytes, bool sizeless = false) {
+    Ref<TDataStream> stream = sizeless ? TDataStream::WithStream(New<TSizelessSource>(bytes)) : Reader(bytes);
     std::string error;
     try {
       stream->ReadObject();
@@ -365,6 +368,50 @@ TEST_F(DataStreamTest, ErrorsOfTheWrappedStreamPassThrough) {
   }
 }
 
+// The most memory the process has held so far, in MiB.
+long PeakMiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss / 1024;
+}
+
+TEST_F(DataStreamTest, AnEndlessTagLineIsRefusedSoonAfterTheLongestTag) {
+  // The type byte 1 and then 16 MiB of one byte: as good as endless for a
+  // tag, and a bound on the test should the reader not stop by itself.
+  for (uint8_t fill : {uint8_t('x'), uint8_t(13)}) {
+    SCOPED_TRACE(int(fill));
+    auto source = New<TSizelessSource>(Bytes{1}, size_t{16} << 20, fill);
+    std::string error;
+    try {
+      TDataStream::WithStream(source)->ReadObject();
+    } catch (const vtl::ThrownObject& t) {
+      error = t.what();
+    }
+    EXPECT_EQ(error.substr(0, 23), "Unrecognized DataType: ");
+    EXPECT_LT(error.size(), 200u);
+    EXPECT_LT(source->given, 200u);
+  }
+  // The same on a stream that knows its size.
+  const std::string error = ReadError(Cat({{1}, Bytes(100000, 'x'), {13, 10}, Int(0)}));
+  EXPECT_EQ(error.substr(0, 23), "Unrecognized DataType: ");
+  EXPECT_LT(error.size(), 200u);
+}
+
+TEST_F(DataStreamTest, HugeLengthsAndCountsFailWithoutMemoryForThem) {
+  const long before = PeakMiB();
+  for (const auto& [name, bytes] : vtl::test::HostileDataStreams()) {
+    SCOPED_TRACE(name);
+    for (bool sizeless : {false, true}) {
+      SCOPED_TRACE(sizeless ? "size unknown" : "size known");
+      const std::string error = ReadError(bytes, sizeless);
+      EXPECT_NE(error, "") << "an object was read";
+      EXPECT_NE(error, "<other>");
+    }
+  }
+  // Each sample claims up to 2 GiB; none may be taken before its bytes come.
+  EXPECT_LT(PeakMiB() - before, 256);
+}
+
 // A stream that knows neither its position nor its size, as a pipe: its own
 // end-of-data error stops a truncated record.
 class TPipeLike : public vtl::TStream {
@@ -396,8 +443,9 @@ TEST_F(DataStreamTest, TruncatedAndCorruptedSamplesNeverCrash) {
   for (const auto& [name, bytes] : vtl::test::SampleDataStreams()) {
     SCOPED_TRACE(name);
     for (size_t cut = 0; cut < bytes.size(); ++cut) {
-      const std::string error = ReadError(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)));
-      EXPECT_NE(error, "<other>") << "cut at " << cut;
+      const Bytes prefix(bytes.begin(), bytes.begin() + static_cast<long>(cut));
+      EXPECT_NE(ReadError(prefix), "<other>") << "cut at " << cut;
+      EXPECT_NE(ReadError(prefix, true), "<other>") << "cut at " << cut << ", size unknown";
     }
     for (size_t at = 0; at < bytes.size(); ++at) {
       for (uint8_t value : {0x00, 0x01, 0x02, 0x7f, 0x80, 0xfe, 0xff}) {
@@ -410,19 +458,23 @@ TEST_F(DataStreamTest, TruncatedAndCorruptedSamplesNeverCrash) {
   }
 }
 
+// Every seed of the fuzz target, read as the target reads it: over memory
+// and over a source that does not tell its size.
 TEST_F(DataStreamTest, CorpusReplay) {
   const std::vector<std::string> files = vtl::test::FilesIn(VTL_DATA_CORPUS_DIR);
   ASSERT_FALSE(files.empty());
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
-    Ref<TDataStream> in = Reader(vtl::test::ReadFile(file));
-    try {
-      while (!in->Eof()) in->ReadObject();
-    } catch (const vtl::ThrownObject& t) {
-      EXPECT_TRUE(DowncastObject<vtl::TRuntimeException>(t.object) || DowncastObject<vtl::TStreamException>(t.object))
-          << t.what();
+    const Bytes bytes = vtl::test::ReadFile(file);
+    for (Ref<TDataStream> in : {Reader(bytes), TDataStream::WithStream(New<TSizelessSource>(bytes))}) {
+      try {
+        while (!in->Eof()) in->ReadObject();
+      } catch (const vtl::ThrownObject& t) {
+        EXPECT_TRUE(DowncastObject<vtl::TRuntimeException>(t.object) || DowncastObject<vtl::TStreamException>(t.object))
+            << t.what();
+      }
+      ClearListsRead(in);
     }
-    ClearListsRead(in);
   }
 }
 

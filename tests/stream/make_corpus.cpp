@@ -1,5 +1,6 @@
-// Writes the sample object streams into a folder, as the seed corpus of the
-// object-stream fuzz target: stream_make_corpus <folder>
+// Writes the sample object streams, and the hostile ones that claim more than
+// they hold, into a folder, as the seed corpus of the object-stream fuzz
+// target: stream_make_corpus <folder>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   vtl::InitImage();
-  for (const auto& [name, bytes] : vtl::test::SampleDataStreams())
-    vtl::test::WriteFile(std::string(argv[1]) + "/" + name, bytes);
+  for (const auto& samples : {vtl::test::SampleDataStreams(), vtl::test::HostileDataStreams()})
+    for (const auto& [name, bytes] : samples) vtl::test::WriteFile(std::string(argv[1]) + "/" + name, bytes);
   return 0;
 }

@@ -121,6 +121,24 @@ TEST(StandardIO, LinesFromAPipeAreDecodedAsUtf8AndPrintedBackExactly) {
   EXPECT_EQ(child.Wait(), 0);
 }
 
+// The program's own input opened by name, as a file: a pipe, which cannot
+// seek, is read to its end.
+TEST(StandardIO, StandardInputOpenedByNameReadsToTheEndOfThePipe) {
+  Child lines({"open", "utf8::/dev/stdin"});
+  ASSERT_TRUE(lines.Started());
+  lines.Send("A\r\nB");
+  lines.CloseInput();
+  EXPECT_EQ(lines.ReceiveRest(), "1:A\r\n1:B\r\nend\r\n");
+  EXPECT_EQ(lines.Wait(), 0);
+
+  Child bank({"bank", "/dev/stdin"});
+  ASSERT_TRUE(bank.Started());
+  bank.Send("A\r\n");
+  bank.CloseInput();
+  EXPECT_EQ(bank.ReceiveRest(), "size:3\r\n");
+  EXPECT_EQ(bank.Wait(), 0);
+}
+
 TEST(StandardIO, NoInputAtAllEndsAtOnce) {
   Child child({"lines"});
   ASSERT_TRUE(child.Started());

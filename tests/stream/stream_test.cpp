@@ -198,6 +198,31 @@ TEST(Stream, ReadLineSplitsOnLineFeedAndZeroAndDropsCarriageReturns) {
   EXPECT_EQ(Over(longLine)->ReadLine().Length(), 3000);
 }
 
+// A bounded line read stops at the bound, carriage returns counted, leaves
+// the rest unread and says whether the line ended; wrappers pass it on and
+// text streams count characters.
+TEST(Stream, ReadLineUpToStopsAtItsBoundAndSaysWhetherTheLineEnded) {
+  std::vector<uint8_t> bytes = {'a', 'b', 13, 10, 'c', 'd', 'e', 'f', 10, 13, 13, 13, 'g'};
+  auto s = Over(bytes);
+  int32_t ended = -1;
+  EXPECT_EQ(s->ReadLineUpTo(4, ended), vtl::String("ab"));  // "ab", 13 and the line feed fit
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(s->ReadLineUpTo(3, ended), vtl::String("cde"));
+  EXPECT_EQ(ended, 0);
+  EXPECT_EQ(s->ReadLine(), vtl::String("f"));  // the rest was left unread
+  auto wrapped = vtl::OpenReadStream(s);       // a wrapper passes the call on
+  EXPECT_EQ(wrapped->ReadLineUpTo(2, ended), vtl::String());
+  EXPECT_EQ(ended, 0);  // carriage returns count
+  EXPECT_EQ(wrapped->ReadLineUpTo(100, ended), vtl::String("g"));
+  EXPECT_EQ(ended, 1);  // the end of the data ends the line
+
+  const std::string utf8 = "\xCF\x80\xCF\x80\xCF\x80\n";  // three characters of two bytes
+  std::vector<uint8_t> text(utf8.begin(), utf8.end());
+  auto t = vtl::TTextStream::Create(Over(text), vtl::TTextStream::UTF8);
+  EXPECT_EQ(t->ReadLineUpTo(4, ended), vtl::String(u"\u03C0\u03C0\u03C0"));
+  EXPECT_EQ(ended, 1);
+}
+
 TEST(Stream, WriteLineAddsCrLfOnlyWhenTheTextFits) {
   std::vector<uint8_t> bytes(4);
   auto s = Over(bytes, false, true);

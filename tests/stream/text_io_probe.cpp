@@ -2,6 +2,8 @@
 // input and output tests with pipes for its standard streams.
 //   text_io_probe ask N   N times: prompt "? ", read a line, print "length:line"
 //   text_io_probe lines   every line up to the end of input as "length:line", then "end"
+//   text_io_probe open URL  the same for the lines of the stream URL names
+//   text_io_probe bank URL  "size:N" for the bytes TBank::Load takes from URL
 #include <cstdlib>
 #include <cstring>
 
@@ -14,6 +16,11 @@ void Report(const vtl::String& line) { vtl::PrintLine(vtl::StringFromInt(line.Le
 
 }  // namespace
 
+void ReportLines(const vtl::Ref<vtl::TStream>& stream) {
+  while (!stream->Eof()) Report(stream->ReadLine());
+  vtl::PrintLine("end");
+}
+
 int main(int argc, char** argv) {
   vtl::InitStream();
   if (argc == 3 && std::strcmp(argv[1], "ask") == 0) {
@@ -21,8 +28,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "lines") == 0) {
-    while (!vtl::StandardIOStream->Eof()) Report(vtl::StandardIOStream->ReadLine());
-    vtl::PrintLine("end");
+    ReportLines(vtl::StandardIOStream);
+    return 0;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "open") == 0) {
+    vtl::Ref<vtl::TStream> stream = vtl::OpenReadStream(vtl::String(argv[2]));
+    if (!stream) return 1;
+    ReportLines(stream);
+    return 0;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "bank") == 0) {
+    vtl::Ref<vtl::TBank> bank = vtl::TBank::Load(vtl::String(argv[2]));
+    if (!bank) return 1;
+    vtl::PrintLine("size:" + vtl::StringFromInt(bank->Size()));
     return 0;
   }
   return 2;

@@ -1,13 +1,14 @@
 // libFuzzer entry for object streams: TDataStream::ReadObject over any bytes,
-// with the list, pixmap and image data types registered. Reading may give
-// objects or a runtime error; anything else (a crash, a sanitizer report, a
-// leak, a hang) is a finding.
+// with the list, pixmap and image data types registered, once over memory
+// and once over a source that does not tell its size (as a pipe), where
+// lengths and counts cannot be checked against the bytes left. Reading may
+// give objects or a runtime error; anything else (a crash, a sanitizer
+// report, a leak, a hang, memory taken for bytes that never came) is a
+// finding.
 #include <cstdint>
 #include <vector>
 
-#include "image/image.h"
-#include "runtime/runtime.h"
-#include "stream/stream.h"
+#include "data_samples.h"
 
 namespace {
 
@@ -18,14 +19,8 @@ void ClearListsRead(const vtl::Ref<vtl::TDataStream>& stream) {
     if (auto list = vtl::DowncastObject<vtl::TList>((*stream->_datas)[i])) list->Clear();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = (vtl::InitImage(), true);
-  (void)ready;
-  if (size > (1u << 20)) return 0;
-  std::vector<uint8_t> copy(data, data + size);
-  auto stream = vtl::TDataStream::WithStream(vtl::TRamStream::Create(copy.data(), static_cast<int32_t>(size), 1, 0));
+void ReadObjects(const vtl::Ref<vtl::TStream>& source) {
+  auto stream = vtl::TDataStream::WithStream(source);
   try {
     // Several objects in a row, as a file of saved objects holds them.
     for (int i = 0; i < 8 && !stream->Eof(); ++i) stream->ReadObject();
@@ -35,5 +30,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
   }
   ClearListsRead(stream);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static bool ready = (vtl::InitImage(), true);
+  (void)ready;
+  if (size > (1u << 20)) return 0;
+  std::vector<uint8_t> copy(data, data + size);
+  ReadObjects(vtl::TRamStream::Create(copy.data(), static_cast<int32_t>(size), 1, 0));
+  ReadObjects(vtl::New<vtl::test::TSizelessSource>(copy));
   return 0;
 }
