@@ -47,7 +47,8 @@ int32_t SavePixmapJPEG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32
 
   auto encoder = std::make_unique<JpegCompressor>();
   std::vector<JSAMPLE> row(static_cast<size_t>(pixmap->width) * 3);
-  return WriteJpegRows(encoder.get(), stream.Get(), pixmap.Get(), quality, rowFormat, row.data()) ? 1 : 0;
+  if (!WriteJpegRows(encoder.get(), stream.Get(), pixmap.Get(), quality, rowFormat, row.data())) return 0;
+  return closer.CloseNow() ? 1 : 0;
 }
 
 int32_t SavePixmapJPEG(const Ref<TPixmap>& pixmap, const String& url, int32_t quality) {

@@ -51,7 +51,8 @@ int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const Ref<Object>& url, int32_
   if (!writer.png || !writer.info) return 0;
   WritePngTo(writer.png, stream.Get());
   std::vector<png_byte> row(static_cast<size_t>(pixmap->width) * 4);
-  return WritePngRows(writer.png, writer.info, pixmap.Get(), &layout, row.data()) ? 1 : 0;
+  if (!WritePngRows(writer.png, writer.info, pixmap.Get(), &layout, row.data())) return 0;
+  return closer.CloseNow() ? 1 : 0;
 }
 
 int32_t SavePixmapPNG(const Ref<TPixmap>& pixmap, const String& url, int32_t compression) {

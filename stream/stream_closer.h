@@ -28,6 +28,20 @@ class StreamCloser {
     }
   }
 
+  /// Closes the stream now, for writers whose last bytes may reach the file
+  /// only at the close: false when that failed (a full disk, say). The
+  /// destructor then has nothing left to close.
+  bool CloseNow() {
+    Ref<TStream> stream = std::move(stream_);
+    if (!stream) return true;
+    try {
+      stream->Close();
+    } catch (...) {
+      return false;
+    }
+    return true;
+  }
+
  private:
   Ref<TStream> stream_;
 };

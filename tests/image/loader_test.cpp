@@ -232,6 +232,10 @@ TEST_F(LoaderTest, WritersReportFailure) {
   uint8_t small[64];
   EXPECT_EQ(SavePixmapPNG(p, Ref<Object>(TRamStream::Create(small, 64, 0, 1)), 0), 0);
   EXPECT_EQ(SavePixmapJPEG(p, Ref<Object>(TRamStream::Create(small, 64, 0, 1)), 80), 0);
+  // A full disk: the small file waits in the C library's buffer until the
+  // close, whose failure is the save's.
+  EXPECT_EQ(SavePixmapPNG(p, String("/dev/full"), 5), 0);
+  EXPECT_EQ(SavePixmapJPEG(p, String("/dev/full"), 80), 0);
   const std::string path = test::TempPath("saved.png");
   EXPECT_EQ(SavePixmapPNG(p, String::FromLatin1(path), 5), 1);
   Ref<TPixmap> back = LoadPixmapUrl(String::FromLatin1(path));
