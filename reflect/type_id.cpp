@@ -15,6 +15,7 @@ String TTypeId::MetaData(const String& key) const { return detail::MetaDataValue
 
 Ref<TTypeId> TTypeId::ArrayType() {
   if (!_arrayType) {
+    LinkSuperType();  // made once, so the super type must be known before
     Ref<TTypeId> array = New<TTypeId>();
     array->Init(_name + "[]", 4, nullptr, _super ? _super->ArrayType() : Types().baseArrayType);
     array->_elementType = Ref<TTypeId>(this);
@@ -226,18 +227,24 @@ void TTypeId::_Update() {
     fresh.push_back(type);
   }
   reg.classesSeen = records.size();
+  // The whole hierarchy first: a declaration may name arrays of any new class.
+  for (const Ref<TTypeId>& type : fresh) type->LinkSuperType();
   for (const Ref<TTypeId>& type : fresh) type->_Resolve();
+}
+
+void TTypeId::LinkSuperType() {
+  // Object is the root: it has no super type.
+  if (linked_ || !_class || !_class->base) return;
+  linked_ = true;
+  _super = detail::LookUpClass(*_class->base);
+  if (!_super) _super = Types().objectType;
+  _super->DerivedTypes()->AddLast(Ref<TTypeId>(this));
 }
 
 void TTypeId::_Resolve() {
   if (resolved_ || !_class) return;
   resolved_ = true;
-  // Object is the root: it has no super type.
-  if (_class->base) {
-    _super = detail::LookUpClass(*_class->base);
-    if (!_super) _super = Types().objectType;
-    _super->DerivedTypes()->AddLast(Ref<TTypeId>(this));
-  }
+  LinkSuperType();
   for (const Declaration& d : _class->declarations) {
     detail::MetaSplit tag = detail::SplitMetaData(d.Tag());
     if (d.kind == Declaration::Kind::Field) {

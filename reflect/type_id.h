@@ -95,8 +95,8 @@ class TTypeId : public Object {
   void SetClass(const ClassRecord& cls);
   /// Makes types for the classes registered since the last look-up.
   static void _Update();
-  /// Reads the class's declarations into fields and methods and links the
-  /// type to its super type; once, and only for types with a class.
+  /// Links the type to its super type, then reads the class's declarations
+  /// into fields and methods; once, and only for types with a class.
   void _Resolve();
 
   String _name;                         ///< The type's name.
@@ -115,7 +115,14 @@ class TTypeId : public Object {
 
  private:
   void CheckArrayType() const;
+  // Sets the super type from the class's base and joins its derived list;
+  // once. Every new class is linked before any declaration is read, and an
+  // array type is made only from a linked type, so arrays made while
+  // resolving mirror the whole hierarchy.
+  void LinkSuperType();
+
   bool resolved_ = false;
+  bool linked_ = false;
 };
 
 /// A class record as a map key: Compare orders by the record's address.
