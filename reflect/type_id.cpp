@@ -1,5 +1,7 @@
 #include "reflect/type_id.h"
 
+#include <string_view>
+
 #include "reflect/internal/object_array.h"
 #include "reflect/internal/tag_text.h"
 #include "reflect/internal/type_registry.h"
@@ -14,15 +16,27 @@ using detail::Types;
 String TTypeId::MetaData(const String& key) const { return detail::MetaDataValue(_meta, key); }
 
 Ref<TTypeId> TTypeId::ArrayType() {
-  if (!_arrayType) {
+  if (!_arrayType && depth_ < kMaxArrayDepth) {
     LinkSuperType();  // made once, so the super type must be known before
     Ref<TTypeId> array = New<TTypeId>();
+    // A super type is never nested deeper than its subtype, so its array type exists.
     array->Init(_name + "[]", 4, nullptr, _super ? _super->ArrayType() : Types().baseArrayType);
     array->_elementType = Ref<TTypeId>(this);
+    array->depth_ = depth_ + 1;
     _arrayType = array;
   }
   return _arrayType;
 }
+
+namespace {
+
+// type nested depth levels deeper; Null past the bound.
+Ref<TTypeId> NestedArrayType(Ref<TTypeId> type, int32_t depth) {
+  for (; type && depth > 0; --depth) type = type->ArrayType();
+  return type;
+}
+
+}  // namespace
 
 int32_t TTypeId::ExtendsType(const Ref<TTypeId>& type) const {
   for (const TTypeId* t = this; t; t = t->_super.Get()) {
@@ -80,21 +94,31 @@ Ref<TList> TTypeId::EnumMethods(Ref<TList> list) const {
 
 Ref<TTypeId> TTypeId::ForName(const String& name) {
   _Update();
-  if (name.Length() > 2 && name.View().ends_with(u"[]")) {
-    Ref<TTypeId> element = ForName(LeftChars(name, name.Length() - 2));
-    if (element) return element->ArrayType();
-    // "Null[]" names the base array type, whose element type is no type.
+  // The "[]" suffixes are counted, not copied off level by level, and a name
+  // deeper than the bound is refused before any type is made for it.
+  const std::u16string_view text = name.View();
+  size_t length = text.size();
+  int32_t depth = 0;
+  while (length > 2 && text.substr(0, length).ends_with(u"[]")) {
+    if (++depth > kMaxArrayDepth) return nullptr;
+    length -= 2;
   }
-  return detail::LookUpName(name);
+  // The innermost registered name wins: "Null[]" names the base array type,
+  // whose element type is no type.
+  for (;; length += 2, --depth) {
+    Ref<TTypeId> type = detail::LookUpName(length == text.size() ? name : String(text.substr(0, length)));
+    if (type || depth == 0) return NestedArrayType(type, depth);
+  }
 }
 
 Ref<TTypeId> TTypeId::ForObject(const Ref<Object>& object) {
   if (!object) return nullptr;
   _Update();
   if (auto* array = dynamic_cast<const ArrayBase*>(object.Get())) {
-    // Every array carries its element tag, empty ones too.
-    Ref<TTypeId> element = ForTag(array->ElementTag());
-    return element ? element->ArrayType() : Types().baseArrayType;
+    // Every array carries its element tag, empty ones too; an array nested
+    // beyond the bound is still an array.
+    Ref<TTypeId> type = NestedArrayType(ForTag(array->ElementTag()), 1);
+    return type ? type : Types().baseArrayType;
   }
   return detail::LookUpClass(object->Class());
 }
@@ -106,15 +130,13 @@ Ref<TList> TTypeId::EnumTypes() {
   return list;
 }
 
-Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
-  if (tag.starts_with("[]")) {
-    Ref<TTypeId> element = ForTag(tag.substr(2));
-    return element ? element->ArrayType() : nullptr;
-  }
+namespace {
+
+Ref<TTypeId> ForElementTag(std::string_view tag) {
   if (tag.starts_with(":")) {
     // A module path before the class name is ignored.
     size_t dot = tag.rfind('.');
-    return detail::LookUpName(String::FromText(tag.substr(dot == std::string::npos ? 1 : dot + 1)));
+    return detail::LookUpName(String::FromText(tag.substr(dot == std::string_view::npos ? 1 : dot + 1)));
   }
   detail::TypeRegistry& reg = Types();
   switch (detail::ValueTagOf(tag)) {
@@ -127,6 +149,18 @@ Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
     case '$': return reg.stringType;
     default: return nullptr;
   }
+}
+
+}  // namespace
+
+Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
+  std::string_view element = tag;
+  int32_t depth = 0;
+  while (element.starts_with("[]")) {
+    if (++depth > kMaxArrayDepth) return nullptr;
+    element.remove_prefix(2);
+  }
+  return NestedArrayType(ForElementTag(element), depth);
 }
 
 std::string TTypeId::Tag() const {

@@ -31,7 +31,7 @@ class TTypeId : public Object {
   Ref<TTypeId> SuperType() const { return _super; }
   /// The type of arrays of this type, made on first use. An array type's
   /// super type is the array type of this type's super type, so arrays
-  /// mirror the class hierarchy.
+  /// mirror the class hierarchy. Null for an array type kMaxArrayDepth deep.
   Ref<TTypeId> ArrayType();
   /// For an array type, its element type; else Null.
   Ref<TTypeId> ElementType() const { return _elementType; }
@@ -74,8 +74,13 @@ class TTypeId : public Object {
   void SetArrayElement(const Ref<Object>& array, int32_t index, const Ref<Object>& value) const;
   ///@}
 
+  /// The deepest array type: arrays nest at most this many levels. Deeper
+  /// names and tags find no type, and a look-up that finds none makes none.
+  static constexpr int32_t kMaxArrayDepth = 32;
+
   /// The type of that name, compared without regard to case; a name ending in
-  /// "[]" gives the array type of the rest. Null when unknown.
+  /// "[]" gives the array type of the rest. Null when unknown or nested
+  /// deeper than kMaxArrayDepth.
   static Ref<TTypeId> ForName(const String& name);
   /// The type of object: for an array, the array type of its element tag;
   /// otherwise the type of its class. Null for the Null object.
@@ -83,7 +88,7 @@ class TTypeId : public Object {
   /// A new list of every type, ordered by lower-cased name.
   static Ref<TList> EnumTypes();
   /// The type a tag names ("i", "$", ":vtl.linkedlist.TList", "[]i"); Null
-  /// for an empty or unknown tag.
+  /// for an empty or unknown tag, or one nested deeper than kMaxArrayDepth.
   static Ref<TTypeId> ForTag(const std::string& tag);
   /// The tag of this type; a type that has none raises "ERROR".
   std::string Tag() const;
@@ -123,6 +128,7 @@ class TTypeId : public Object {
 
   bool resolved_ = false;
   bool linked_ = false;
+  int32_t depth_ = 0;  // array levels: 0 for other types
 };
 
 /// A class record as a map key: Compare orders by the record's address.
