@@ -1,6 +1,7 @@
 #include "reflect/type_id.h"
 
 #include <string_view>
+#include <typeinfo>
 
 #include "reflect/internal/object_array.h"
 #include "reflect/internal/tag_text.h"
@@ -198,10 +199,36 @@ Ref<ArrayBase> MakeArray(const std::string& tag, int32_t length) {
   return New<detail::TaggedObjectArray>(tag, length);
 }
 
+// The C++ type of a type's values as array makers are recorded under, or
+// nullptr for a type no tag names.
+const std::type_info* CxxTypeOf(const TTypeId& type) {
+  switch (type._valueTag) {
+    case 'b': return &typeid(uint8_t);
+    case 's': return &typeid(uint16_t);
+    case 'i': return &typeid(int32_t);
+    case 'l': return &typeid(int64_t);
+    case 'f': return &typeid(float);
+    case 'd': return &typeid(double);
+    case '$': return &typeid(String);
+    default: return type._class ? type._class->type : nullptr;
+  }
+}
+
 }  // namespace
+
+ArrayMaker TTypeId::FindMaker() const {
+  const TTypeId* leaf = this;
+  int32_t depth = 0;
+  for (; leaf->_elementType; leaf = leaf->_elementType.Get()) ++depth;
+  const std::type_info* cxxType = CxxTypeOf(*leaf);
+  return cxxType ? FindArrayMaker(*cxxType, depth) : nullptr;
+}
 
 Ref<ArrayBase> TTypeId::NewArray(int32_t length) {
   CheckArrayType();
+  // Asked again until found: a class registered later may declare this type.
+  if (!maker_) maker_ = FindMaker();
+  if (maker_) return maker_(length);
   if (_typeTag.empty()) _typeTag = _elementType->Tag();
   return MakeArray(_typeTag, length);
 }

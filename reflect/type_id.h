@@ -64,7 +64,10 @@ class TTypeId : public Object {
   /// Array operations; on a type that is not an array type each raises
   /// "TypeID is not an array type". Elements convert as field values do.
   ///@{
-  /// A new array of length elements of the element type.
+  /// A new array of length elements of the element type: the program's own
+  /// array class wherever one is known for the type (every class's arrays,
+  /// the primitive types' arrays and every array type a registered field or
+  /// method uses), so a field or argument of this type takes it.
   Ref<ArrayBase> NewArray(int32_t length);
   /// The number of elements of array.
   int32_t ArrayLength(const Ref<Object>& array) const;
@@ -125,10 +128,12 @@ class TTypeId : public Object {
   // array type is made only from a linked type, so arrays made while
   // resolving mirror the whole hierarchy.
   void LinkSuperType();
+  ArrayMaker FindMaker() const;
 
   bool resolved_ = false;
   bool linked_ = false;
-  int32_t depth_ = 0;  // array levels: 0 for other types
+  int32_t depth_ = 0;           // array levels: 0 for other types
+  ArrayMaker maker_ = nullptr;  // the program's array class for this type, once found
 };
 
 /// A class record as a map key: Compare orders by the record's address.
