@@ -1,5 +1,8 @@
 #include "reflect/type_id.h"
 
+#include <string_view>
+#include <typeinfo>
+
 #include "reflect/internal/object_array.h"
 #include "reflect/internal/tag_text.h"
 #include "reflect/internal/type_registry.h"
@@ -14,14 +17,27 @@ using detail::Types;
 String TTypeId::MetaData(const String& key) const { return detail::MetaDataValue(_meta, key); }
 
 Ref<TTypeId> TTypeId::ArrayType() {
-  if (!_arrayType) {
+  if (!_arrayType && depth_ < kMaxArrayDepth) {
+    LinkSuperType();  // made once, so the super type must be known before
     Ref<TTypeId> array = New<TTypeId>();
+    // A super type is never nested deeper than its subtype, so its array type exists.
     array->Init(_name + "[]", 4, nullptr, _super ? _super->ArrayType() : Types().baseArrayType);
     array->_elementType = Ref<TTypeId>(this);
+    array->depth_ = depth_ + 1;
     _arrayType = array;
   }
   return _arrayType;
 }
+
+namespace {
+
+// type nested depth levels deeper; Null past the bound.
+Ref<TTypeId> NestedArrayType(Ref<TTypeId> type, int32_t depth) {
+  for (; type && depth > 0; --depth) type = type->ArrayType();
+  return type;
+}
+
+}  // namespace
 
 int32_t TTypeId::ExtendsType(const Ref<TTypeId>& type) const {
   for (const TTypeId* t = this; t; t = t->_super.Get()) {
@@ -79,21 +95,31 @@ Ref<TList> TTypeId::EnumMethods(Ref<TList> list) const {
 
 Ref<TTypeId> TTypeId::ForName(const String& name) {
   _Update();
-  if (name.Length() > 2 && name.View().ends_with(u"[]")) {
-    Ref<TTypeId> element = ForName(LeftChars(name, name.Length() - 2));
-    if (element) return element->ArrayType();
-    // "Null[]" names the base array type, whose element type is no type.
+  // The "[]" suffixes are counted, not copied off level by level, and a name
+  // deeper than the bound is refused before any type is made for it.
+  const std::u16string_view text = name.View();
+  size_t length = text.size();
+  int32_t depth = 0;
+  while (length > 2 && text.substr(0, length).ends_with(u"[]")) {
+    if (++depth > kMaxArrayDepth) return nullptr;
+    length -= 2;
   }
-  return detail::LookUpName(name);
+  // The innermost registered name wins: "Null[]" names the base array type,
+  // whose element type is no type.
+  for (;; length += 2, --depth) {
+    Ref<TTypeId> type = detail::LookUpName(length == text.size() ? name : String(text.substr(0, length)));
+    if (type || depth == 0) return NestedArrayType(type, depth);
+  }
 }
 
 Ref<TTypeId> TTypeId::ForObject(const Ref<Object>& object) {
   if (!object) return nullptr;
   _Update();
   if (auto* array = dynamic_cast<const ArrayBase*>(object.Get())) {
-    // Every array carries its element tag, empty ones too.
-    Ref<TTypeId> element = ForTag(array->ElementTag());
-    return element ? element->ArrayType() : Types().baseArrayType;
+    // Every array carries its element tag, empty ones too; an array nested
+    // beyond the bound is still an array.
+    Ref<TTypeId> type = NestedArrayType(ForTag(array->ElementTag()), 1);
+    return type ? type : Types().baseArrayType;
   }
   return detail::LookUpClass(object->Class());
 }
@@ -105,15 +131,13 @@ Ref<TList> TTypeId::EnumTypes() {
   return list;
 }
 
-Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
-  if (tag.starts_with("[]")) {
-    Ref<TTypeId> element = ForTag(tag.substr(2));
-    return element ? element->ArrayType() : nullptr;
-  }
+namespace {
+
+Ref<TTypeId> ForElementTag(std::string_view tag) {
   if (tag.starts_with(":")) {
     // A module path before the class name is ignored.
     size_t dot = tag.rfind('.');
-    return detail::LookUpName(String::FromText(tag.substr(dot == std::string::npos ? 1 : dot + 1)));
+    return detail::LookUpName(String::FromText(tag.substr(dot == std::string_view::npos ? 1 : dot + 1)));
   }
   detail::TypeRegistry& reg = Types();
   switch (detail::ValueTagOf(tag)) {
@@ -126,6 +150,18 @@ Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
     case '$': return reg.stringType;
     default: return nullptr;
   }
+}
+
+}  // namespace
+
+Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
+  std::string_view element = tag;
+  int32_t depth = 0;
+  while (element.starts_with("[]")) {
+    if (++depth > kMaxArrayDepth) return nullptr;
+    element.remove_prefix(2);
+  }
+  return NestedArrayType(ForElementTag(element), depth);
 }
 
 std::string TTypeId::Tag() const {
@@ -163,10 +199,36 @@ Ref<ArrayBase> MakeArray(const std::string& tag, int32_t length) {
   return New<detail::TaggedObjectArray>(tag, length);
 }
 
+// The C++ type of a type's values as array makers are recorded under, or
+// nullptr for a type no tag names.
+const std::type_info* CxxTypeOf(const TTypeId& type) {
+  switch (type._valueTag) {
+    case 'b': return &typeid(uint8_t);
+    case 's': return &typeid(uint16_t);
+    case 'i': return &typeid(int32_t);
+    case 'l': return &typeid(int64_t);
+    case 'f': return &typeid(float);
+    case 'd': return &typeid(double);
+    case '$': return &typeid(String);
+    default: return type._class ? type._class->type : nullptr;
+  }
+}
+
 }  // namespace
+
+ArrayMaker TTypeId::FindMaker() const {
+  const TTypeId* leaf = this;
+  int32_t depth = 0;
+  for (; leaf->_elementType; leaf = leaf->_elementType.Get()) ++depth;
+  const std::type_info* cxxType = CxxTypeOf(*leaf);
+  return cxxType ? FindArrayMaker(*cxxType, depth) : nullptr;
+}
 
 Ref<ArrayBase> TTypeId::NewArray(int32_t length) {
   CheckArrayType();
+  // Asked again until found: a class registered later may declare this type.
+  if (!maker_) maker_ = FindMaker();
+  if (maker_) return maker_(length);
   if (_typeTag.empty()) _typeTag = _elementType->Tag();
   return MakeArray(_typeTag, length);
 }
@@ -226,18 +288,24 @@ void TTypeId::_Update() {
     fresh.push_back(type);
   }
   reg.classesSeen = records.size();
+  // The whole hierarchy first: a declaration may name arrays of any new class.
+  for (const Ref<TTypeId>& type : fresh) type->LinkSuperType();
   for (const Ref<TTypeId>& type : fresh) type->_Resolve();
+}
+
+void TTypeId::LinkSuperType() {
+  // Object is the root: it has no super type.
+  if (linked_ || !_class || !_class->base) return;
+  linked_ = true;
+  _super = detail::LookUpClass(*_class->base);
+  if (!_super) _super = Types().objectType;
+  _super->DerivedTypes()->AddLast(Ref<TTypeId>(this));
 }
 
 void TTypeId::_Resolve() {
   if (resolved_ || !_class) return;
   resolved_ = true;
-  // Object is the root: it has no super type.
-  if (_class->base) {
-    _super = detail::LookUpClass(*_class->base);
-    if (!_super) _super = Types().objectType;
-    _super->DerivedTypes()->AddLast(Ref<TTypeId>(this));
-  }
+  LinkSuperType();
   for (const Declaration& d : _class->declarations) {
     detail::MetaSplit tag = detail::SplitMetaData(d.Tag());
     if (d.kind == Declaration::Kind::Field) {

@@ -31,7 +31,7 @@ class TTypeId : public Object {
   Ref<TTypeId> SuperType() const { return _super; }
   /// The type of arrays of this type, made on first use. An array type's
   /// super type is the array type of this type's super type, so arrays
-  /// mirror the class hierarchy.
+  /// mirror the class hierarchy. Null for an array type kMaxArrayDepth deep.
   Ref<TTypeId> ArrayType();
   /// For an array type, its element type; else Null.
   Ref<TTypeId> ElementType() const { return _elementType; }
@@ -64,7 +64,10 @@ class TTypeId : public Object {
   /// Array operations; on a type that is not an array type each raises
   /// "TypeID is not an array type". Elements convert as field values do.
   ///@{
-  /// A new array of length elements of the element type.
+  /// A new array of length elements of the element type: the program's own
+  /// array class wherever one is known for the type (every class's arrays,
+  /// the primitive types' arrays and every array type a registered field or
+  /// method uses), so a field or argument of this type takes it.
   Ref<ArrayBase> NewArray(int32_t length);
   /// The number of elements of array.
   int32_t ArrayLength(const Ref<Object>& array) const;
@@ -74,8 +77,13 @@ class TTypeId : public Object {
   void SetArrayElement(const Ref<Object>& array, int32_t index, const Ref<Object>& value) const;
   ///@}
 
+  /// The deepest array type: arrays nest at most this many levels. Deeper
+  /// names and tags find no type, and a look-up that finds none makes none.
+  static constexpr int32_t kMaxArrayDepth = 32;
+
   /// The type of that name, compared without regard to case; a name ending in
-  /// "[]" gives the array type of the rest. Null when unknown.
+  /// "[]" gives the array type of the rest. Null when unknown or nested
+  /// deeper than kMaxArrayDepth.
   static Ref<TTypeId> ForName(const String& name);
   /// The type of object: for an array, the array type of its element tag;
   /// otherwise the type of its class. Null for the Null object.
@@ -83,7 +91,7 @@ class TTypeId : public Object {
   /// A new list of every type, ordered by lower-cased name.
   static Ref<TList> EnumTypes();
   /// The type a tag names ("i", "$", ":vtl.linkedlist.TList", "[]i"); Null
-  /// for an empty or unknown tag.
+  /// for an empty or unknown tag, or one nested deeper than kMaxArrayDepth.
   static Ref<TTypeId> ForTag(const std::string& tag);
   /// The tag of this type; a type that has none raises "ERROR".
   std::string Tag() const;
@@ -95,8 +103,8 @@ class TTypeId : public Object {
   void SetClass(const ClassRecord& cls);
   /// Makes types for the classes registered since the last look-up.
   static void _Update();
-  /// Reads the class's declarations into fields and methods and links the
-  /// type to its super type; once, and only for types with a class.
+  /// Links the type to its super type, then reads the class's declarations
+  /// into fields and methods; once, and only for types with a class.
   void _Resolve();
 
   String _name;                         ///< The type's name.
@@ -115,7 +123,17 @@ class TTypeId : public Object {
 
  private:
   void CheckArrayType() const;
+  // Sets the super type from the class's base and joins its derived list;
+  // once. Every new class is linked before any declaration is read, and an
+  // array type is made only from a linked type, so arrays made while
+  // resolving mirror the whole hierarchy.
+  void LinkSuperType();
+  ArrayMaker FindMaker() const;
+
   bool resolved_ = false;
+  bool linked_ = false;
+  int32_t depth_ = 0;           // array levels: 0 for other types
+  ArrayMaker maker_ = nullptr;  // the program's array class for this type, once found
 };
 
 /// A class record as a map key: Compare orders by the record's address.

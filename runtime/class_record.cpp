@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <typeindex>
+#include <utility>
 
 #include "runtime/exceptions.h"
 
@@ -22,6 +23,8 @@ struct Registry {
   // Dynamic types without a record of their own, resolved to the nearest
   // registered ancestor on first use.
   std::map<std::type_index, const ClassRecord*> resolved;
+  // Array makers by innermost element type and nesting depth.
+  std::map<std::pair<std::type_index, int32_t>, ArrayMaker> arrayMakers;
 };
 
 Registry& TheRegistry() {
@@ -137,6 +140,19 @@ const ClassRecord* FindClassRecord(const std::type_info& type) {
   std::lock_guard lock(reg.mutex);
   auto found = reg.byType.find(type);
   return found == reg.byType.end() ? nullptr : found->second;
+}
+
+void RegisterArrayMaker(const std::type_info& leaf, int32_t depth, ArrayMaker maker) {
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  reg.arrayMakers.try_emplace({std::type_index(leaf), depth}, maker);
+}
+
+ArrayMaker FindArrayMaker(const std::type_info& leaf, int32_t depth) {
+  Registry& reg = TheRegistry();
+  std::lock_guard lock(reg.mutex);
+  auto found = reg.arrayMakers.find({std::type_index(leaf), depth});
+  return found == reg.arrayMakers.end() ? nullptr : found->second;
 }
 
 std::string ClassNameOf(const std::type_info& type) {

@@ -15,9 +15,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <type_traits>
 #include <typeinfo>
 #include <vector>
 
+#include "runtime/array.h"
 #include "runtime/type_tag.h"
 #include "runtime/value.h"
 
@@ -83,7 +86,62 @@ const ClassRecord* FindClassRecord(const std::type_info& type);
 /// The record of Object, the root of every chain.
 const ClassRecord& ObjectClassRecord();
 
+/// Makes a new one-dimensional array of one C++ array type, length elements long.
+using ArrayMaker = Ref<ArrayBase> (*)(int32_t length);
+/// Records how arrays nested depth levels around the element type leaf are
+/// made (`Ref<Array<Ref<Array<Ref<TUnit>>>>>` is two levels around TUnit);
+/// the first maker of a shape stays. ClassBuilder records one level around
+/// each class and every array type its declarations use, so reflection makes
+/// arrays that those declarations take.
+void RegisterArrayMaker(const std::type_info& leaf, int32_t depth, ArrayMaker maker);
+/// The maker recorded for depth levels around leaf, or nullptr.
+ArrayMaker FindArrayMaker(const std::type_info& leaf, int32_t depth);
+
 namespace detail {
+
+// How arrays nest in a value type: Leaf is the innermost element type (the
+// class for Ref<U>), depth the number of array levels around it.
+template <class T>
+struct ArrayNesting {
+  static constexpr int32_t depth = 0;
+  using Leaf = T;
+};
+template <class U>
+struct ArrayNesting<Ref<U>> {
+  static constexpr int32_t depth = 0;
+  using Leaf = U;
+};
+template <class E>
+struct ArrayNesting<Ref<Array<E>>> {
+  static constexpr int32_t depth = ArrayNesting<E>::depth + 1;
+  using Leaf = typename ArrayNesting<E>::Leaf;
+  using Element = E;
+};
+
+// The element types a tag can name: classes, String and the primitive type
+// each tag letter stands for.
+template <class Leaf>
+constexpr bool kTaggableLeaf =
+    std::is_base_of_v<Object, Leaf> || std::is_same_v<Leaf, String> || std::is_same_v<Leaf, uint8_t> ||
+    std::is_same_v<Leaf, uint16_t> || std::is_same_v<Leaf, int32_t> || std::is_same_v<Leaf, int64_t> ||
+    std::is_same_v<Leaf, float> || std::is_same_v<Leaf, double>;
+
+// Records the makers of T when it is an array type, and of its inner array types.
+template <class T>
+void RegisterArrayMakers() {
+  if constexpr (ArrayNesting<T>::depth > 0 && kTaggableLeaf<typename ArrayNesting<T>::Leaf>) {
+    using Element = typename ArrayNesting<T>::Element;
+    RegisterArrayMaker(typeid(typename ArrayNesting<T>::Leaf), ArrayNesting<T>::depth,
+                       [](int32_t length) -> Ref<ArrayBase> { return NewArray<Element>({length}); });
+    RegisterArrayMakers<Element>();
+  }
+}
+
+template <class R, class... A>
+void RegisterSignatureArrayMakers(std::tuple<A...>*) {
+  if constexpr (!std::is_void_v<R>) RegisterArrayMakers<std::decay_t<R>>();
+  (RegisterArrayMakers<A>(), ...);
+}
 
 // Throws a TRuntimeException naming the class and its unregistered base.
 [[noreturn]] void RefuseMissingBase(std::string_view className, const std::type_info& base);
@@ -190,6 +248,7 @@ class ClassBuilder {
     if constexpr (std::is_default_constructible_v<T> && !std::is_abstract_v<T>) {
       record_.create = []() -> Ref<Object> { return New<T>(); };
     }
+    detail::RegisterArrayMakers<Ref<Array<Ref<T>>>>();
   }
 
   /// Declares the data member Member (`&T::field`, or a base's) under name.
@@ -198,6 +257,7 @@ class ClassBuilder {
     using M = typename detail::MemberShape<decltype(Member)>::Type;
     using Owner = typename detail::MemberShape<decltype(Member)>::Class;
     static_assert(std::is_base_of_v<Owner, T>, "field of another class");
+    detail::RegisterArrayMakers<M>();
     Declaration d = Begin(Declaration::Kind::Field, std::move(name), std::move(meta));
     d.typeTag = &TypeTagOf<M>;
     d.get = [](const Object& self) { return ValueTraits<M>::ToValue(dynamic_cast<const Owner&>(self).*Member); };
@@ -215,6 +275,7 @@ class ClassBuilder {
   ClassBuilder& Method(std::string name, std::string meta = "") {
     using Shape = detail::MethodShape<decltype(Fn)>;
     static_assert(std::is_base_of_v<typename Shape::Class, T>, "method of another class");
+    detail::RegisterSignatureArrayMakers<typename Shape::Result>(static_cast<typename Shape::Args*>(nullptr));
     Declaration d = Begin(Declaration::Kind::Method, std::move(name), std::move(meta));
     d.typeTag = &detail::CallableTag<Fn>;
     d.invoke = &detail::Invoke<Fn, typename Shape::Class>;
@@ -225,6 +286,8 @@ class ClassBuilder {
   /// Declares the plain function Fn under name; invoking it ignores the object.
   template <auto Fn>
   ClassBuilder& Function(std::string name, std::string meta = "") {
+    using Shape = detail::MethodShape<decltype(Fn)>;
+    detail::RegisterSignatureArrayMakers<typename Shape::Result>(static_cast<typename Shape::Args*>(nullptr));
     Declaration d = Begin(Declaration::Kind::Function, std::move(name), std::move(meta));
     d.typeTag = &detail::CallableTag<Fn>;
     d.invoke = &detail::Invoke<Fn, void>;

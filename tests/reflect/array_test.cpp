@@ -72,5 +72,82 @@ TEST_F(ReflectArrays, TypesThatAreNotArrayTypesRefuse) {
   ExpectError([&] { TTypeId::ForName("Int[]")->ArrayLength(CreateList()); }, "ERROR");
 }
 
+class TBeast : public Object {
+ public:
+  Ref<Array<Ref<TBeast>>> herd;
+  Ref<Array<Ref<Array<Ref<TBeast>>>>> pens;
+  Ref<Array<Ref<Array<int32_t>>>> grid;
+
+  int32_t CountHerd(Ref<Array<Ref<TBeast>>> beasts) { return beasts ? beasts->Length() : -1; }
+};
+class TPup : public TBeast {};
+
+// Arrays made by reflection are the program's own arrays of their type, so
+// fields, arguments and elements declared with that type take them.
+class ReflectArraysFit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static bool registered = [] {
+      InitReflect();
+      ClassBuilder<TBeast, Object>("TBeast")
+          .Field<&TBeast::herd>("herd")
+          .Field<&TBeast::pens>("pens")
+          .Field<&TBeast::grid>("grid")
+          .Method<&TBeast::CountHerd>("CountHerd")
+          .Register();
+      ClassBuilder<TPup, TBeast>("TPup").Register();
+      return true;
+    }();
+    ASSERT_TRUE(registered);
+    type = TTypeId::ForName("TBeast");
+    ASSERT_TRUE(type);
+    beast = New<TBeast>();
+  }
+
+  Ref<TTypeId> type;
+  Ref<TBeast> beast;
+};
+
+TEST_F(ReflectArraysFit, FieldsAndArgumentsTakeArraysOfTheirType) {
+  Ref<ArrayBase> herd = TTypeId::ForName("TBeast[]")->NewArray(2);
+  ASSERT_EQ(TTypeId::ForObject(herd), type->FindField("herd")->TypeId());
+  type->FindField("herd")->Set(beast, herd);
+  EXPECT_EQ(Ref<Object>(beast->herd), Ref<Object>(herd));  // the same array, not a copy
+  EXPECT_EQ(type->FindField("herd")->Get(beast), Ref<Object>(herd));
+
+  Ref<Array<Ref<Object>>> args = NewArray<Ref<Object>>({1});
+  (*args)[0] = herd;
+  EXPECT_EQ(AsString(type->FindMethod("CountHerd")->Invoke(beast, args)), String("2"));
+
+  // An array of another type is refused; so is one of a derived class,
+  // which a C++ array of the base class cannot be.
+  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TList[]")->NewArray(1)); }, "ERROR");
+  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TPup[]")->NewArray(1)); }, "ERROR");
+  EXPECT_EQ(Ref<Object>(beast->herd), Ref<Object>(herd));
+}
+
+TEST_F(ReflectArraysFit, ArraysOfArraysTakeInnerArraysMadeByReflection) {
+  Ref<TTypeId> pensType = TTypeId::ForName("TBeast[][]");
+  Ref<ArrayBase> pens = pensType->NewArray(2);
+  Ref<ArrayBase> pen = TTypeId::ForName("TBeast[]")->NewArray(3);
+  pensType->SetArrayElement(pens, 1, pen);
+  TTypeId::ForName("TBeast[]")->SetArrayElement(pen, 0, New<TPup>());
+  type->FindField("pens")->Set(beast, pens);
+  ASSERT_TRUE(beast->pens);
+  EXPECT_EQ(Ref<Object>((*beast->pens)[1]), Ref<Object>(pen));
+  EXPECT_TRUE(DowncastObject<TPup>((*(*beast->pens)[1])[0]));
+
+  // An array the program made takes an inner array made by reflection too.
+  Ref<Array<Ref<Array<Ref<TBeast>>>>> own = NewArray<Ref<Array<Ref<TBeast>>>>({1});
+  pensType->SetArrayElement(own, 0, pen);
+  EXPECT_EQ(Ref<Object>((*own)[0]), Ref<Object>(pen));
+
+  Ref<ArrayBase> grid = TTypeId::ForName("Int[][]")->NewArray(1);
+  TTypeId::ForName("Int[][]")->SetArrayElement(grid, 0, TTypeId::ForName("Int[]")->NewArray(4));
+  type->FindField("grid")->Set(beast, grid);
+  ASSERT_TRUE(beast->grid);
+  EXPECT_EQ((*beast->grid)[0]->Length(), 4);
+}
+
 }  // namespace
 }  // namespace vtl
