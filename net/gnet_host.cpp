@@ -1,5 +1,6 @@
 #include <enet/enet.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "net/gnet.h"
@@ -19,6 +20,26 @@ ENetHost* Enet(const TGNetHost& host) { return static_cast<ENetHost*>(host._enet
 
 // Bounds what one peer can make this host hold: no correct host sends more.
 void LimitPackets(ENetHost* host) { host->maximumPacketSize = GNET_MAX_DATA + 2; }
+
+// The longest single wait of Connect inside ENet's service call: ENet resends
+// the connection request and notices its own time-out only between waits.
+constexpr int64_t kConnectWaitSliceMs = 50;
+
+// Appends every pending ENet event to the host's list, waiting up to
+// firstWait milliseconds for the first one.
+void AppendENetEvents(TGNetHost& self, enet_uint32 firstWait) {
+  ENetHost* host = Enet(self);
+  if (host == nullptr) return;
+  ::ENetEvent event;
+  for (enet_uint32 wait = firstWait; enet_host_service(host, &event, wait) > 0; wait = 0) {
+    auto e = New<ENetEvent>();
+    e->event = static_cast<int32_t>(event.type);
+    e->peer = event.peer;
+    e->channel = event.channelID;
+    e->packet = event.packet;
+    self._enetEvents->AddLast(e);
+  }
+}
 
 Ref<TGNetPeer> FindPeer(const TGNetHost& host, void* enetPeer) {
   if (host._peers == nullptr) return {};
@@ -45,19 +66,7 @@ Ref<TGNetHost> TGNetHost::Create() {
 
 TGNetHost::~TGNetHost() { Close(); }
 
-void TGNetHost::UpdateENetEvents() {
-  ENetHost* host = Enet(*this);
-  if (host == nullptr) return;
-  ::ENetEvent event;
-  while (enet_host_service(host, &event, 0) > 0) {
-    auto e = New<ENetEvent>();
-    e->event = static_cast<int32_t>(event.type);
-    e->peer = event.peer;
-    e->channel = event.channelID;
-    e->packet = event.packet;
-    _enetEvents->AddLast(e);
-  }
-}
+void TGNetHost::UpdateENetEvents() { AppendENetEvents(*this, 0); }
 
 void TGNetHost::Sync() {
   _created->Clear();
@@ -207,8 +216,10 @@ int32_t TGNetHost::Connect(int32_t ip, int32_t port, int32_t timeout) {
       return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     };
     bool refused = false;
-    while (!refused && elapsed() < timeout) {
-      UpdateENetEvents();
+    for (int64_t left = timeout; !refused && left > 0; left = timeout - elapsed()) {
+      // Waiting inside the service call leaves the processor to others
+      // until the answer, or the end of the slice, comes.
+      AppendENetEvents(*this, static_cast<enet_uint32>(std::min(left, kConnectWaitSliceMs)));
       for (Ref<TLink> link = _enetEvents->FirstLink(); link != nullptr; link = link->NextLink()) {
         auto event = DowncastObject<ENetEvent>(link->Value());
         if (event->peer != target) continue;

@@ -1,6 +1,8 @@
 // Hosts replicating objects to each other over 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -15,6 +17,12 @@ using test::Packet;
 using test::PumpFor;
 using test::PumpUntil;
 using test::RawClient;
+
+int64_t ThreadCpuMicroseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
 
 TEST(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
   int32_t port = 0;
@@ -260,6 +268,22 @@ TEST(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
   EXPECT_EQ(NetHostConnect(host, "127.0.0.1", port, 200), 0);
   EXPECT_EQ(host->_enetHost, nullptr);
   EXPECT_EQ(NetHostConnect(host, "", port, 200), 0);  // resolves to nothing
+}
+
+// Waiting for an answer that never comes leaves the processor to others.
+TEST(NetGNetTwoHosts, ConnectingWaitsWithoutSpinning) {
+  InitNet();
+  Ref<TSocket> silent = CreateUDPSocket();  // takes every datagram, answers none
+  ASSERT_EQ(BindSocket(silent, 0), 1);
+  auto host = NewNetHost();
+  const int64_t cpuBefore = ThreadCpuMicroseconds();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(NetHostConnect(host, "127.0.0.1", SocketLocalPort(silent), 500), 0);
+  const auto waited =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  const int64_t cpu = (ThreadCpuMicroseconds() - cpuBefore) / 1000;
+  EXPECT_GE(waited, 490);
+  EXPECT_LT(cpu, 50) << "processor time in ms while waiting " << waited << " ms";
 }
 
 }  // namespace
