@@ -95,7 +95,10 @@ class TGNetObject : public Object {
   /// state" for a dead object or a message.
   virtual void Close();
   /// Marks slot index as changed, then sets it. An index outside 0 to 31
-  /// throws TArrayBoundsException.
+  /// throws TArrayBoundsException. A value that would leave the object with
+  /// more than GNET_MAX_DATA bytes of slot records (so that no message could
+  /// announce it to a host that joins) throws "GNet message data too large";
+  /// either way the object is then unchanged.
   ///@{
   virtual void SetInt(int32_t index, int32_t value);
   virtual void SetFloat(int32_t index, float value);
@@ -126,10 +129,11 @@ class TGNetObject : public Object {
   /// Throws "GNet message data too large" above GNET_MAX_DATA bytes and
   /// "Invalid GNet data type" for a slot type outside 0 to 6.
   virtual Ref<Array<uint8_t>> PackSlots(int32_t mask);
-  /// Stores every slot record through the object's own setters. Throws
-  /// "Invalid GNet data type" for a record of type 0 or 7 and "Corrupt GNet
-  /// message" for data that end inside a record; the object is then
-  /// unchanged.
+  /// Stores every slot record through the slots' setters, marking each slot
+  /// as changed. Throws "Invalid GNet data type" for a record of type 0 or 7,
+  /// "Corrupt GNet message" for data that end inside a record and "GNet
+  /// message data too large" when the object would end up larger than one
+  /// message carries; the object is then unchanged.
   virtual void UnpackSlots(const Ref<Array<uint8_t>>& bytes);
 
   /// A new object with 32 unset slots.

@@ -73,29 +73,39 @@ uint32_t GetBig(const uint8_t* in, int bytes) {
   return value;
 }
 
-bool SlotInMask(int32_t mask, int index) { return (static_cast<uint32_t>(mask) >> index) & 1u; }
+bool SlotInMask(uint32_t mask, int index) { return (mask >> index) & 1u; }
 
-// Size of an int once stored: SetInt picks the width.
-int32_t StoredIntSize(int32_t v) {
-  if (v < 0 || v > 65535) return 5;
-  return v < 256 ? 2 : 3;
-}
+int32_t SlotRecordSize(const TGNetSlot& slot) { return std::max(0, GNetRecordSize(slot._type, slot._string.Length())); }
 
 }  // namespace
 
-Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
+int32_t GNetIntType(int32_t v) {
+  if (v < 0 || v > 65535) return GNET_INT;
+  return v < 256 ? GNET_BYTE : GNET_SHORT;
+}
+
+int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask) {
   int64_t size = 0;
   for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
-    const TGNetSlot& slot = *(*_slots)[i];
-    size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+    if (SlotInMask(mask, i)) size += SlotRecordSize(*(*object._slots)[i]);
   }
+  return size;
+}
+
+void GNetCheckWrite(const TGNetObject& object, int32_t index, int64_t recordSize) {
+  const TGNetSlot& slot = *(*object._slots)[index];  // throws for an index outside 0 to 31
+  if (recordSize <= SlotRecordSize(slot)) return;
+  if (GNetPackedSize(object, ~(1u << index)) + recordSize > GNET_MAX_DATA) RuntimeError("GNet message data too large");
+}
+
+Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
+  const int64_t size = GNetPackedSize(*this, static_cast<uint32_t>(mask));
   if (size > GNET_MAX_DATA) RuntimeError("GNet message data too large");
 
   auto bytes = NewArray<uint8_t>({static_cast<int32_t>(size)});
   uint8_t* out = bytes->Data();
   for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
+    if (!SlotInMask(static_cast<uint32_t>(mask), i)) continue;
     const TGNetSlot& slot = *(*_slots)[i];
     if (slot._type < GNET_UNSET || slot._type > GNET_FLOAT) RuntimeError("Invalid GNet data type");
     if (slot._type == GNET_UNSET) continue;
@@ -166,27 +176,23 @@ GNetDecodedSlots::Result GNetDecodedSlots::Decode(const uint8_t* bytes, size_t s
 
 void GNetDecodedSlots::StoreInto(TGNetObject& object) const {
   for (int i = 0; i < 32; ++i) {
-    if (!((mask >> i) & 1u)) continue;
+    if (!SlotInMask(mask, i)) continue;
     switch (type[i]) {
-      case GNET_INT: object.SetInt(i, ints[i]); break;
-      case GNET_FLOAT: object.SetFloat(i, floats[i]); break;
-      default: object.SetString(i, strings[i]); break;
+      case GNET_INT: object.WriteSlot(i)->SetInt(ints[i]); break;
+      case GNET_FLOAT: object.WriteSlot(i)->SetFloat(floats[i]); break;
+      default: object.WriteSlot(i)->SetString(strings[i]); break;
     }
   }
 }
 
 int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const {
-  int64_t size = 0;
+  int64_t size = GNetPackedSize(object, ~mask);
   for (int i = 0; i < 32; ++i) {
-    if ((mask >> i) & 1u) {
-      switch (type[i]) {
-        case GNET_INT: size += StoredIntSize(ints[i]); break;
-        case GNET_FLOAT: size += 5; break;
-        default: size += strings[i].Length() + 3; break;
-      }
-    } else {
-      const TGNetSlot& slot = *(*object._slots)[i];
-      size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+    if (!SlotInMask(mask, i)) continue;
+    switch (type[i]) {
+      case GNET_INT: size += GNetRecordSize(GNetIntType(ints[i]), 0); break;
+      case GNET_FLOAT: size += GNetRecordSize(GNET_FLOAT, 0); break;
+      default: size += GNetRecordSize(GNET_STRING, strings[i].Length()); break;
     }
   }
   return size;
@@ -199,6 +205,7 @@ void TGNetObject::UnpackSlots(const Ref<Array<uint8_t>>& bytes) {
     case GNetDecodedSlots::Result::InvalidType: RuntimeError("Invalid GNet data type");
     case GNetDecodedSlots::Result::Corrupt: RuntimeError("Corrupt GNet message");
   }
+  if (slots.PackedSizeAfterStore(*this) > GNET_MAX_DATA) RuntimeError("GNet message data too large");
   slots.StoreInto(*this);
 }
 

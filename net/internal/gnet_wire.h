@@ -19,6 +19,19 @@ constexpr int32_t GNET_MAX_ID = 4095;
 /// string of stringLength characters; 0 for unset, -1 for an unknown type.
 int32_t GNetRecordSize(int32_t type, int32_t stringLength);
 
+/// The slot type SetInt gives v: the narrowest int type that carries it.
+int32_t GNetIntType(int32_t v);
+
+/// Bytes of the slot records of object's slots whose bit is set in mask.
+int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask);
+
+/// Throws "GNet message data too large" when giving slot index a record of
+/// recordSize bytes (header included) would leave object with more slot data
+/// than one message carries, so that it could no longer be announced whole.
+/// A write that does not grow the slot always passes. An index outside 0 to
+/// 31 throws TArrayBoundsException.
+void GNetCheckWrite(const TGNetObject& object, int32_t index, int64_t recordSize);
+
 /// Converts IEEE 754 half-precision bits to a float: zeros, subnormals,
 /// infinities and NaN included.
 float HalfToFloat(uint16_t half);
@@ -37,7 +50,9 @@ struct GNetDecodedSlots {
   /// Decodes size bytes of slot records; a later record for the same slot
   /// wins, as it would when stored one by one.
   Result Decode(const uint8_t* bytes, size_t size);
-  /// Stores every decoded slot through object's own setters.
+  /// Stores every decoded slot through object's slots' setters, marking each
+  /// as written. The size is the caller's to check first: a record that
+  /// shrinks one slot may come after one that grows another.
   void StoreInto(TGNetObject& object) const;
   /// The bytes object's every slot would take once these are stored.
   int64_t PackedSizeAfterStore(const TGNetObject& object) const;

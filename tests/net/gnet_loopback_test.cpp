@@ -123,6 +123,34 @@ TEST(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
   CloseNetHost(listener);
 }
 
+// An own object that no message could announce would stop every newcomer
+// from joining; the write is refused instead, and joining goes on.
+TEST(NetGNetTwoHosts, ANewcomerJoinsAfterAWriteTooLargeToAnnounceWasRefused) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  const String text = String::FromLatin1(std::string(40000, 't'));
+  auto big = NewNetObject(listener);
+  SetNetInt(big, 31, 1);
+  SetNetString(big, 0, text);
+  std::string error;
+  try {
+    SetNetString(big, 1, text);
+  } catch (const ThrownObject& t) {
+    error = t.what();
+  }
+  ASSERT_EQ(error, "GNet message data too large");
+  SetNetInt(NewNetObject(listener), 31, 2);
+  SyncNetHost(listener);
+
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] { return MirrorOf(client, 1) && MirrorOf(client, 2); }));
+  EXPECT_EQ(GetNetString(MirrorOf(client, 1), 0), text);
+  CloseNetHost(client);
+  CloseNetHost(listener);
+}
+
 TEST(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
   int32_t port = 0;
   auto listener = test::ListeningHost(port);
