@@ -27,6 +27,7 @@ namespace vtl {
 
 class TGNetHost;
 class TGNetPeer;
+class GNetOutbox;
 
 /// \name Object states
 ///@{
@@ -166,11 +167,17 @@ class TGNetPeer : public Object {
   virtual Ref<TGNetMsg> RecvMsg(void* packet);
   /// Sends a message reliably on channel 0; messages to an object are
   /// addressed in the peer's numbering. A closed or disconnecting peer gets
-  /// nothing; any other failure throws "ENet errror".
+  /// nothing; any other failure throws "ENet errror". While the peer is
+  /// behind (ENet holds about two windows of data for it), messages wait in
+  /// the host and go out at the next Sync, in order; changes of one object
+  /// that wait together go out as one message with the latest value of each
+  /// slot.
   virtual void SendMsg(const Ref<TGNetMsg>& msg);
 
   /// A peer over an ENet peer (an ENetPeer*; nullptr for none).
   static Ref<TGNetPeer> Create(void* enetPeer);
+  /// Lets go of the messages still waiting for the peer.
+  ~TGNetPeer() override;
 
   void* _enetPeer = nullptr;           ///< The ENetPeer*, nullptr once closed.
   Ref<Array<int32_t>> _localToRemote;  ///< The peer's id for each local id, 0 for none.
@@ -178,6 +185,8 @@ class TGNetPeer : public Object {
   /// 1 for each of the peer's ids whose "created" message found no free local
   /// id: its later changes are dropped quietly.
   Ref<Array<uint8_t>> _unplaced;
+  /// Messages waiting for the peer to catch up; nullptr until the first is sent.
+  GNetOutbox* _outbox = nullptr;
 };
 
 /// One event of the ENet service call. It owns its packet until someone
@@ -258,6 +267,9 @@ class TGNetHost : public Object {
   Ref<TList> _closed;                   ///< Remote objects closed by the last Sync.
   Ref<TList> _messages;                 ///< Messages received by the last Sync.
   Ref<Array<Ref<TGNetObject>>> _idMap;  ///< Objects by local id; Null where free.
+  /// Messages BroadCast may still hand ENet before the next Sync; the rest
+  /// wait for the peers, merged where they can be (see TGNetPeer::SendMsg).
+  int32_t _sendsLeft = 0;
 };
 
 }  // namespace vtl

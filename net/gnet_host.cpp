@@ -19,7 +19,16 @@ constexpr int32_t kMaxEventsPerSync = 65536;
 ENetHost* Enet(const TGNetHost& host) { return static_cast<ENetHost*>(host._enetHost); }
 
 // Bounds what one peer can make this host hold: no correct host sends more.
-void LimitPackets(ENetHost* host) { host->maximumPacketSize = GNET_MAX_DATA + 2; }
+// And every peer may have a window of data in flight to this host at once: a
+// socket buffer that holds all of it loses nothing while the host is busy
+// elsewhere, where lost datagrams would make ENet wait ever longer before
+// sending them again, until it gave up on the peer. (The system may grant
+// less.)
+void Configure(ENetHost* host) {
+  host->maximumPacketSize = GNET_MAX_DATA + 2;
+  enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF,
+                         static_cast<int>(host->peerCount * ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE));
+}
 
 // The longest single wait of Connect inside ENet's service call: ENet resends
 // the connection request and notices its own time-out only between waits.
@@ -38,6 +47,17 @@ void AppendENetEvents(TGNetHost& self, enet_uint32 firstWait) {
     e->channel = event.channelID;
     e->packet = event.packet;
     self._enetEvents->AddLast(e);
+  }
+}
+
+// What waited for a peer to catch up goes out as far as ENet has room and
+// the Sync's sends last, once every object holds what this Sync brought;
+// the peers take turns, so that one far behind does not use up the rest.
+void FlushPeers(TGNetHost& host) {
+  if (host._peers == nullptr) return;
+  for (bool sent = true; sent && host._sendsLeft > 0;) {
+    sent = false;
+    for (Ref<TGNetPeer> peer : host._peers->Each<TGNetPeer>()) sent |= FlushGNetPeer(*peer, host._sendsLeft, 64);
   }
 }
 
@@ -61,6 +81,7 @@ Ref<TGNetHost> TGNetHost::Create() {
   host->_closed = New<TList>();
   host->_messages = New<TList>();
   host->_idMap = NewArray<Ref<TGNetObject>>({GNET_MAX_ID + 1});
+  host->_sendsLeft = GNET_MAX_SENDS_PER_SYNC;
   return host;
 }
 
@@ -73,6 +94,7 @@ void TGNetHost::Sync() {
   _modified->Clear();
   _closed->Clear();
   _messages->Clear();
+  _sendsLeft = GNET_MAX_SENDS_PER_SYNC;
 
   for (Ref<TLink> link = _objects->FirstLink(); link != nullptr;) {
     Ref<TLink> next = link->NextLink();
@@ -109,6 +131,7 @@ void TGNetHost::Sync() {
       default: break;  // nothing this host asked for
     }
   }
+  FlushPeers(*this);
 }
 
 void TGNetHost::Close() {
@@ -134,8 +157,16 @@ void TGNetHost::Close() {
 
 void TGNetHost::BroadCast(const Ref<TGNetMsg>& msg, const Ref<TGNetPeer>& except) {
   if (_peers == nullptr) return;  // closed: nobody to tell
+  // The object a creation or change is of, and its slots that changed, for
+  // peers it has to wait for.
+  TGNetObject* object = nullptr;
+  uint32_t slots = 0;
+  if ((msg->state == GNET_CREATED || msg->state == GNET_MODIFIED) && msg->id >= 1 && msg->id <= GNET_MAX_ID) {
+    object = (*_idMap)[msg->id].Get();
+    slots = GNetSlotsIn(msg->data->Data(), static_cast<size_t>(msg->data->Length()));
+  }
   for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) {
-    if (peer != except) peer->SendMsg(msg);
+    if (peer != except) SendGNetMsgOf(*peer, msg, object, slots, &_sendsLeft);
   }
 }
 
@@ -196,7 +227,7 @@ int32_t TGNetHost::Listen(int32_t port) {
   address.port = static_cast<enet_uint16>(port);
   ENetHost* host = enet_host_create(&address, 32, 1, 0, 0);
   if (host == nullptr) return 0;
-  LimitPackets(host);
+  Configure(host);
   _enetHost = host;
   return 1;
 }
@@ -205,7 +236,7 @@ int32_t TGNetHost::Connect(int32_t ip, int32_t port, int32_t timeout) {
   if (_enetHost != nullptr || _peers == nullptr) return 0;
   ENetHost* host = enet_host_create(nullptr, 32, 1, 0, 0);
   if (host == nullptr) return 0;
-  LimitPackets(host);
+  Configure(host);
   _enetHost = host;
   ENetAddress address{};
   address.host = ENET_HOST_TO_NET_32(static_cast<uint32_t>(ip));

@@ -128,50 +128,70 @@ Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
   return bytes;
 }
 
-GNetDecodedSlots::Result GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
-  size_t at = 0;
-  while (at < size) {
-    const int index = bytes[at] & 0x1F;
-    const int wireType = bytes[at] >> 5;
-    ++at;
-    size_t need = 0;
-    switch (wireType) {
-      case GNET_INT:
-      case GNET_FLOAT: need = 4; break;
-      case GNET_HALF:
-      case GNET_SHORT:
-      case GNET_STRING: need = 2; break;
-      case GNET_BYTE: need = 1; break;
-      default: return Result::InvalidType;
+GNetRecordCheck GNetReadRecord(const uint8_t* bytes, size_t size, size_t at, GNetRecord& record) {
+  record.index = bytes[at] & 0x1F;
+  record.type = bytes[at] >> 5;
+  size_t need = 0;
+  switch (record.type) {
+    case GNET_INT:
+    case GNET_FLOAT: need = 4; break;
+    case GNET_HALF:
+    case GNET_SHORT:
+    case GNET_STRING: need = 2; break;
+    case GNET_BYTE: need = 1; break;
+    default: return GNetRecordCheck::InvalidType;
+  }
+  if (size - at - 1 < need) return GNetRecordCheck::Corrupt;
+  record.value = GetBig(bytes + at + 1, static_cast<int>(need));
+  record.size = 1 + need;
+  if (record.type == GNET_STRING) {
+    if (size - at - record.size < record.value) return GNetRecordCheck::Corrupt;
+    record.size += record.value;
+  }
+  return GNetRecordCheck::Ok;
+}
+
+uint32_t GNetSlotsIn(const uint8_t* bytes, size_t size) {
+  uint32_t slots = 0;
+  GNetRecord record;
+  for (size_t at = 0; at < size; at += record.size) {
+    if (GNetReadRecord(bytes, size, at, record) != GNetRecordCheck::Ok) return ~0u;
+    slots |= 1u << record.index;
+  }
+  return slots;
+}
+
+GNetRecordCheck GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
+  GNetRecord record;
+  for (size_t at = 0; at < size; at += record.size) {
+    if (const GNetRecordCheck check = GNetReadRecord(bytes, size, at, record); check != GNetRecordCheck::Ok) {
+      return check;
     }
-    if (size - at < need) return Result::Corrupt;
-    const uint32_t value = GetBig(bytes + at, static_cast<int>(need));
-    at += need;
+    const int index = record.index;
     mask |= 1u << index;
-    switch (wireType) {
+    switch (record.type) {
       case GNET_INT:
       case GNET_BYTE:
       case GNET_SHORT:
         type[index] = GNET_INT;
-        ints[index] = static_cast<int32_t>(value);
+        ints[index] = static_cast<int32_t>(record.value);
         break;
       case GNET_FLOAT:
         type[index] = GNET_FLOAT;
-        floats[index] = std::bit_cast<float>(value);
+        floats[index] = std::bit_cast<float>(record.value);
         break;
       case GNET_HALF:
         type[index] = GNET_FLOAT;
-        floats[index] = HalfToFloat(static_cast<uint16_t>(value));
+        floats[index] = HalfToFloat(static_cast<uint16_t>(record.value));
         break;
       case GNET_STRING:
-        if (size - at < value) return Result::Corrupt;
         type[index] = GNET_STRING;
-        strings[index] = String::FromLatin1(reinterpret_cast<const char*>(bytes + at), static_cast<int32_t>(value));
-        at += value;
+        strings[index] =
+            String::FromLatin1(reinterpret_cast<const char*>(bytes + at + 3), static_cast<int32_t>(record.value));
         break;
     }
   }
-  return Result::Ok;
+  return GNetRecordCheck::Ok;
 }
 
 void GNetDecodedSlots::StoreInto(TGNetObject& object) const {
@@ -201,9 +221,9 @@ int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const 
 void TGNetObject::UnpackSlots(const Ref<Array<uint8_t>>& bytes) {
   GNetDecodedSlots slots;
   switch (slots.Decode(bytes->Data(), static_cast<size_t>(bytes->Length()))) {
-    case GNetDecodedSlots::Result::Ok: break;
-    case GNetDecodedSlots::Result::InvalidType: RuntimeError("Invalid GNet data type");
-    case GNetDecodedSlots::Result::Corrupt: RuntimeError("Corrupt GNet message");
+    case GNetRecordCheck::Ok: break;
+    case GNetRecordCheck::InvalidType: RuntimeError("Invalid GNet data type");
+    case GNetRecordCheck::Corrupt: RuntimeError("Corrupt GNet message");
   }
   if (slots.PackedSizeAfterStore(*this) > GNET_MAX_DATA) RuntimeError("GNet message data too large");
   slots.StoreInto(*this);
