@@ -212,8 +212,9 @@ class TGNetHost : public Object {
   /// Appends every pending ENet event to _enetEvents, without waiting.
   virtual void UpdateENetEvents();
   /// Sends the changes of own objects, then receives and relays what the
-  /// peers sent. Afterwards _created, _modified, _closed and _messages tell
-  /// what arrived.
+  /// peers sent (at most 65536 events, for at most 50 ms; the rest wait for
+  /// the next Sync), then hands ENet what waited for peers that fell behind.
+  /// Afterwards _created, _modified, _closed and _messages tell what arrived.
   virtual void Sync();
   /// Disconnects every peer and ends the connection; the host lets its
   /// objects go (objects made afterwards stay with the host, unconnected,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 
 #include "net/gnet.h"
 #include "net/internal/gnet_wire.h"
@@ -15,6 +16,18 @@ namespace {
 // Events handled by one Sync at most, so that a peer sending without pause
 // cannot keep Sync from returning; the rest wait for the next Sync.
 constexpr int32_t kMaxEventsPerSync = 65536;
+
+// A Sync stops handling events after this long, for the same reason: with
+// many peers to relay to, 65536 events can take seconds.
+constexpr auto kMaxEventTimePerSync = std::chrono::milliseconds(50);
+
+// Events a Sync reads from ENet before it handles them. Reading acknowledges,
+// so a host that read everything waiting would take its peers' data faster
+// than it handles it and pile it up; read in bounded batches, the rest stays
+// in the socket, and peers that send faster than the host handles wait for
+// its acknowledgements (and merge their changes meanwhile). The next batch is
+// read as soon as one is handled.
+constexpr int32_t kEventsPerRead = 4096;
 
 ENetHost* Enet(const TGNetHost& host) { return static_cast<ENetHost*>(host._enetHost); }
 
@@ -34,13 +47,14 @@ void Configure(ENetHost* host) {
 // the connection request and notices its own time-out only between waits.
 constexpr int64_t kConnectWaitSliceMs = 50;
 
-// Appends every pending ENet event to the host's list, waiting up to
-// firstWait milliseconds for the first one.
-void AppendENetEvents(TGNetHost& self, enet_uint32 firstWait) {
+// Appends pending ENet events to the host's list, waiting up to firstWait
+// milliseconds for the first one; with enough, the next service call (which
+// reads more from the socket) is left for later.
+void AppendENetEvents(TGNetHost& self, enet_uint32 firstWait, int32_t enough = INT32_MAX) {
   ENetHost* host = Enet(self);
   if (host == nullptr) return;
   ::ENetEvent event;
-  for (enet_uint32 wait = firstWait; enet_host_service(host, &event, wait) > 0; wait = 0) {
+  for (enet_uint32 wait = firstWait; enough-- > 0 && enet_host_service(host, &event, wait) > 0; wait = 0) {
     auto e = New<ENetEvent>();
     e->event = static_cast<int32_t>(event.type);
     e->peer = event.peer;
@@ -107,9 +121,11 @@ void TGNetHost::Sync() {
     link = next;
   }
 
+  const auto stop = std::chrono::steady_clock::now() + kMaxEventTimePerSync;
   for (int32_t handled = 0; handled < kMaxEventsPerSync; ++handled) {
-    if (_enetEvents->IsEmpty()) UpdateENetEvents();
+    if (_enetEvents->IsEmpty()) AppendENetEvents(*this, 0, kEventsPerRead);
     if (_enetEvents->IsEmpty()) break;
+    if (handled % 64 == 63 && std::chrono::steady_clock::now() > stop) break;
     auto event = DowncastObject<ENetEvent>(_enetEvents->RemoveFirst());
     Ref<TGNetPeer> peer = FindPeer(*this, event->peer);
     switch (event->event) {

@@ -88,11 +88,11 @@ enum class GNetVerdict {
 GNetVerdict ReceiveGNetPacket(TGNetHost& host, const Ref<TGNetPeer>& peer, const uint8_t* bytes, size_t size,
                               int32_t channel);
 
-/// Messages one Sync hands ENet at most, over all peers; the rest wait,
-/// merged where they can be (net/internal/gnet_outbox.h). This bounds the
-/// time a Sync spends sending when a host has more to relay than the
-/// processor keeps up with.
-constexpr int32_t GNET_MAX_SENDS_PER_SYNC = 32768;
+/// Messages one Sync hands ENet at most, over all peers (a few milliseconds
+/// of work); the rest wait, merged where they can be
+/// (net/internal/gnet_outbox.h). This bounds the time a Sync spends sending
+/// when a host has more to relay than the processor keeps up with.
+constexpr int32_t GNET_MAX_SENDS_PER_SYNC = 8192;
 
 /// TGNetPeer::SendMsg of a creation or change of object, this host's object
 /// under msg's id (or of nothing: object null), whose slots msg's records
