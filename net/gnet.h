@@ -27,6 +27,7 @@ namespace vtl {
 
 class TGNetHost;
 class TGNetPeer;
+class GNetOutbox;
 
 /// \name Object states
 ///@{
@@ -95,7 +96,10 @@ class TGNetObject : public Object {
   /// state" for a dead object or a message.
   virtual void Close();
   /// Marks slot index as changed, then sets it. An index outside 0 to 31
-  /// throws TArrayBoundsException.
+  /// throws TArrayBoundsException. A value that would leave the object with
+  /// more than GNET_MAX_DATA bytes of slot records (so that no message could
+  /// announce it to a host that joins) throws "GNet message data too large";
+  /// either way the object is then unchanged.
   ///@{
   virtual void SetInt(int32_t index, int32_t value);
   virtual void SetFloat(int32_t index, float value);
@@ -126,10 +130,11 @@ class TGNetObject : public Object {
   /// Throws "GNet message data too large" above GNET_MAX_DATA bytes and
   /// "Invalid GNet data type" for a slot type outside 0 to 6.
   virtual Ref<Array<uint8_t>> PackSlots(int32_t mask);
-  /// Stores every slot record through the object's own setters. Throws
-  /// "Invalid GNet data type" for a record of type 0 or 7 and "Corrupt GNet
-  /// message" for data that end inside a record; the object is then
-  /// unchanged.
+  /// Stores every slot record through the slots' setters, marking each slot
+  /// as changed. Throws "Invalid GNet data type" for a record of type 0 or 7,
+  /// "Corrupt GNet message" for data that end inside a record and "GNet
+  /// message data too large" when the object would end up larger than one
+  /// message carries; the object is then unchanged.
   virtual void UnpackSlots(const Ref<Array<uint8_t>>& bytes);
 
   /// A new object with 32 unset slots.
@@ -162,11 +167,17 @@ class TGNetPeer : public Object {
   virtual Ref<TGNetMsg> RecvMsg(void* packet);
   /// Sends a message reliably on channel 0; messages to an object are
   /// addressed in the peer's numbering. A closed or disconnecting peer gets
-  /// nothing; any other failure throws "ENet errror".
+  /// nothing; any other failure throws "ENet errror". While the peer is
+  /// behind (ENet holds about two windows of data for it), messages wait in
+  /// the host and go out at the next Sync, in order; changes of one object
+  /// that wait together go out as one message with the latest value of each
+  /// slot.
   virtual void SendMsg(const Ref<TGNetMsg>& msg);
 
   /// A peer over an ENet peer (an ENetPeer*; nullptr for none).
   static Ref<TGNetPeer> Create(void* enetPeer);
+  /// Lets go of the messages still waiting for the peer.
+  ~TGNetPeer() override;
 
   void* _enetPeer = nullptr;           ///< The ENetPeer*, nullptr once closed.
   Ref<Array<int32_t>> _localToRemote;  ///< The peer's id for each local id, 0 for none.
@@ -174,6 +185,8 @@ class TGNetPeer : public Object {
   /// 1 for each of the peer's ids whose "created" message found no free local
   /// id: its later changes are dropped quietly.
   Ref<Array<uint8_t>> _unplaced;
+  /// Messages waiting for the peer to catch up; nullptr until the first is sent.
+  GNetOutbox* _outbox = nullptr;
 };
 
 /// One event of the ENet service call. It owns its packet until someone
@@ -199,8 +212,9 @@ class TGNetHost : public Object {
   /// Appends every pending ENet event to _enetEvents, without waiting.
   virtual void UpdateENetEvents();
   /// Sends the changes of own objects, then receives and relays what the
-  /// peers sent. Afterwards _created, _modified, _closed and _messages tell
-  /// what arrived.
+  /// peers sent (at most 65536 events, for at most 50 ms; the rest wait for
+  /// the next Sync), then hands ENet what waited for peers that fell behind.
+  /// Afterwards _created, _modified, _closed and _messages tell what arrived.
   virtual void Sync();
   /// Disconnects every peer and ends the connection; the host lets its
   /// objects go (objects made afterwards stay with the host, unconnected,
@@ -237,7 +251,9 @@ class TGNetHost : public Object {
   /// is already connected or the port cannot be had.
   virtual int32_t Listen(int32_t port);
   /// Connects to ip (first number in the top byte) and port within timeout
-  /// milliseconds; 1 on success, 0 otherwise.
+  /// milliseconds; 1 on success, 0 otherwise. It sleeps while it waits for
+  /// the answer, so it returns as soon as the answer comes and uses next to
+  /// no processor time meanwhile.
   virtual int32_t Connect(int32_t ip, int32_t port, int32_t timeout);
 
   /// A host that is neither listening nor connected.
@@ -252,6 +268,9 @@ class TGNetHost : public Object {
   Ref<TList> _closed;                   ///< Remote objects closed by the last Sync.
   Ref<TList> _messages;                 ///< Messages received by the last Sync.
   Ref<Array<Ref<TGNetObject>>> _idMap;  ///< Objects by local id; Null where free.
+  /// Messages BroadCast may still hand ENet before the next Sync; the rest
+  /// wait for the peers, merged where they can be (see TGNetPeer::SendMsg).
+  int32_t _sendsLeft = 0;
 };
 
 }  // namespace vtl

@@ -1,15 +1,12 @@
 #include "net/gnet.h"
+#include "net/internal/gnet_wire.h"
 #include "runtime/exceptions.h"
 
 namespace vtl {
 
 void TGNetSlot::SetInt(int32_t v) {
   _int = v;
-  if (v < 0 || v > 65535) {
-    _type = GNET_INT;
-  } else {
-    _type = v < 256 ? GNET_BYTE : GNET_SHORT;
-  }
+  _type = GNetIntType(v);
 }
 
 void TGNetSlot::SetFloat(float f) {
@@ -57,9 +54,22 @@ Ref<TGNetSlot> TGNetObject::WriteSlot(int32_t index) {
   return slot;
 }
 
-void TGNetObject::SetInt(int32_t index, int32_t value) { WriteSlot(index)->SetInt(value); }
-void TGNetObject::SetFloat(int32_t index, float value) { WriteSlot(index)->SetFloat(value); }
-void TGNetObject::SetString(int32_t index, const String& value) { WriteSlot(index)->SetString(value); }
+// Each write is checked before anything changes: an object that no longer
+// fits one message could not be announced to a host that joins.
+void TGNetObject::SetInt(int32_t index, int32_t value) {
+  GNetCheckWrite(*this, index, GNetRecordSize(GNetIntType(value), 0));
+  WriteSlot(index)->SetInt(value);
+}
+
+void TGNetObject::SetFloat(int32_t index, float value) {
+  GNetCheckWrite(*this, index, GNetRecordSize(GNET_FLOAT, 0));
+  WriteSlot(index)->SetFloat(value);
+}
+
+void TGNetObject::SetString(int32_t index, const String& value) {
+  GNetCheckWrite(*this, index, int64_t{value.Length()} + GNetRecordSize(GNET_STRING, 0));
+  WriteSlot(index)->SetString(value);
+}
 
 int32_t TGNetObject::GetInt(int32_t index) { return (*_slots)[index]->GetInt(); }
 float TGNetObject::GetFloat(int32_t index) { return (*_slots)[index]->GetFloat(); }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "net/gnet.h"
+#include "net/internal/gnet_outbox.h"
 #include "net/internal/gnet_wire.h"
 #include "runtime/exceptions.h"
 
@@ -17,7 +18,10 @@ Ref<TGNetPeer> TGNetPeer::Create(void* enetPeer) {
   return peer;
 }
 
+TGNetPeer::~TGNetPeer() { delete _outbox; }
+
 void TGNetPeer::Close() {
+  if (_outbox != nullptr) _outbox->Clear();
   if (_enetPeer == nullptr) return;
   auto* peer = static_cast<ENetPeer*>(_enetPeer);
   enet_peer_disconnect(peer, 0);
@@ -48,22 +52,21 @@ Ref<TGNetMsg> TGNetPeer::RecvMsg(void* packet) {
   return msg;
 }
 
-void TGNetPeer::SendMsg(const Ref<TGNetMsg>& msg) {
-  auto* peer = static_cast<ENetPeer*>(_enetPeer);
+void TGNetPeer::SendMsg(const Ref<TGNetMsg>& msg) { SendGNetMsgOf(*this, msg, nullptr, 0, nullptr); }
+
+void SendGNetMsgOf(TGNetPeer& to, const Ref<TGNetMsg>& msg, TGNetObject* object, uint32_t slots, int32_t* sendsLeft) {
+  auto* peer = static_cast<ENetPeer*>(to._enetPeer);
   // A peer that is closed or on its way out gets nothing: its disconnect
   // event follows and cleans up.
   if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) return;
-  const int32_t id = msg->state == GNET_MESSAGE ? (*_localToRemote)[msg->id] : msg->id;
-  const size_t size = static_cast<size_t>(msg->data->Length());
-  ENetPacket* packet = enet_packet_create(nullptr, size + 2, ENET_PACKET_FLAG_RELIABLE);
-  if (packet == nullptr) RuntimeError("ENet errror");
-  packet->data[0] = static_cast<uint8_t>((id >> 8) | (msg->state * 16));
-  packet->data[1] = static_cast<uint8_t>(id);
-  if (size > 0) std::memcpy(packet->data + 2, msg->data->Data(), size);
-  if (enet_peer_send(peer, 0, packet) < 0) {
-    enet_packet_destroy(packet);
-    RuntimeError("ENet errror");
-  }
+  const int32_t id = msg->state == GNET_MESSAGE ? (*to._localToRemote)[msg->id] : msg->id;
+  if (to._outbox == nullptr) to._outbox = new GNetOutbox;
+  to._outbox->Send(peer, msg->state, id, msg->data->Data(), static_cast<size_t>(msg->data->Length()), object, slots,
+                   sendsLeft);
+}
+
+bool FlushGNetPeer(TGNetPeer& peer, int32_t& sendsLeft, int32_t most) {
+  return peer._outbox != nullptr && peer._outbox->Flush(peer._enetPeer, sendsLeft, most);
 }
 
 ENetEvent::~ENetEvent() {

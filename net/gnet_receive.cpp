@@ -121,7 +121,7 @@ GNetVerdict ReceiveGNetPacket(TGNetHost& host, const Ref<TGNetPeer>& peer, const
     return Disconnect(host, peer);
   }
   GNetDecodedSlots slots;
-  if (slots.Decode(data, dataSize) != GNetDecodedSlots::Result::Ok) return Disconnect(host, peer);
+  if (slots.Decode(data, dataSize) != GNetRecordCheck::Ok) return Disconnect(host, peer);
 
   switch (state) {
     case GNET_MESSAGE: return ReceiveMessage(host, id, slots, data, dataSize);

@@ -73,29 +73,39 @@ uint32_t GetBig(const uint8_t* in, int bytes) {
   return value;
 }
 
-bool SlotInMask(int32_t mask, int index) { return (static_cast<uint32_t>(mask) >> index) & 1u; }
+bool SlotInMask(uint32_t mask, int index) { return (mask >> index) & 1u; }
 
-// Size of an int once stored: SetInt picks the width.
-int32_t StoredIntSize(int32_t v) {
-  if (v < 0 || v > 65535) return 5;
-  return v < 256 ? 2 : 3;
-}
+int32_t SlotRecordSize(const TGNetSlot& slot) { return std::max(0, GNetRecordSize(slot._type, slot._string.Length())); }
 
 }  // namespace
 
-Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
+int32_t GNetIntType(int32_t v) {
+  if (v < 0 || v > 65535) return GNET_INT;
+  return v < 256 ? GNET_BYTE : GNET_SHORT;
+}
+
+int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask) {
   int64_t size = 0;
   for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
-    const TGNetSlot& slot = *(*_slots)[i];
-    size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+    if (SlotInMask(mask, i)) size += SlotRecordSize(*(*object._slots)[i]);
   }
+  return size;
+}
+
+void GNetCheckWrite(const TGNetObject& object, int32_t index, int64_t recordSize) {
+  const TGNetSlot& slot = *(*object._slots)[index];  // throws for an index outside 0 to 31
+  if (recordSize <= SlotRecordSize(slot)) return;
+  if (GNetPackedSize(object, ~(1u << index)) + recordSize > GNET_MAX_DATA) RuntimeError("GNet message data too large");
+}
+
+Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
+  const int64_t size = GNetPackedSize(*this, static_cast<uint32_t>(mask));
   if (size > GNET_MAX_DATA) RuntimeError("GNet message data too large");
 
   auto bytes = NewArray<uint8_t>({static_cast<int32_t>(size)});
   uint8_t* out = bytes->Data();
   for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
+    if (!SlotInMask(static_cast<uint32_t>(mask), i)) continue;
     const TGNetSlot& slot = *(*_slots)[i];
     if (slot._type < GNET_UNSET || slot._type > GNET_FLOAT) RuntimeError("Invalid GNet data type");
     if (slot._type == GNET_UNSET) continue;
@@ -118,75 +128,91 @@ Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
   return bytes;
 }
 
-GNetDecodedSlots::Result GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
-  size_t at = 0;
-  while (at < size) {
-    const int index = bytes[at] & 0x1F;
-    const int wireType = bytes[at] >> 5;
-    ++at;
-    size_t need = 0;
-    switch (wireType) {
-      case GNET_INT:
-      case GNET_FLOAT: need = 4; break;
-      case GNET_HALF:
-      case GNET_SHORT:
-      case GNET_STRING: need = 2; break;
-      case GNET_BYTE: need = 1; break;
-      default: return Result::InvalidType;
+GNetRecordCheck GNetReadRecord(const uint8_t* bytes, size_t size, size_t at, GNetRecord& record) {
+  record.index = bytes[at] & 0x1F;
+  record.type = bytes[at] >> 5;
+  size_t need = 0;
+  switch (record.type) {
+    case GNET_INT:
+    case GNET_FLOAT: need = 4; break;
+    case GNET_HALF:
+    case GNET_SHORT:
+    case GNET_STRING: need = 2; break;
+    case GNET_BYTE: need = 1; break;
+    default: return GNetRecordCheck::InvalidType;
+  }
+  if (size - at - 1 < need) return GNetRecordCheck::Corrupt;
+  record.value = GetBig(bytes + at + 1, static_cast<int>(need));
+  record.size = 1 + need;
+  if (record.type == GNET_STRING) {
+    if (size - at - record.size < record.value) return GNetRecordCheck::Corrupt;
+    record.size += record.value;
+  }
+  return GNetRecordCheck::Ok;
+}
+
+uint32_t GNetSlotsIn(const uint8_t* bytes, size_t size) {
+  uint32_t slots = 0;
+  GNetRecord record;
+  for (size_t at = 0; at < size; at += record.size) {
+    if (GNetReadRecord(bytes, size, at, record) != GNetRecordCheck::Ok) return ~0u;
+    slots |= 1u << record.index;
+  }
+  return slots;
+}
+
+GNetRecordCheck GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
+  GNetRecord record;
+  for (size_t at = 0; at < size; at += record.size) {
+    if (const GNetRecordCheck check = GNetReadRecord(bytes, size, at, record); check != GNetRecordCheck::Ok) {
+      return check;
     }
-    if (size - at < need) return Result::Corrupt;
-    const uint32_t value = GetBig(bytes + at, static_cast<int>(need));
-    at += need;
+    const int index = record.index;
     mask |= 1u << index;
-    switch (wireType) {
+    switch (record.type) {
       case GNET_INT:
       case GNET_BYTE:
       case GNET_SHORT:
         type[index] = GNET_INT;
-        ints[index] = static_cast<int32_t>(value);
+        ints[index] = static_cast<int32_t>(record.value);
         break;
       case GNET_FLOAT:
         type[index] = GNET_FLOAT;
-        floats[index] = std::bit_cast<float>(value);
+        floats[index] = std::bit_cast<float>(record.value);
         break;
       case GNET_HALF:
         type[index] = GNET_FLOAT;
-        floats[index] = HalfToFloat(static_cast<uint16_t>(value));
+        floats[index] = HalfToFloat(static_cast<uint16_t>(record.value));
         break;
       case GNET_STRING:
-        if (size - at < value) return Result::Corrupt;
         type[index] = GNET_STRING;
-        strings[index] = String::FromLatin1(reinterpret_cast<const char*>(bytes + at), static_cast<int32_t>(value));
-        at += value;
+        strings[index] =
+            String::FromLatin1(reinterpret_cast<const char*>(bytes + at + 3), static_cast<int32_t>(record.value));
         break;
     }
   }
-  return Result::Ok;
+  return GNetRecordCheck::Ok;
 }
 
 void GNetDecodedSlots::StoreInto(TGNetObject& object) const {
   for (int i = 0; i < 32; ++i) {
-    if (!((mask >> i) & 1u)) continue;
+    if (!SlotInMask(mask, i)) continue;
     switch (type[i]) {
-      case GNET_INT: object.SetInt(i, ints[i]); break;
-      case GNET_FLOAT: object.SetFloat(i, floats[i]); break;
-      default: object.SetString(i, strings[i]); break;
+      case GNET_INT: object.WriteSlot(i)->SetInt(ints[i]); break;
+      case GNET_FLOAT: object.WriteSlot(i)->SetFloat(floats[i]); break;
+      default: object.WriteSlot(i)->SetString(strings[i]); break;
     }
   }
 }
 
 int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const {
-  int64_t size = 0;
+  int64_t size = GNetPackedSize(object, ~mask);
   for (int i = 0; i < 32; ++i) {
-    if ((mask >> i) & 1u) {
-      switch (type[i]) {
-        case GNET_INT: size += StoredIntSize(ints[i]); break;
-        case GNET_FLOAT: size += 5; break;
-        default: size += strings[i].Length() + 3; break;
-      }
-    } else {
-      const TGNetSlot& slot = *(*object._slots)[i];
-      size += std::max(0, GNetRecordSize(slot._type, slot._string.Length()));
+    if (!SlotInMask(mask, i)) continue;
+    switch (type[i]) {
+      case GNET_INT: size += GNetRecordSize(GNetIntType(ints[i]), 0); break;
+      case GNET_FLOAT: size += GNetRecordSize(GNET_FLOAT, 0); break;
+      default: size += GNetRecordSize(GNET_STRING, strings[i].Length()); break;
     }
   }
   return size;
@@ -195,10 +221,11 @@ int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const 
 void TGNetObject::UnpackSlots(const Ref<Array<uint8_t>>& bytes) {
   GNetDecodedSlots slots;
   switch (slots.Decode(bytes->Data(), static_cast<size_t>(bytes->Length()))) {
-    case GNetDecodedSlots::Result::Ok: break;
-    case GNetDecodedSlots::Result::InvalidType: RuntimeError("Invalid GNet data type");
-    case GNetDecodedSlots::Result::Corrupt: RuntimeError("Corrupt GNet message");
+    case GNetRecordCheck::Ok: break;
+    case GNetRecordCheck::InvalidType: RuntimeError("Invalid GNet data type");
+    case GNetRecordCheck::Corrupt: RuntimeError("Corrupt GNet message");
   }
+  if (slots.PackedSizeAfterStore(*this) > GNET_MAX_DATA) RuntimeError("GNet message data too large");
   slots.StoreInto(*this);
 }
 

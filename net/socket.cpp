@@ -88,9 +88,21 @@ void TSocket::Close() {
   _socket = _localIp = _localPort = _remoteIp = _remotePort = -1;
 }
 
+namespace {
+
+// A listening socket is readable while a client waits to be accepted, with
+// nothing to read: that is no sign of a closed connection.
+bool IsListening(int handle) {
+  int listening = 0;
+  socklen_t length = sizeof listening;
+  return getsockopt(handle, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) == 0 && listening != 0;
+}
+
+}  // namespace
+
 int32_t TSocket::Connected() {
   if (_socket < 0) return 0;
-  if (!WaitFor(_socket, POLLIN, 0) || ReadAvail() != 0) return 1;
+  if (!WaitFor(_socket, POLLIN, 0) || ReadAvail() != 0 || IsListening(_socket)) return 1;
   Close();
   return 0;
 }

@@ -36,10 +36,10 @@ class TSocket : public Object {
   /// Closes the handle when _autoClose is set, then sets the handle and the
   /// four address fields to -1. Nothing when already closed.
   virtual void Close();
-  /// 0 once closed. Otherwise tests, without waiting, whether the socket is
-  /// readable: 1 when it is not, or when there are bytes to read; when it is
-  /// readable with nothing to read the other side has gone, and the socket
-  /// is closed and 0 returned.
+  /// 0 once closed. A listening socket is connected while it is open. Any
+  /// other is tested, without waiting, for being readable: 1 when it is not,
+  /// or when there are bytes to read; when it is readable with nothing to
+  /// read the other side has gone, and the socket is closed and 0 returned.
   virtual int32_t Connected();
   /// Binds to any local address and the port (0: one the system picks);
   /// 1 on success, after which the local address is known.

@@ -19,15 +19,44 @@ constexpr int32_t GNET_MAX_ID = 4095;
 /// string of stringLength characters; 0 for unset, -1 for an unknown type.
 int32_t GNetRecordSize(int32_t type, int32_t stringLength);
 
+/// The slot type SetInt gives v: the narrowest int type that carries it.
+int32_t GNetIntType(int32_t v);
+
+/// Bytes of the slot records of object's slots whose bit is set in mask.
+int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask);
+
+/// Throws "GNet message data too large" when giving slot index a record of
+/// recordSize bytes (header included) would leave object with more slot data
+/// than one message carries, so that it could no longer be announced whole.
+/// A write that does not grow the slot always passes. An index outside 0 to
+/// 31 throws TArrayBoundsException.
+void GNetCheckWrite(const TGNetObject& object, int32_t index, int64_t recordSize);
+
 /// Converts IEEE 754 half-precision bits to a float: zeros, subnormals,
 /// infinities and NaN included.
 float HalfToFloat(uint16_t half);
 
+/// What reading a slot record found.
+enum class GNetRecordCheck { Ok, InvalidType, Corrupt };
+
+/// One slot record within a message's data.
+struct GNetRecord {
+  int index = 0;       ///< The slot, 0 to 31.
+  int type = 0;        ///< The wire type, 1 to 6.
+  uint32_t value = 0;  ///< The number after the header: the value, or a string's length.
+  size_t size = 0;     ///< Bytes of the whole record, header included.
+};
+
+/// Reads the record that starts at bytes[at] (at < size); the record holds
+/// it only when the answer is Ok.
+GNetRecordCheck GNetReadRecord(const uint8_t* bytes, size_t size, size_t at, GNetRecord& record);
+
+/// The slots that have a record in bytes; every slot when they are not well
+/// formed.
+uint32_t GNetSlotsIn(const uint8_t* bytes, size_t size);
+
 /// The slot records of one message, decoded and checked but not yet stored.
 struct GNetDecodedSlots {
-  /// Why decoding stopped.
-  enum class Result { Ok, InvalidType, Corrupt };
-
   uint32_t mask = 0;      ///< Bit i: slot i has a record.
   int32_t type[32] = {};  ///< Per slot: GNET_INT, GNET_STRING or GNET_FLOAT (ints by width are GNET_INT here).
   int32_t ints[32] = {};  ///< Int values.
@@ -36,8 +65,10 @@ struct GNetDecodedSlots {
 
   /// Decodes size bytes of slot records; a later record for the same slot
   /// wins, as it would when stored one by one.
-  Result Decode(const uint8_t* bytes, size_t size);
-  /// Stores every decoded slot through object's own setters.
+  GNetRecordCheck Decode(const uint8_t* bytes, size_t size);
+  /// Stores every decoded slot through object's slots' setters, marking each
+  /// as written. The size is the caller's to check first: a record that
+  /// shrinks one slot may come after one that grows another.
   void StoreInto(TGNetObject& object) const;
   /// The bytes object's every slot would take once these are stored.
   int64_t PackedSizeAfterStore(const TGNetObject& object) const;
@@ -56,6 +87,22 @@ enum class GNetVerdict {
 /// anything in the bytes.
 GNetVerdict ReceiveGNetPacket(TGNetHost& host, const Ref<TGNetPeer>& peer, const uint8_t* bytes, size_t size,
                               int32_t channel);
+
+/// Messages one Sync hands ENet at most, over all peers (a few milliseconds
+/// of work); the rest wait, merged where they can be
+/// (net/internal/gnet_outbox.h). This bounds the time a Sync spends sending
+/// when a host has more to relay than the processor keeps up with.
+constexpr int32_t GNET_MAX_SENDS_PER_SYNC = 8192;
+
+/// TGNetPeer::SendMsg of a creation or change of object, this host's object
+/// under msg's id (or of nothing: object null), whose slots msg's records
+/// are of; while the peer is behind, or sendsLeft (when not null) is used
+/// up, the message waits as the object and those slots.
+void SendGNetMsgOf(TGNetPeer& peer, const Ref<TGNetMsg>& msg, TGNetObject* object, uint32_t slots, int32_t* sendsLeft);
+
+/// Hands ENet up to most of the messages waiting for peer, as far as it has
+/// room and sendsLeft lasts; true when some went.
+bool FlushGNetPeer(TGNetPeer& peer, int32_t& sendsLeft, int32_t most);
 
 /// Closes every object that came from peer (announcing the closing to the
 /// other peers) and removes the peer from the host.

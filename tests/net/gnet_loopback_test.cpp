@@ -1,6 +1,8 @@
 // Hosts replicating objects to each other over 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <string>
 #include <thread>
@@ -15,6 +17,12 @@ using test::Packet;
 using test::PumpFor;
 using test::PumpUntil;
 using test::RawClient;
+
+int64_t ThreadCpuMicroseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
 
 TEST(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
   int32_t port = 0;
@@ -111,6 +119,34 @@ TEST(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
   std::string got;
   for (int i = 0; i < 31; ++i) got += GetNetString(there, i).ToUtf8();
   EXPECT_EQ(got, text);
+  CloseNetHost(client);
+  CloseNetHost(listener);
+}
+
+// An own object that no message could announce would stop every newcomer
+// from joining; the write is refused instead, and joining goes on.
+TEST(NetGNetTwoHosts, ANewcomerJoinsAfterAWriteTooLargeToAnnounceWasRefused) {
+  int32_t port = 0;
+  auto listener = test::ListeningHost(port);
+  ASSERT_NE(listener, nullptr);
+  const String text = String::FromLatin1(std::string(40000, 't'));
+  auto big = NewNetObject(listener);
+  SetNetInt(big, 31, 1);
+  SetNetString(big, 0, text);
+  std::string error;
+  try {
+    SetNetString(big, 1, text);
+  } catch (const ThrownObject& t) {
+    error = t.what();
+  }
+  ASSERT_EQ(error, "GNet message data too large");
+  SetNetInt(NewNetObject(listener), 31, 2);
+  SyncNetHost(listener);
+
+  auto client = test::ConnectedHost(port, {listener});
+  ASSERT_NE(client, nullptr);
+  ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] { return MirrorOf(client, 1) && MirrorOf(client, 2); }));
+  EXPECT_EQ(GetNetString(MirrorOf(client, 1), 0), text);
   CloseNetHost(client);
   CloseNetHost(listener);
 }
@@ -260,6 +296,22 @@ TEST(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
   EXPECT_EQ(NetHostConnect(host, "127.0.0.1", port, 200), 0);
   EXPECT_EQ(host->_enetHost, nullptr);
   EXPECT_EQ(NetHostConnect(host, "", port, 200), 0);  // resolves to nothing
+}
+
+// Waiting for an answer that never comes leaves the processor to others.
+TEST(NetGNetTwoHosts, ConnectingWaitsWithoutSpinning) {
+  InitNet();
+  Ref<TSocket> silent = CreateUDPSocket();  // takes every datagram, answers none
+  ASSERT_EQ(BindSocket(silent, 0), 1);
+  auto host = NewNetHost();
+  const int64_t cpuBefore = ThreadCpuMicroseconds();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(NetHostConnect(host, "127.0.0.1", SocketLocalPort(silent), 500), 0);
+  const auto waited =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  const int64_t cpu = (ThreadCpuMicroseconds() - cpuBefore) / 1000;
+  EXPECT_GE(waited, 490);
+  EXPECT_LT(cpu, 50) << "processor time in ms while waiting " << waited << " ms";
 }
 
 }  // namespace

@@ -65,9 +65,51 @@ TEST(GNetSlots, DataUpTo65520BytesPacksAndMoreIsRefused) {
   // 32 records of 3 header bytes: 65424 characters fill the limit exactly.
   for (int i = 0; i < 32; ++i) o->SetString(i, String::FromLatin1(std::string(i == 0 ? 2060 : 2044, 'x')));
   EXPECT_EQ(o->PackSlots(-1)->Length(), 65520);
-  o->SetString(5, String::FromLatin1(std::string(2045, 'x')));
+  (*o->_slots)[5]->SetString(String::FromLatin1(std::string(2045, 'x')));  // past the object's own guard
   EXPECT_EQ(ErrorOf([&] { o->PackSlots(-1); }), "GNet message data too large");
   EXPECT_EQ(o->PackSlots(1 << 5)->Length(), 2048);  // fine on its own
+}
+
+// An object whose slots no longer fit one message could not be announced to
+// a host that joins, so the write that would get it there is refused.
+TEST(GNetSlots, WritesThatWouldMakeTheObjectTooLargeToAnnounceAreRefused) {
+  const String text = String::FromLatin1(std::string(40000, 'a'));
+  auto o = OwnObject();
+  o->SetString(0, text);
+  o->SetInt(2, 200);
+  o->Sync();
+  EXPECT_EQ(ErrorOf([&] { o->SetString(1, text); }), "GNet message data too large");
+  EXPECT_EQ((*o->_slots)[1]->_type, GNET_UNSET);
+  EXPECT_EQ(o->_modified, 0);
+  EXPECT_EQ(o->State(), GNET_SYNCHRONISED);
+
+  // Filling up to the limit exactly is fine; then a wider value is refused
+  // and a narrower one taken.
+  o->SetString(1, String::FromLatin1(std::string(GNET_MAX_DATA - 40003 - 2 - 3, 'b')));
+  EXPECT_EQ(o->PackSlots(-1)->Length(), GNET_MAX_DATA);
+  EXPECT_EQ(ErrorOf([&] { o->SetInt(2, 300); }), "GNet message data too large");
+  EXPECT_EQ(ErrorOf([&] { o->SetFloat(3, 1.0f); }), "GNet message data too large");
+  EXPECT_EQ(o->GetInt(2), 200);
+  o->SetInt(2, 7);
+  o->SetString(0, "");
+  o->SetInt(2, 300);
+
+  // Records taken whole are held to the same limit, and change nothing when refused.
+  Bytes record = {0x65, 0x9C, 0x40};
+  record.resize(record.size() + 40000, 'c');
+  o->_modified = 0;
+  EXPECT_EQ(ErrorOf([&] { o->UnpackSlots(FromBytes(record)); }), "GNet message data too large");
+  EXPECT_EQ((*o->_slots)[5]->_type, GNET_UNSET);
+  EXPECT_EQ(o->_modified, 0);
+  // A record that shrinks one slot may come before one that grows another.
+  Bytes swap = {0x61, 0x00, 0x00, 0x60, 0x9C, 0x40};
+  swap.resize(swap.size() + 40000, 'd');
+  o->UnpackSlots(FromBytes(swap));
+  EXPECT_EQ(o->GetString(0).Length(), 40000);
+
+  auto message = TGNetObject::Create(0, GNET_MESSAGE, nullptr, nullptr);
+  message->SetString(0, text);
+  EXPECT_EQ(ErrorOf([&] { message->SetString(1, text); }), "GNet message data too large");
 }
 
 TEST(GNetSlots, CallerMistakesStillRaise) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <vector>
 
 #include "net/net.h"
 #include "socket_test_servers.h"
@@ -100,6 +101,29 @@ TEST_F(NetSocket, ConnectAcceptSendReceiveInOneThread) {
   }
   EXPECT_TRUE(gone);
   EXPECT_EQ(served->Socket(), -1);
+}
+
+// A client waiting makes a listening socket readable with nothing to read;
+// that is no closed connection, so a serving loop keeps going.
+TEST_F(NetSocket, AListeningSocketStaysConnectedWithClientsWaiting) {
+  Ref<TSocket> server = CreateTCPSocket();
+  ASSERT_EQ(BindSocket(server, 0), 1);
+  ASSERT_EQ(SocketListen(server, 4), 1);
+  EXPECT_EQ(SocketConnected(server), 1);
+  std::vector<Ref<TSocket>> clients;
+  for (int i = 0; i < 3; ++i) {
+    clients.push_back(CreateTCPSocket());
+    ASSERT_EQ(ConnectSocket(clients.back(), kLoopback, SocketLocalPort(server)), 1);
+  }
+  int32_t served = 0;
+  while (served < 3 && SocketConnected(server)) {
+    if (SocketAccept(server, 2000) != nullptr) ++served;
+  }
+  EXPECT_EQ(served, 3);
+  EXPECT_EQ(SocketConnected(server), 1);
+  EXPECT_NE(server->Socket(), -1);
+  CloseSocket(server);
+  EXPECT_EQ(SocketConnected(server), 0);
 }
 
 TEST_F(NetSocket, SendingToAPeerThatHasGoneReturnsZeroAndTheProcessLives) {
