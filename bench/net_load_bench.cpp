@@ -30,15 +30,18 @@
 
 #include "net/net.h"
 #include "net_load_peers.h"
+#include "net_load_trace.h"
 
 namespace {
 
 using namespace vtl;
 using netload::Clock;
+using netload::CpuSeconds;
 using netload::LoadPlan;
 
 LoadPlan g_plan;
 bool g_failed = false;
+int32_t g_trace = 0;  // 1: the listener reports once a second
 
 struct Child {
   pid_t pid = -1;
@@ -80,13 +83,6 @@ struct Figures {
   double overrun = 0, drain = 0;  // seconds, the slowest client's
   int64_t cutoffs = -1;
 };
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 double RssMiB() {
   std::ifstream statm("/proc/self/statm");
@@ -248,11 +244,13 @@ std::string RunStar(LoadPlan plan, Figures& figures) {
     const double cpuStart = CpuSeconds();
     bool measured = false;
     const auto giveUp = start + std::chrono::seconds(plan.seconds + 150);
+    netload::ListenerTrace trace(plan.port);
     for (int64_t frame = 0; failure.empty(); ++frame) {
       std::this_thread::sleep_until(start + plan.FramePeriod() * frame);
       const auto before = Clock::now();
-      SyncListener(listener, measured ? nullptr : &figures);
+      const int64_t taken = SyncListener(listener, measured ? nullptr : &figures);
       const auto after = Clock::now();
+      if (g_trace != 0) trace.Sample(listener, Seconds(after - before) * 1000.0, taken);
       const double elapsed = Seconds(after - start);
       if (!measured) {
         ++figures.syncs;
@@ -361,7 +359,7 @@ bool TakeOptions(int& argc, char** argv) {
     const char* value = nullptr;
     for (auto [name, field] :
          {std::pair{"--net-clients=", &g_plan.clients}, std::pair{"--net-objects=", &g_plan.objects},
-          std::pair{"--net-seconds=", &g_plan.seconds}}) {
+          std::pair{"--net-seconds=", &g_plan.seconds}, std::pair{"--net-trace=", &g_trace}}) {
       if (std::strncmp(argv[i], name, std::strlen(name)) == 0) {
         target = field;
         value = argv[i] + std::strlen(name);
