@@ -80,6 +80,7 @@ struct Figures {
   // From the clients.
   int32_t exact = 0;
   int64_t late = 0;
+  double clientCpu = 0;           // the honest clients' processor time over their frames, seconds
   double overrun = 0, drain = 0;  // seconds, the slowest client's
   int64_t cutoffs = -1;
 };
@@ -290,6 +291,7 @@ std::string RunStar(LoadPlan plan, Figures& figures) {
     }
     figures.delivered += Field(verdict, "received_in_frames");
     figures.late = std::max(figures.late, Field(verdict, "late"));
+    figures.clientCpu += static_cast<double>(Field(verdict, "cpu_ms")) / 1000.0;
     figures.overrun = std::max(figures.overrun, static_cast<double>(Field(verdict, "overrun_ms")) / 1000.0);
     figures.drain = std::max(figures.drain, static_cast<double>(Field(verdict, "drain_ms")) / 1000.0);
   }
@@ -313,20 +315,22 @@ void Report(benchmark::State& state, const LoadPlan& plan, const Figures& f) {
   if (f.rss10 > 0) state.counters["rss_10s_MiB"] = f.rss10;
   state.counters["rss_end_MiB"] = f.rssEnd;
   state.counters["late_frames_max"] = static_cast<double>(f.late);
+  state.counters["client_cpu_pct"] = 100.0 * f.clientCpu / plan.HonestClients() / plan.seconds;
   state.counters["overrun_s_max"] = f.overrun;
   state.counters["drain_s_max"] = f.drain;
   if (plan.hostile) state.counters["hostile_cutoffs"] = static_cast<double>(f.cutoffs);
-  std::fprintf(stderr,
-               "%s, %d clients x %d objects x %d slots at %d Hz for %d s: %d of %d honest clients exact; "
-               "clients offered %.0f msgs/s, listener took %.0f msgs/s; clients received %.0f msgs/s (listener sent "
-               "%.1f MiB/s in %.0f datagrams/s); listener %.1f syncs/s, "
-               "longest sync %.1f ms, %.1f %% of one core, RSS %.1f MiB at 10 s, %.1f MiB at the end; "
-               "slowest client %lld frames late, %.1f s over, %.1f s to drain",
-               name, plan.clients, plan.objects, plan.slots, plan.rate, plan.seconds, f.exact, plan.HonestClients(),
-               static_cast<double>(plan.HonestClients()) * plan.objects * plan.rate,
-               static_cast<double>(f.messagesIn) / window, static_cast<double>(f.delivered) / plan.seconds,
-               f.bytesOut / window / (1024.0 * 1024.0), f.datagramsOut / window, static_cast<double>(f.syncs) / window,
-               f.maxSyncMs, 100.0 * f.cpuShare, f.rss10, f.rssEnd, static_cast<long long>(f.late), f.overrun, f.drain);
+  std::fprintf(
+      stderr,
+      "%s, %d clients x %d objects x %d slots at %d Hz for %d s: %d of %d honest clients exact; "
+      "clients offered %.0f msgs/s, listener took %.0f msgs/s; clients received %.0f msgs/s (listener sent "
+      "%.1f MiB/s in %.0f datagrams/s); listener %.1f syncs/s, "
+      "longest sync %.1f ms, %.1f %% of one core, RSS %.1f MiB at 10 s, %.1f MiB at the end; "
+      "each client %.1f %% of one core; slowest client %lld frames late, %.1f s over, %.1f s to drain",
+      name, plan.clients, plan.objects, plan.slots, plan.rate, plan.seconds, f.exact, plan.HonestClients(),
+      static_cast<double>(plan.HonestClients()) * plan.objects * plan.rate, static_cast<double>(f.messagesIn) / window,
+      static_cast<double>(f.delivered) / plan.seconds, f.bytesOut / window / (1024.0 * 1024.0), f.datagramsOut / window,
+      static_cast<double>(f.syncs) / window, f.maxSyncMs, 100.0 * f.cpuShare, f.rss10, f.rssEnd,
+      100.0 * f.clientCpu / plan.HonestClients() / plan.seconds, static_cast<long long>(f.late), f.overrun, f.drain);
   if (plan.hostile) std::fprintf(stderr, "; hostile client cut off %lld times", static_cast<long long>(f.cutoffs));
   std::fprintf(stderr, "\n");
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "net/net.h"
+#include "net_load_trace.h"
 
 namespace netload {
 
@@ -100,6 +101,7 @@ class Tracker {
       if (seen_[id] != nullptr && seen_[id]->State() != GNET_DEAD && seen_[id]->State() != GNET_CLOSED) {
         Fail("a second object for " + std::to_string(id));
       }
+      if (seen_[id] == nullptr) ++known_;
       seen_[id] = object;
       Check(object, id);
     }
@@ -119,6 +121,8 @@ class Tracker {
 
   // Every object of every other honest client holds its last frame's values.
   bool Complete() const { return complete_ == (plan_.HonestClients() - 1) * plan_.objects; }
+  // Every object of every other honest client has been announced.
+  bool KnowsAll() const { return known_ == (plan_.HonestClients() - 1) * plan_.objects; }
 
   // The other clients whose objects lack their final values, with the
   // lowest frame seen of each.
@@ -167,6 +171,7 @@ class Tracker {
   std::vector<Ref<TGNetObject>> seen_;
   std::vector<int32_t> last_;
   int32_t complete_ = 0;
+  int32_t known_ = 0;
 };
 
 void SetFrame(const Ref<TGNetObject>& object, const LoadPlan& plan, int32_t client, int32_t index, int32_t frame) {
@@ -199,12 +204,16 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
     own.push_back(object);
   }
   Tracker tracker(plan, self);
-  SyncNetHost(host);
-  tracker.Take(host);
+  // Ready once every client's objects are here: the run measures the
+  // changes, not the announcing.
+  SyncUntil(host, &tracker, control, plan, Clock::now() + std::chrono::seconds(25),
+            [&] { return tracker.KnowsAll() || !tracker.failure.empty(); });
+  if (!tracker.failure.empty()) return "fail " + tracker.failure;
   WriteLine(results, "ready");
   SyncUntil(host, &tracker, control, plan, Clock::time_point::max(), [&] { return control.Go(); });
   if (!control.Go()) return "fail no go";
   const int64_t receivedAtGo = tracker.received;
+  const double cpuAtGo = CpuSeconds();
 
   // Frame f is due at start + (f - 1) periods; one that starts a whole
   // period late counts as late, and the frames after it run at once.
@@ -220,6 +229,7 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
   }
   const auto ran = Clock::now();
   const int64_t receivedInFrames = tracker.received - receivedAtGo;
+  const auto cpuMs = static_cast<int64_t>((CpuSeconds() - cpuAtGo) * 1000);
   SyncUntil(host, &tracker, control, plan, ran + std::chrono::seconds(120),
             [&] { return tracker.Complete() || !tracker.failure.empty(); });
   const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
@@ -234,7 +244,8 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
     verdict = "ok";
   }
   WriteLine(results, verdict + " received=" + std::to_string(tracker.received) +
-                         " received_in_frames=" + std::to_string(receivedInFrames) + " late=" + std::to_string(late) +
+                         " received_in_frames=" + std::to_string(receivedInFrames) +
+                         " cpu_ms=" + std::to_string(cpuMs) + " late=" + std::to_string(late) +
                          " overrun_ms=" + std::to_string(overrun) + " drain_ms=" + std::to_string(drain));
   // Stay, syncing, until every client is through: leaving would close this
   // client's objects on the others.

@@ -291,7 +291,7 @@ Ref<TGNetPeer> TGNetHost::AddPeer(void* enetPeer) {
     const bool known = object->_peer == nullptr
                            ? state == GNET_MODIFIED || state == GNET_SYNCHRONISED || state == GNET_CLOSED
                            : state >= GNET_CREATED && state <= GNET_SYNCHRONISED && state != GNET_CLOSED;
-    if (known) peer->SendMsg(object->CreatedMsg());
+    if (known) GNetAnnounce(*peer, object);
   }
   return peer;
 }
