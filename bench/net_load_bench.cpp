@@ -363,7 +363,8 @@ bool TakeOptions(int& argc, char** argv) {
     const char* value = nullptr;
     for (auto [name, field] :
          {std::pair{"--net-clients=", &g_plan.clients}, std::pair{"--net-objects=", &g_plan.objects},
-          std::pair{"--net-seconds=", &g_plan.seconds}, std::pair{"--net-trace=", &g_trace}}) {
+          std::pair{"--net-seconds=", &g_plan.seconds}, std::pair{"--net-trace=", &g_trace},
+          std::pair{"--net-nice=", &g_plan.nice}}) {
       if (std::strncmp(argv[i], name, std::strlen(name)) == 0) {
         target = field;
         value = argv[i] + std::strlen(name);
@@ -378,14 +379,15 @@ bool TakeOptions(int& argc, char** argv) {
   argc = kept;
   // The listener takes 32 peers; identities leave room for 1000 objects.
   return g_plan.clients >= 2 && g_plan.clients <= 32 && g_plan.objects >= 1 && g_plan.objects <= 1000 &&
-         g_plan.seconds >= 1;
+         g_plan.seconds >= 1 && g_plan.nice >= 0 && g_plan.nice <= 19;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!TakeOptions(argc, argv)) {
-    std::fprintf(stderr, "--net-clients takes 2 to 32, --net-objects 1 to 1000, --net-seconds 1 or more\n");
+    std::fprintf(stderr,
+                 "--net-clients takes 2 to 32, --net-objects 1 to 1000, --net-seconds 1 or more, --net-nice 0 to 19\n");
     return 2;
   }
   signal(SIGPIPE, SIG_IGN);  // a client that died must not end the listener

@@ -44,7 +44,7 @@ constexpr int32_t kSendsPerRead = 512;
 // Events read from ENet and not yet handled at most. Beyond that a host that
 // cannot keep up leaves the data in the socket, unacknowledged, so that its
 // peers wait (and merge their changes meanwhile) instead of piling up here.
-constexpr int32_t kMaxWaitingEvents = 16384;
+constexpr int32_t kMaxWaitingEvents = 65536;
 
 ENetHost* Enet(const TGNetHost& host) { return static_cast<ENetHost*>(host._enetHost); }
 

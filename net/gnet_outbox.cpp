@@ -38,6 +38,12 @@ bool Connected(void* enetPeer) {
 
 bool ValidId(int32_t id) { return id >= 1 && id <= GNET_MAX_ID; }
 
+// The most a host lets ENet hold for one peer, below ENet's window of 64 KiB:
+// a relaying listener under load needs about 23 KiB per peer, and whatever
+// ENet holds it resends at once when acknowledgements come late, walking
+// the whole list for each late acknowledgement.
+constexpr int64_t kMaxInENet = 32 * 1024;
+
 }  // namespace
 
 GNetOutbox::GNetOutbox() : open_(GNET_MAX_ID + 1), inENet_(new InENet) {}
@@ -53,7 +59,7 @@ bool GNetOutbox::HasRoom(void* enetPeer) const {
   const auto* peer = static_cast<const ENetPeer*>(enetPeer);
   const int64_t window =
       static_cast<int64_t>(peer->windowSize) * peer->packetThrottle / ENET_PEER_PACKET_THROTTLE_SCALE;
-  return inENet_->packets == 0 || inENet_->bytes < std::max<int64_t>(window, peer->mtu);
+  return inENet_->packets == 0 || inENet_->bytes < std::max<int64_t>(std::min(window, kMaxInENet), peer->mtu);
 }
 
 void GNetOutbox::Put(void* enetPeer, int32_t state, int32_t id, const uint8_t* records, size_t size) {
