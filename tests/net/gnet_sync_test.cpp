@@ -49,6 +49,8 @@ TEST(NetGNetSync, QuietObjectsCostASyncNothing) {
   SyncCost(10, 100);  // warm up
   const int64_t few = SyncCost(10, 2000);
   const int64_t many = SyncCost(4000, 2000);
+  RecordProperty("us_per_2000_syncs_beside_10", static_cast<int>(few / 1000));
+  RecordProperty("us_per_2000_syncs_beside_4000", static_cast<int>(many / 1000));
   EXPECT_LT(many, 4 * few + 2000000) << "2000 Syncs beside 4000 quiet objects took " << many / 1000 << " us, beside 10 "
                                      << few / 1000 << " us";
 }
