@@ -30,15 +30,18 @@
 
 #include "net/net.h"
 #include "net_load_peers.h"
+#include "net_load_trace.h"
 
 namespace {
 
 using namespace vtl;
 using netload::Clock;
+using netload::CpuSeconds;
 using netload::LoadPlan;
 
 LoadPlan g_plan;
 bool g_failed = false;
+int32_t g_trace = 0;  // 1: the listener reports once a second
 
 struct Child {
   pid_t pid = -1;
@@ -77,16 +80,10 @@ struct Figures {
   // From the clients.
   int32_t exact = 0;
   int64_t late = 0;
+  double clientCpu = 0;           // the honest clients' processor time over their frames, seconds
   double overrun = 0, drain = 0;  // seconds, the slowest client's
   int64_t cutoffs = -1;
 };
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 double RssMiB() {
   std::ifstream statm("/proc/self/statm");
@@ -248,11 +245,13 @@ std::string RunStar(LoadPlan plan, Figures& figures) {
     const double cpuStart = CpuSeconds();
     bool measured = false;
     const auto giveUp = start + std::chrono::seconds(plan.seconds + 150);
+    netload::ListenerTrace trace(plan.port);
     for (int64_t frame = 0; failure.empty(); ++frame) {
       std::this_thread::sleep_until(start + plan.FramePeriod() * frame);
       const auto before = Clock::now();
-      SyncListener(listener, measured ? nullptr : &figures);
+      const int64_t taken = SyncListener(listener, measured ? nullptr : &figures);
       const auto after = Clock::now();
+      if (g_trace != 0) trace.Sample(listener, Seconds(after - before) * 1000.0, taken);
       const double elapsed = Seconds(after - start);
       if (!measured) {
         ++figures.syncs;
@@ -292,6 +291,7 @@ std::string RunStar(LoadPlan plan, Figures& figures) {
     }
     figures.delivered += Field(verdict, "received_in_frames");
     figures.late = std::max(figures.late, Field(verdict, "late"));
+    figures.clientCpu += static_cast<double>(Field(verdict, "cpu_ms")) / 1000.0;
     figures.overrun = std::max(figures.overrun, static_cast<double>(Field(verdict, "overrun_ms")) / 1000.0);
     figures.drain = std::max(figures.drain, static_cast<double>(Field(verdict, "drain_ms")) / 1000.0);
   }
@@ -315,20 +315,22 @@ void Report(benchmark::State& state, const LoadPlan& plan, const Figures& f) {
   if (f.rss10 > 0) state.counters["rss_10s_MiB"] = f.rss10;
   state.counters["rss_end_MiB"] = f.rssEnd;
   state.counters["late_frames_max"] = static_cast<double>(f.late);
+  state.counters["client_cpu_pct"] = 100.0 * f.clientCpu / plan.HonestClients() / plan.seconds;
   state.counters["overrun_s_max"] = f.overrun;
   state.counters["drain_s_max"] = f.drain;
   if (plan.hostile) state.counters["hostile_cutoffs"] = static_cast<double>(f.cutoffs);
-  std::fprintf(stderr,
-               "%s, %d clients x %d objects x %d slots at %d Hz for %d s: %d of %d honest clients exact; "
-               "clients offered %.0f msgs/s, listener took %.0f msgs/s; clients received %.0f msgs/s (listener sent "
-               "%.1f MiB/s in %.0f datagrams/s); listener %.1f syncs/s, "
-               "longest sync %.1f ms, %.1f %% of one core, RSS %.1f MiB at 10 s, %.1f MiB at the end; "
-               "slowest client %lld frames late, %.1f s over, %.1f s to drain",
-               name, plan.clients, plan.objects, plan.slots, plan.rate, plan.seconds, f.exact, plan.HonestClients(),
-               static_cast<double>(plan.HonestClients()) * plan.objects * plan.rate,
-               static_cast<double>(f.messagesIn) / window, static_cast<double>(f.delivered) / plan.seconds,
-               f.bytesOut / window / (1024.0 * 1024.0), f.datagramsOut / window, static_cast<double>(f.syncs) / window,
-               f.maxSyncMs, 100.0 * f.cpuShare, f.rss10, f.rssEnd, static_cast<long long>(f.late), f.overrun, f.drain);
+  std::fprintf(
+      stderr,
+      "%s, %d clients x %d objects x %d slots at %d Hz for %d s: %d of %d honest clients exact; "
+      "clients offered %.0f msgs/s, listener took %.0f msgs/s; clients received %.0f msgs/s (listener sent "
+      "%.1f MiB/s in %.0f datagrams/s); listener %.1f syncs/s, "
+      "longest sync %.1f ms, %.1f %% of one core, RSS %.1f MiB at 10 s, %.1f MiB at the end; "
+      "each client %.1f %% of one core; slowest client %lld frames late, %.1f s over, %.1f s to drain",
+      name, plan.clients, plan.objects, plan.slots, plan.rate, plan.seconds, f.exact, plan.HonestClients(),
+      static_cast<double>(plan.HonestClients()) * plan.objects * plan.rate, static_cast<double>(f.messagesIn) / window,
+      static_cast<double>(f.delivered) / plan.seconds, f.bytesOut / window / (1024.0 * 1024.0), f.datagramsOut / window,
+      static_cast<double>(f.syncs) / window, f.maxSyncMs, 100.0 * f.cpuShare, f.rss10, f.rssEnd,
+      100.0 * f.clientCpu / plan.HonestClients() / plan.seconds, static_cast<long long>(f.late), f.overrun, f.drain);
   if (plan.hostile) std::fprintf(stderr, "; hostile client cut off %lld times", static_cast<long long>(f.cutoffs));
   std::fprintf(stderr, "\n");
 }
@@ -361,7 +363,8 @@ bool TakeOptions(int& argc, char** argv) {
     const char* value = nullptr;
     for (auto [name, field] :
          {std::pair{"--net-clients=", &g_plan.clients}, std::pair{"--net-objects=", &g_plan.objects},
-          std::pair{"--net-seconds=", &g_plan.seconds}}) {
+          std::pair{"--net-seconds=", &g_plan.seconds}, std::pair{"--net-trace=", &g_trace},
+          std::pair{"--net-nice=", &g_plan.nice}}) {
       if (std::strncmp(argv[i], name, std::strlen(name)) == 0) {
         target = field;
         value = argv[i] + std::strlen(name);
@@ -376,14 +379,15 @@ bool TakeOptions(int& argc, char** argv) {
   argc = kept;
   // The listener takes 32 peers; identities leave room for 1000 objects.
   return g_plan.clients >= 2 && g_plan.clients <= 32 && g_plan.objects >= 1 && g_plan.objects <= 1000 &&
-         g_plan.seconds >= 1;
+         g_plan.seconds >= 1 && g_plan.nice >= 0 && g_plan.nice <= 19;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!TakeOptions(argc, argv)) {
-    std::fprintf(stderr, "--net-clients takes 2 to 32, --net-objects 1 to 1000, --net-seconds 1 or more\n");
+    std::fprintf(stderr,
+                 "--net-clients takes 2 to 32, --net-objects 1 to 1000, --net-seconds 1 or more, --net-nice 0 to 19\n");
     return 2;
   }
   signal(SIGPIPE, SIG_IGN);  // a client that died must not end the listener

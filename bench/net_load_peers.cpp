@@ -2,6 +2,7 @@
 
 #include <enet/enet.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "net/net.h"
+#include "net_load_trace.h"
 
 namespace netload {
 
@@ -100,6 +102,7 @@ class Tracker {
       if (seen_[id] != nullptr && seen_[id]->State() != GNET_DEAD && seen_[id]->State() != GNET_CLOSED) {
         Fail("a second object for " + std::to_string(id));
       }
+      if (seen_[id] == nullptr) ++known_;
       seen_[id] = object;
       Check(object, id);
     }
@@ -119,6 +122,8 @@ class Tracker {
 
   // Every object of every other honest client holds its last frame's values.
   bool Complete() const { return complete_ == (plan_.HonestClients() - 1) * plan_.objects; }
+  // Every object of every other honest client has been announced.
+  bool KnowsAll() const { return known_ == (plan_.HonestClients() - 1) * plan_.objects; }
 
   // The other clients whose objects lack their final values, with the
   // lowest frame seen of each.
@@ -167,6 +172,7 @@ class Tracker {
   std::vector<Ref<TGNetObject>> seen_;
   std::vector<int32_t> last_;
   int32_t complete_ = 0;
+  int32_t known_ = 0;
 };
 
 void SetFrame(const Ref<TGNetObject>& object, const LoadPlan& plan, int32_t client, int32_t index, int32_t frame) {
@@ -199,12 +205,16 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
     own.push_back(object);
   }
   Tracker tracker(plan, self);
-  SyncNetHost(host);
-  tracker.Take(host);
+  // Ready once every client's objects are here: the run measures the
+  // changes, not the announcing.
+  SyncUntil(host, &tracker, control, plan, Clock::now() + std::chrono::seconds(25),
+            [&] { return tracker.KnowsAll() || !tracker.failure.empty(); });
+  if (!tracker.failure.empty()) return "fail " + tracker.failure;
   WriteLine(results, "ready");
   SyncUntil(host, &tracker, control, plan, Clock::time_point::max(), [&] { return control.Go(); });
   if (!control.Go()) return "fail no go";
   const int64_t receivedAtGo = tracker.received;
+  const double cpuAtGo = CpuSeconds();
 
   // Frame f is due at start + (f - 1) periods; one that starts a whole
   // period late counts as late, and the frames after it run at once.
@@ -220,6 +230,7 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
   }
   const auto ran = Clock::now();
   const int64_t receivedInFrames = tracker.received - receivedAtGo;
+  const auto cpuMs = static_cast<int64_t>((CpuSeconds() - cpuAtGo) * 1000);
   SyncUntil(host, &tracker, control, plan, ran + std::chrono::seconds(120),
             [&] { return tracker.Complete() || !tracker.failure.empty(); });
   const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
@@ -234,7 +245,8 @@ std::string HonestRun(const LoadPlan& plan, int32_t self, ControlPipe& control, 
     verdict = "ok";
   }
   WriteLine(results, verdict + " received=" + std::to_string(tracker.received) +
-                         " received_in_frames=" + std::to_string(receivedInFrames) + " late=" + std::to_string(late) +
+                         " received_in_frames=" + std::to_string(receivedInFrames) +
+                         " cpu_ms=" + std::to_string(cpuMs) + " late=" + std::to_string(late) +
                          " overrun_ms=" + std::to_string(overrun) + " drain_ms=" + std::to_string(drain));
   // Stay, syncing, until every client is through: leaving would close this
   // client's objects on the others.
@@ -348,7 +360,10 @@ std::string HostileRun(const LoadPlan& plan, ControlPipe& control, int results) 
 }
 
 template <class Run>
-[[noreturn]] void RunChild(ChildPipes pipes, Run run) {
+[[noreturn]] void RunChild(const LoadPlan& plan, ChildPipes pipes, Run run) {
+  // Clients stand in for hosts on machines of their own: the listener comes
+  // first on this one.
+  if (plan.nice > 0) setpriority(PRIO_PROCESS, 0, plan.nice);
   ControlPipe control(pipes.control);
   std::string last;
   try {
@@ -362,11 +377,11 @@ template <class Run>
 }  // namespace
 
 void RunHonestClient(const LoadPlan& plan, int32_t index, ChildPipes pipes) {
-  RunChild(pipes, [&](ControlPipe& control) { return HonestRun(plan, index, control, pipes.results); });
+  RunChild(plan, pipes, [&](ControlPipe& control) { return HonestRun(plan, index, control, pipes.results); });
 }
 
 void RunHostileClient(const LoadPlan& plan, ChildPipes pipes) {
-  RunChild(pipes, [&](ControlPipe& control) { return HostileRun(plan, control, pipes.results); });
+  RunChild(plan, pipes, [&](ControlPipe& control) { return HostileRun(plan, control, pipes.results); });
 }
 
 std::string GoLine(Clock::time_point start) { return "go " + std::to_string(start.time_since_epoch().count()); }

@@ -23,6 +23,7 @@ struct LoadPlan {
   int32_t seconds = 60;
   bool hostile = false;  // the last client sends garbage instead
   int32_t port = 0;      // the listener's
+  int32_t nice = 10;     // the clients' niceness
 
   int32_t Frames() const { return rate * seconds; }
   int32_t HonestClients() const { return hostile ? clients - 1 : clients; }

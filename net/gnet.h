@@ -28,6 +28,7 @@ namespace vtl {
 class TGNetHost;
 class TGNetPeer;
 class GNetOutbox;
+struct GNetHostWork;
 
 /// \name Object states
 ///@{
@@ -147,6 +148,14 @@ class TGNetObject : public Object {
   Ref<Object> _target;                ///< Anything the application attaches.
   Ref<Array<Ref<TGNetSlot>>> _slots;  ///< The 32 slots.
   int32_t _modified = 0;              ///< Bit i: slot i changed since the last Sync.
+  /// The object's link in its host's object list; Null while not listed.
+  Ref<TLink> _link;
+  /// Its place in the host's object list: objects listed later have higher
+  /// places.
+  uint64_t _place = 0;
+  /// Whether the host's next Sync visits it (it has something to send or
+  /// its state to move on).
+  bool _syncDue = false;
 };
 
 /// A connected host as seen from this one, with the translation between its
@@ -271,6 +280,11 @@ class TGNetHost : public Object {
   /// Messages BroadCast may still hand ENet before the next Sync; the rest
   /// wait for the peers, merged where they can be (see TGNetPeer::SendMsg).
   int32_t _sendsLeft = 0;
+  /// What Sync keeps between calls: the listed objects the next Sync visits
+  /// (those whose state is not synchronised, kept by slot writes and state
+  /// changes through the objects' operations). nullptr for a host made
+  /// without Create.
+  GNetHostWork* _work = nullptr;
 };
 
 }  // namespace vtl

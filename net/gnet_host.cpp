@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <typeinfo>
 
 #include "net/gnet.h"
+#include "net/internal/gnet_sync_list.h"
 #include "net/internal/gnet_wire.h"
 #include "runtime/exceptions.h"
 #include "runtime/list.h"
@@ -12,6 +14,8 @@
 namespace vtl {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Events handled by one Sync at most, so that a peer sending without pause
 // cannot keep Sync from returning; the rest wait for the next Sync.
@@ -21,15 +25,44 @@ constexpr int32_t kMaxEventsPerSync = 65536;
 // many peers to relay to, 65536 events can take seconds.
 constexpr auto kMaxEventTimePerSync = std::chrono::milliseconds(50);
 
-// Events a Sync reads from ENet before it handles them. Reading acknowledges,
-// so a host that read everything waiting would take its peers' data faster
-// than it handles it and pile it up; read in bounded batches, the rest stays
-// in the socket, and peers that send faster than the host handles wait for
-// its acknowledgements (and merge their changes meanwhile). The next batch is
-// read as soon as one is handled.
-constexpr int32_t kEventsPerRead = 4096;
+// How long a Sync handles events before it reads from ENet again. Reading is
+// when ENet takes in the peers' acknowledgements and sends its own, and ENet
+// resends whatever stays unacknowledged for longer than about a round trip,
+// checking that before it reads: a host that read only between long batches
+// of work had every peer's data resent and resent its own to every peer, and
+// the duplicates, which ENet finds by walking its lists, cost more than the
+// work itself until peers timed out.
+constexpr auto kReadInterval = std::chrono::milliseconds(1);
+// The clock is looked at once per this many events.
+constexpr int32_t kEventsPerClockRead = 16;
+// Events one read takes from ENet at most, and messages handed to ENet for
+// the peers before it at most: either in bulk would keep the next read, and
+// the acknowledgements, waiting.
+constexpr int32_t kEventsPerRead = 512;
+constexpr int32_t kSendsPerRead = 512;
+
+// Events read from ENet and not yet handled at most. Beyond that a host that
+// cannot keep up leaves the data in the socket, unacknowledged, so that its
+// peers wait (and merge their changes meanwhile) instead of piling up here.
+constexpr int32_t kMaxWaitingEvents = 65536;
 
 ENetHost* Enet(const TGNetHost& host) { return static_cast<ENetHost*>(host._enetHost); }
+
+// Calls visit with every peer of the host's list until it answers true. The
+// hot paths (every event looks up its peer, every change goes to every peer)
+// walk the links as they are: a reference and a checked cast per peer cost
+// more than the rest of relaying a change. visit must leave the list alone.
+template <class Visit>
+void ForEachPeer(const TGNetHost& host, Visit visit) {
+  if (host._peers == nullptr) return;
+  TLink* end = host._peers->_head.Get();
+  for (TLink* link = end->_succ.Get(); link != end; link = link->_succ.Get()) {
+    Object* value = link->_value.Get();
+    if (value == nullptr) continue;
+    auto* peer = typeid(*value) == typeid(TGNetPeer) ? static_cast<TGNetPeer*>(value) : dynamic_cast<TGNetPeer*>(value);
+    if (peer != nullptr && visit(*peer)) return;
+  }
+}
 
 // Bounds what one peer can make this host hold: no correct host sends more.
 // And every peer may have a window of data in flight to this host at once: a
@@ -49,38 +82,48 @@ constexpr int64_t kConnectWaitSliceMs = 50;
 
 // Appends pending ENet events to the host's list, waiting up to firstWait
 // milliseconds for the first one; with enough, the next service call (which
-// reads more from the socket) is left for later.
-void AppendENetEvents(TGNetHost& self, enet_uint32 firstWait, int32_t enough = INT32_MAX) {
+// reads more from the socket) is left for later. The number appended.
+int32_t AppendENetEvents(TGNetHost& self, enet_uint32 firstWait, int32_t enough = INT32_MAX) {
   ENetHost* host = Enet(self);
-  if (host == nullptr) return;
+  if (host == nullptr) return 0;
   ::ENetEvent event;
-  for (enet_uint32 wait = firstWait; enough-- > 0 && enet_host_service(host, &event, wait) > 0; wait = 0) {
+  int32_t appended = 0;
+  for (enet_uint32 wait = firstWait; appended < enough && enet_host_service(host, &event, wait) > 0; wait = 0) {
     auto e = New<ENetEvent>();
     e->event = static_cast<int32_t>(event.type);
     e->peer = event.peer;
     e->channel = event.channelID;
     e->packet = event.packet;
     self._enetEvents->AddLast(e);
+    ++appended;
   }
+  return appended;
 }
 
 // What waited for a peer to catch up goes out as far as ENet has room and
 // the Sync's sends last, once every object holds what this Sync brought;
 // the peers take turns, so that one far behind does not use up the rest.
-void FlushPeers(TGNetHost& host) {
+void FlushPeers(TGNetHost& host, int32_t most) {
   if (host._peers == nullptr) return;
-  for (bool sent = true; sent && host._sendsLeft > 0;) {
+  int32_t sendsLeft = std::min(host._sendsLeft, most);
+  for (bool sent = true; sent && sendsLeft > 0;) {
     sent = false;
-    for (Ref<TGNetPeer> peer : host._peers->Each<TGNetPeer>()) sent |= FlushGNetPeer(*peer, host._sendsLeft, 64);
+    ForEachPeer(host, [&](TGNetPeer& peer) {
+      sent |= FlushGNetPeer(peer, sendsLeft, 64);
+      return false;
+    });
   }
+  host._sendsLeft -= std::min(host._sendsLeft, most) - sendsLeft;
 }
 
 Ref<TGNetPeer> FindPeer(const TGNetHost& host, void* enetPeer) {
-  if (host._peers == nullptr) return {};
-  for (Ref<TGNetPeer> peer : host._peers->Each<TGNetPeer>()) {
-    if (peer->_enetPeer == enetPeer) return peer;
-  }
-  return {};
+  Ref<TGNetPeer> found;
+  ForEachPeer(host, [&](TGNetPeer& peer) {
+    if (peer._enetPeer != enetPeer) return false;
+    found = Ref<TGNetPeer>(&peer);
+    return true;
+  });
+  return found;
 }
 
 }  // namespace
@@ -96,12 +139,57 @@ Ref<TGNetHost> TGNetHost::Create() {
   host->_messages = New<TList>();
   host->_idMap = NewArray<Ref<TGNetObject>>({GNET_MAX_ID + 1});
   host->_sendsLeft = GNET_MAX_SENDS_PER_SYNC;
+  host->_work = new GNetHostWork;
   return host;
 }
 
-TGNetHost::~TGNetHost() { Close(); }
+TGNetHost::~TGNetHost() {
+  Close();
+  delete _work;
+}
 
 void TGNetHost::UpdateENetEvents() { AppendENetEvents(*this, 0); }
+
+namespace {
+// Reads from ENet during a Sync, often enough that acknowledgements never
+// wait behind the Sync's work, and hands ENet what waited for the peers
+// first, so that it goes out in the same call.
+class Reader {
+ public:
+  explicit Reader(TGNetHost& host) : host_(host), waiting_(host._enetEvents->Count()) {}
+
+  // Reads when kReadInterval has passed since the last read, or when
+  // nothing is left to handle; false when it is time to stop handling.
+  bool ReadIfDue(int32_t handled, Clock::time_point stop) {
+    if (handled % kEventsPerClockRead == 0 || waiting_ == 0) {
+      const auto now = Clock::now();
+      if (handled > 0 && now > stop) return false;
+      if (waiting_ == 0 || now - lastRead_ >= kReadInterval) Read(now);
+    }
+    return waiting_ > 0;
+  }
+
+  // One event is taken for handling.
+  void Took() { --waiting_; }
+
+  // The last read of the Sync: what the peers are owed goes out, and what
+  // they sent meanwhile is acknowledged (and handled by the next Sync).
+  void Finish() { Read(Clock::now()); }
+
+ private:
+  void Read(Clock::time_point now) {
+    host_._work->longestReadGap = std::max(host_._work->longestReadGap, now - lastRead_);
+    FlushPeers(host_, kSendsPerRead);
+    waiting_ += AppendENetEvents(host_, 0, std::min(kEventsPerRead, kMaxWaitingEvents - waiting_));
+    lastRead_ = Clock::now();
+  }
+
+  TGNetHost& host_;
+  int32_t waiting_;
+  Clock::time_point lastRead_ = Clock::now();
+};
+
+}  // namespace
 
 void TGNetHost::Sync() {
   _created->Clear();
@@ -110,22 +198,21 @@ void TGNetHost::Sync() {
   _messages->Clear();
   _sendsLeft = GNET_MAX_SENDS_PER_SYNC;
 
-  for (Ref<TLink> link = _objects->FirstLink(); link != nullptr;) {
-    Ref<TLink> next = link->NextLink();
-    auto object = DowncastObject<TGNetObject>(link->Value());
+  // Only objects that left the synchronised state have anything to do.
+  for (const Ref<TGNetObject>& object : _work->syncList.Take()) {
+    if (object->_link == nullptr) continue;  // no longer listed
     if (Ref<TGNetMsg> msg = object->Sync()) BroadCast(msg, object->_peer);
     if (object->_state == GNET_DEAD) {
       if (object->_peer == nullptr) UnmapObject(object);
-      link->Remove();
+      GNetSyncList::Unlist(*this, *object);
     }
-    link = next;
   }
 
-  const auto stop = std::chrono::steady_clock::now() + kMaxEventTimePerSync;
-  for (int32_t handled = 0; handled < kMaxEventsPerSync; ++handled) {
-    if (_enetEvents->IsEmpty()) AppendENetEvents(*this, 0, kEventsPerRead);
-    if (_enetEvents->IsEmpty()) break;
-    if (handled % 64 == 63 && std::chrono::steady_clock::now() > stop) break;
+  _work->longestReadGap = {};
+  Reader reader(*this);
+  const auto stop = Clock::now() + kMaxEventTimePerSync;
+  for (int32_t handled = 0; handled < kMaxEventsPerSync && reader.ReadIfDue(handled, stop); ++handled) {
+    reader.Took();
     auto event = DowncastObject<ENetEvent>(_enetEvents->RemoveFirst());
     Ref<TGNetPeer> peer = FindPeer(*this, event->peer);
     switch (event->event) {
@@ -147,7 +234,7 @@ void TGNetHost::Sync() {
       default: break;  // nothing this host asked for
     }
   }
-  FlushPeers(*this);
+  reader.Finish();
 }
 
 void TGNetHost::Close() {
@@ -163,6 +250,13 @@ void TGNetHost::Close() {
   }
   // The objects refer back to the host; letting them go here ends that cycle.
   // A host made without Create has none of these lists.
+  if (_objects != nullptr) {
+    for (Ref<TGNetObject> object : _objects->Each<TGNetObject>()) {
+      object->_link = nullptr;
+      object->_place = 0;
+    }
+  }
+  if (_work != nullptr) _work->syncList.Clear();
   for (const auto& list : {_objects, _created, _modified, _closed, _messages}) {
     if (list != nullptr) list->Clear();
   }
@@ -181,9 +275,10 @@ void TGNetHost::BroadCast(const Ref<TGNetMsg>& msg, const Ref<TGNetPeer>& except
     object = (*_idMap)[msg->id].Get();
     slots = GNetSlotsIn(msg->data->Data(), static_cast<size_t>(msg->data->Length()));
   }
-  for (Ref<TGNetPeer> peer : _peers->Each<TGNetPeer>()) {
-    if (peer != except) SendGNetMsgOf(*peer, msg, object, slots, &_sendsLeft);
-  }
+  ForEachPeer(*this, [&](TGNetPeer& peer) {
+    if (&peer != except.Get()) SendGNetMsgOf(peer, msg, object, slots, &_sendsLeft);
+    return false;
+  });
 }
 
 Ref<TGNetPeer> TGNetHost::AddPeer(void* enetPeer) {
@@ -196,7 +291,7 @@ Ref<TGNetPeer> TGNetHost::AddPeer(void* enetPeer) {
     const bool known = object->_peer == nullptr
                            ? state == GNET_MODIFIED || state == GNET_SYNCHRONISED || state == GNET_CLOSED
                            : state >= GNET_CREATED && state <= GNET_SYNCHRONISED && state != GNET_CLOSED;
-    if (known) peer->SendMsg(object->CreatedMsg());
+    if (known) GNetAnnounce(*peer, object);
   }
   return peer;
 }
@@ -210,7 +305,7 @@ Ref<TList> TGNetHost::ObjectsClosed() { return _closed; }
 Ref<TGNetObject> TGNetHost::CreateObject() {
   auto object = TGNetObject::Create(AllocId(), GNET_CREATED, Ref<TGNetHost>(this), nullptr);
   MapObject(object);
-  _objects->AddLast(object);
+  _work->syncList.List(*this, object);
   return object;
 }
 

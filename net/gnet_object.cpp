@@ -1,4 +1,5 @@
 #include "net/gnet.h"
+#include "net/internal/gnet_sync_list.h"
 #include "net/internal/gnet_wire.h"
 #include "runtime/exceptions.h"
 
@@ -45,12 +46,16 @@ void TGNetObject::Close() {
     case GNET_SYNCHRONISED: _state = GNET_CLOSED; break;
     default: RuntimeError("Illegal object state");
   }
+  GNetSyncDue(*this);
 }
 
 Ref<TGNetSlot> TGNetObject::WriteSlot(int32_t index) {
   Ref<TGNetSlot> slot = (*_slots)[index];  // throws for an index outside 0 to 31
   _modified = static_cast<int32_t>(static_cast<uint32_t>(_modified) | (1u << index));
-  if (_state == GNET_SYNCHRONISED) _state = GNET_MODIFIED;
+  if (_state == GNET_SYNCHRONISED) {
+    _state = GNET_MODIFIED;
+    GNetSyncDue(*this);
+  }
   return slot;
 }
 
@@ -97,6 +102,7 @@ Ref<TGNetMsg> TGNetObject::Sync() {
 void TGNetObject::Update(const Ref<TGNetMsg>& msg) {
   UnpackSlots(msg->data);
   _state = msg->state;
+  GNetSyncDue(*this);
 }
 
 namespace {

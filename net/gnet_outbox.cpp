@@ -38,9 +38,15 @@ bool Connected(void* enetPeer) {
 
 bool ValidId(int32_t id) { return id >= 1 && id <= GNET_MAX_ID; }
 
+// The most a host lets ENet hold for one peer, below ENet's window of 64 KiB:
+// a relaying listener under load needs about 23 KiB per peer, and whatever
+// ENet holds it resends at once when acknowledgements come late, walking
+// the whole list for each late acknowledgement.
+constexpr int64_t kMaxInENet = 32 * 1024;
+
 }  // namespace
 
-GNetOutbox::GNetOutbox() : lastWaiting_(GNET_MAX_ID + 1), inENet_(new InENet) {}
+GNetOutbox::GNetOutbox() : open_(GNET_MAX_ID + 1), inENet_(new InENet) {}
 
 GNetOutbox::~GNetOutbox() {
   inENet_->outboxGone = true;
@@ -53,7 +59,7 @@ bool GNetOutbox::HasRoom(void* enetPeer) const {
   const auto* peer = static_cast<const ENetPeer*>(enetPeer);
   const int64_t window =
       static_cast<int64_t>(peer->windowSize) * peer->packetThrottle / ENET_PEER_PACKET_THROTTLE_SCALE;
-  return inENet_->packets == 0 || inENet_->bytes < std::max<int64_t>(window, peer->mtu);
+  return inENet_->packets == 0 || inENet_->bytes < std::max<int64_t>(std::min(window, kMaxInENet), peer->mtu);
 }
 
 void GNetOutbox::Put(void* enetPeer, int32_t state, int32_t id, const uint8_t* records, size_t size) {
@@ -84,24 +90,30 @@ void GNetOutbox::Send(void* enetPeer, int32_t state, int32_t id, const uint8_t* 
     if (state == GNET_CREATED) slots = ~0u;
     // A change to an object whose creation or change still waits goes out
     // with it.
-    if (state == GNET_MODIFIED && lastWaiting_[id] != 0) {
-      Message& earlier = waiting_[lastWaiting_[id] - waiting_.front().number];
-      if (earlier.object.Get() == object) {
-        earlier.slots |= slots;
-        return;
-      }
+    Open& open = open_[id];
+    if (state == GNET_MODIFIED && open.number != 0 && open.object == object) {
+      open.slots |= slots;
+      return;
     }
   }
-  Message message{state, id, nextNumber_, nullptr, ofObject ? slots : 0, {}};
+  // Anything else of the id ends what later changes may join.
+  if (state != GNET_MESSAGE && ValidId(id)) Close(id);
+  Message message{state, id, nextNumber_, nullptr, 0, {}};
   if (ofObject) {
     message.object = Ref<TGNetObject>(object);
+    open_[id] = Open{nextNumber_, slots, object};
   } else {
     message.records.assign(records, records + size);
   }
   waiting_.push_back(std::move(message));
-  // A closing ends what later changes of the id may join.
-  if (state != GNET_MESSAGE && ValidId(id)) lastWaiting_[id] = ofObject ? nextNumber_ : 0;
   ++nextNumber_;
+}
+
+void GNetOutbox::Close(int32_t id) {
+  Open& open = open_[id];
+  if (open.number == 0) return;
+  waiting_[open.number - waiting_.front().number].slots = open.slots;
+  open = Open{};
 }
 
 bool GNetOutbox::Flush(void* enetPeer, int32_t& sendsLeft, int32_t most) {
@@ -113,12 +125,12 @@ bool GNetOutbox::Flush(void* enetPeer, int32_t& sendsLeft, int32_t most) {
   for (; !waiting_.empty() && HasRoom(enetPeer) && sendsLeft > 0 && before - sendsLeft < most; --sendsLeft) {
     const Message& first = waiting_.front();
     if (first.object != nullptr) {
+      if (open_[first.id].number == first.number) Close(first.id);
       const Ref<Array<uint8_t>> records = first.object->PackSlots(static_cast<int32_t>(first.slots));
       Put(enetPeer, first.state, first.id, records->Data(), static_cast<size_t>(records->Length()));
     } else {
       Put(enetPeer, first.state, first.id, first.records.data(), first.records.size());
     }
-    if (ValidId(first.id) && lastWaiting_[first.id] == first.number) lastWaiting_[first.id] = 0;
     waiting_.pop_front();
   }
   return sendsLeft != before;
@@ -126,7 +138,7 @@ bool GNetOutbox::Flush(void* enetPeer, int32_t& sendsLeft, int32_t most) {
 
 void GNetOutbox::Clear() {
   waiting_.clear();
-  std::fill(lastWaiting_.begin(), lastWaiting_.end(), 0);
+  std::fill(open_.begin(), open_.end(), Open{});
 }
 
 }  // namespace vtl

@@ -65,6 +65,17 @@ void SendGNetMsgOf(TGNetPeer& to, const Ref<TGNetMsg>& msg, TGNetObject* object,
                    sendsLeft);
 }
 
+void GNetAnnounce(TGNetPeer& to, const Ref<TGNetObject>& object) {
+  auto* peer = static_cast<ENetPeer*>(to._enetPeer);
+  if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) {
+    to.SendMsg(object->CreatedMsg());  // sends nothing, but packing still checks the object
+    return;
+  }
+  if (to._outbox == nullptr) to._outbox = new GNetOutbox;
+  int32_t noneNow = 0;
+  to._outbox->Send(peer, GNET_CREATED, object->_id, nullptr, 0, object.Get(), ~0u, &noneNow);
+}
+
 bool FlushGNetPeer(TGNetPeer& peer, int32_t& sendsLeft, int32_t most) {
   return peer._outbox != nullptr && peer._outbox->Flush(peer._enetPeer, sendsLeft, most);
 }

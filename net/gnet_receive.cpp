@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "net/gnet.h"
+#include "net/internal/gnet_sync_list.h"
 #include "net/internal/gnet_wire.h"
 #include "runtime/list.h"
 
@@ -70,7 +71,7 @@ GNetVerdict ReceiveCreated(TGNetHost& host, const Ref<TGNetPeer>& peer, int32_t 
   }
   host.MapObject(object);
   peer->MapLocalId(object->_id, remote);
-  host._objects->AddLast(object);
+  host._work->syncList.List(host, object);
   host._created->AddLast(object);
   host.BroadCast(MsgOf(object->_id, GNET_CREATED, data, size), peer);
   slots.StoreInto(*object);
@@ -103,6 +104,7 @@ GNetVerdict ReceiveChange(TGNetHost& host, const Ref<TGNetPeer>& peer, int32_t s
   host.BroadCast(MsgOf(local, state, data, size), peer);
   slots.StoreInto(*object);
   object->_state = state;
+  GNetSyncDue(*object);
   return GNetVerdict::Accepted;
 }
 

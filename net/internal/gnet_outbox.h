@@ -59,18 +59,28 @@ class GNetOutbox {
     int32_t id;
     uint64_t number;               // in the order of Send
     Ref<TGNetObject> object;       // for a creation or change: packed when sent
-    uint32_t slots;                // ... these of its slots
+    uint32_t slots;                // ... these of its slots, unless still open (below)
     std::vector<uint8_t> records;  // for anything else: sent as it is
+  };
+
+  // By id: the creation or change of it still waiting that later changes
+  // may join. Kept apart from the waiting messages, in one small entry per
+  // id, because a host relaying to many peers merges every change it
+  // receives into every peer's outbox.
+  struct Open {
+    uint64_t number = 0;  // the message's, 0 for none
+    uint32_t slots = 0;   // the slots it sends
+    const TGNetObject* object = nullptr;
   };
 
   bool HasRoom(void* enetPeer) const;
   void Put(void* enetPeer, int32_t state, int32_t id, const uint8_t* records, size_t size);
+  // Ends what later changes of id may join: its slots go with its message.
+  void Close(int32_t id);
 
   std::deque<Message> waiting_;
   uint64_t nextNumber_ = 1;
-  // By id: the number of the creation or change of it still waiting that
-  // later changes may join, 0 for none.
-  std::vector<uint64_t> lastWaiting_;
+  std::vector<Open> open_;
   InENet* inENet_;
 };
 

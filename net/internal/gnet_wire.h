@@ -100,6 +100,12 @@ constexpr int32_t GNET_MAX_SENDS_PER_SYNC = 8192;
 /// up, the message waits as the object and those slots.
 void SendGNetMsgOf(TGNetPeer& peer, const Ref<TGNetMsg>& msg, TGNetObject* object, uint32_t slots, int32_t* sendsLeft);
 
+/// Sends peer a "created" message of object, packed when it goes out: a
+/// newcomer is told of every live object at once, and packing thousands
+/// then would hold the Sync up for nothing when the newcomer can take only a
+/// window of them (or, hostile, is cut off before it takes any).
+void GNetAnnounce(TGNetPeer& peer, const Ref<TGNetObject>& object);
+
 /// Hands ENet up to most of the messages waiting for peer, as far as it has
 /// room and sendsLeft lasts; true when some went.
 bool FlushGNetPeer(TGNetPeer& peer, int32_t& sendsLeft, int32_t most);

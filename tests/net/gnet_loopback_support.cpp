@@ -51,6 +51,11 @@ void RawClient::Send(const Packet& bytes, uint8_t channel) {
   enet_host_flush(host_);
 }
 
+void RawClient::Queue(const Packet& bytes) {
+  ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE);
+  if (enet_peer_send(peer_, 0, packet) < 0) enet_packet_destroy(packet);
+}
+
 void RawClient::Service() {
   ::ENetEvent event;
   while (enet_host_service(host_, &event, 0) > 0) {

@@ -32,6 +32,8 @@ class RawClient {
   // Starts connecting; Service() completes it.
   void Connect(int32_t port);
   void Send(const Packet& bytes, uint8_t channel = 0);
+  // Hands ENet a packet on channel 0 without sending it yet; Service() does.
+  void Queue(const Packet& bytes);
   // Handles every pending event without waiting.
   void Service();
 
