@@ -67,10 +67,8 @@ void SendGNetMsgOf(TGNetPeer& to, const Ref<TGNetMsg>& msg, TGNetObject* object,
 
 void GNetAnnounce(TGNetPeer& to, const Ref<TGNetObject>& object) {
   auto* peer = static_cast<ENetPeer*>(to._enetPeer);
-  if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) {
-    to.SendMsg(object->CreatedMsg());  // sends nothing, but packing still checks the object
-    return;
-  }
+  // A peer that is closed or on its way out gets nothing, as in SendGNetMsgOf.
+  if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) return;
   if (to._outbox == nullptr) to._outbox = new GNetOutbox;
   int32_t noneNow = 0;
   to._outbox->Send(peer, GNET_CREATED, object->_id, nullptr, 0, object.Get(), ~0u, &noneNow);
