@@ -10,6 +10,12 @@ void Throw(const Ref<Object>& object) { throw ThrownObject(object); }
 
 void RuntimeError(const String& error) { Throw(TRuntimeException::Create(error)); }
 
+void RuntimeError(const String& error, const String& detail) {
+  auto e = TRuntimeException::Create(error);
+  e->detail = detail;
+  Throw(e);
+}
+
 String TNullObjectException::ToString() const { return "Attempt to access field or method of Null object"; }
 String TNullMethodException::ToString() const { return "Attempt to call abstract method"; }
 String TNullFunctionException::ToString() const { return "Attempt to call uninitialized function pointer"; }

@@ -35,6 +35,10 @@ class ThrownObject : public std::exception {
 [[noreturn]] void Throw(const Ref<Object>& object);
 /// Throws a new TRuntimeException with the text.
 [[noreturn]] void RuntimeError(const String& error);
+/// Throws a new TRuntimeException with the text and, in its detail field, the
+/// reason in full. Used where the text itself is fixed (the bare "ERROR" of
+/// reflection, for one), so that callers matching the text still match.
+[[noreturn]] void RuntimeError(const String& error, const String& detail);
 
 /// Base of the framework's exceptions.
 class TQuornException : public Object {};
@@ -79,10 +83,13 @@ class TRuntimeException : public TQuornException {
  public:
   /// A new exception with the text.
   static Ref<TRuntimeException> Create(const String& error);
-  /// The text.
+  /// The text; the detail is not part of it.
   String ToString() const override;
 
   String error;  ///< The text.
+  /// Why, in full, where the text alone does not say; "" otherwise. Kept out
+  /// of the class record, whose fields programs may list.
+  String detail;
 };
 
 /// \name Shorthands for the runtime's own checks

@@ -10,6 +10,7 @@
 #include "runtime/data_type.h"
 #include "runtime/exceptions.h"
 #include "runtime/function.h"
+#include "runtime/last_error.h"
 #include "runtime/list.h"
 #include "runtime/map.h"
 #include "runtime/module.h"
