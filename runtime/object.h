@@ -178,9 +178,17 @@ class Ref {
 };
 
 /// Creates an instance and returns the first reference to it.
+///
+/// A class whose instances join a chain when they are made (loaders, stream
+/// factories, drivers, data types) declares `static void AfterNew(const
+/// Ref<Base>&)`; New calls it, for that class and every class derived from
+/// it, once the object is whole. A constructor that throws therefore leaves
+/// nothing behind in the chain.
 template <class T, class... Args>
 Ref<T> New(Args&&... args) {
-  return Ref<T>(new T(std::forward<Args>(args)...));
+  Ref<T> made(new T(std::forward<Args>(args)...));
+  if constexpr (requires { T::AfterNew(made); }) T::AfterNew(made);
+  return made;
 }
 
 /// The object as a T when it is one (or derives from one), else the Null object.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "runtime/runtime.h"
 
 namespace {
@@ -177,6 +179,31 @@ TEST(ObjectModel, ThrowCarriesAnyObjectAndRuntimeErrorItsText) {
     EXPECT_EQ(e->error, String("broken"));
   }
   EXPECT_EQ(TRuntimeException::Create("")->ToString(), String(""));
+}
+
+// A chain member in miniature: every whole instance made by New joins.
+class Joiner : public Object {
+ public:
+  static std::vector<Object*>& Joined() {
+    static std::vector<Object*> joined;
+    return joined;
+  }
+  static void AfterNew(const Ref<Joiner>& made) { Joined().push_back(made.Get()); }
+};
+class WholeJoiner : public Joiner {};
+class FailingJoiner : public Joiner {
+ public:
+  FailingJoiner() { RuntimeError("no"); }
+};
+
+TEST(ObjectModel, NewRunsTheAfterNewHookOnlyForWholeObjects) {
+  Joiner::Joined().clear();
+  auto whole = New<WholeJoiner>();
+  EXPECT_THROW(New<FailingJoiner>(), ThrownObject);
+  ASSERT_EQ(Joiner::Joined().size(), 1u);
+  EXPECT_EQ(Joiner::Joined()[0], whole.Get());
+  New<Tracked>();  // classes without the hook are made as before
+  EXPECT_EQ(Joiner::Joined().size(), 1u);
 }
 
 TEST(Arrays, StartEmptyAndCheckEveryIndex) {
