@@ -169,11 +169,6 @@ class TGNetPeer : public Object {
   virtual void MapLocalId(int32_t local, int32_t remote);
   /// Forgets local's translation both ways.
   virtual void UnmapLocalId(int32_t local);
-  /// The message in an ENet packet (an ENetPacket*), its id translated to
-  /// this host's numbering where the peer's id is mapped (messages to an
-  /// object already carry this host's id). The Null object for a packet
-  /// shorter than 2 bytes.
-  virtual Ref<TGNetMsg> RecvMsg(void* packet);
   /// Sends a message reliably on channel 0; messages to an object are
   /// addressed in the peer's numbering. A closed or disconnecting peer gets
   /// nothing; any other failure throws "ENet errror". While the peer is

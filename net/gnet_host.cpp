@@ -71,7 +71,7 @@ void ForEachPeer(const TGNetHost& host, Visit visit) {
 // sending them again, until it gave up on the peer. (The system may grant
 // less.)
 void Configure(ENetHost* host) {
-  host->maximumPacketSize = GNET_MAX_DATA + 2;
+  host->maximumPacketSize = GNET_MAX_DATA + GNET_HEADER_BYTES;
   enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF,
                          static_cast<int>(host->peerCount * ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE));
 }
@@ -318,18 +318,13 @@ void TGNetHost::SendGNetMessage(const Ref<TGNetObject>& msg, const Ref<TGNetObje
 }
 
 int32_t TGNetHost::AllocId() {
-  for (int32_t id = 1; id <= GNET_MAX_ID; ++id) {
-    if ((*_idMap)[id] == nullptr) return id;
-  }
-  RuntimeError("Out of GNet object IDs");
+  const int32_t id = GNetIdPool(*_idMap).Allocate();
+  if (id == 0) RuntimeError("Out of GNet object IDs");
+  return id;
 }
 
-void TGNetHost::MapObject(const Ref<TGNetObject>& object) { (*_idMap)[object->_id] = object; }
-
-void TGNetHost::UnmapObject(const Ref<TGNetObject>& object) {
-  Ref<TGNetObject>& entry = (*_idMap)[object->_id];
-  if (entry == object) entry = nullptr;
-}
+void TGNetHost::MapObject(const Ref<TGNetObject>& object) { GNetIdPool(*_idMap).Take(object); }
+void TGNetHost::UnmapObject(const Ref<TGNetObject>& object) { GNetIdPool(*_idMap).Free(object); }
 
 int32_t TGNetHost::Listen(int32_t port) {
   if (_enetHost != nullptr || _peers == nullptr) return 0;

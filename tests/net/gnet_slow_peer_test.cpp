@@ -61,9 +61,10 @@ TEST(NetGNetSlowPeer, APeerThatFallsBehindGetsTheLatestValuesWithoutAPileUp) {
   auto caughtUp = [&] {
     for (; read < slow.received.size(); ++read) {
       const test::Packet& packet = slow.received[read];
-      const int32_t state = packet[0] >> 4, id = ((packet[0] & 0x0F) << 8) | packet[1];
+      const auto [state, id] = ParseGNetHeader(packet.data());
       GNetDecodedSlots slots;
-      if (slots.Decode(packet.data() + 2, packet.size() - 2) != GNetRecordCheck::Ok) return false;
+      if (slots.Decode(packet.data() + GNET_HEADER_BYTES, packet.size() - GNET_HEADER_BYTES) != GNetRecordCheck::Ok)
+        return false;
       Seen& object = seen[id];
       inOrder = inOrder && !object.closed && (state == GNET_CREATED) == (object.round < 0);
       if (state == GNET_CLOSED) object.closed = true;
