@@ -169,11 +169,6 @@ class TGNetPeer : public Object {
   virtual void MapLocalId(int32_t local, int32_t remote);
   /// Forgets local's translation both ways.
   virtual void UnmapLocalId(int32_t local);
-  /// The message in an ENet packet (an ENetPacket*), its id translated to
-  /// this host's numbering where the peer's id is mapped (messages to an
-  /// object already carry this host's id). The Null object for a packet
-  /// shorter than 2 bytes.
-  virtual Ref<TGNetMsg> RecvMsg(void* packet);
   /// Sends a message reliably on channel 0; messages to an object are
   /// addressed in the peer's numbering. A closed or disconnecting peer gets
   /// nothing; any other failure throws "ENet errror". While the peer is
@@ -257,10 +252,14 @@ class TGNetHost : public Object {
   virtual void UnmapObject(const Ref<TGNetObject>& object);
   ///@}
   /// Listens on port of every local address; 1 on success, 0 when the host
-  /// is already connected or the port cannot be had.
+  /// is already connected or the port cannot be had, with the reason in
+  /// LastErrorText ("GNet cannot listen on port 4000: Address already in
+  /// use").
   virtual int32_t Listen(int32_t port);
   /// Connects to ip (first number in the top byte) and port within timeout
-  /// milliseconds; 1 on success, 0 otherwise. It sleeps while it waits for
+  /// milliseconds; 1 on success, 0 otherwise, with the reason in
+  /// LastErrorText ("GNet cannot connect to 127.0.0.1:4000: no answer within
+  /// 500 ms"). It sleeps while it waits for
   /// the answer, so it returns as soon as the answer comes and uses next to
   /// no processor time meanwhile.
   virtual int32_t Connect(int32_t ip, int32_t port, int32_t timeout);

@@ -18,7 +18,7 @@ void SyncNetHost(const Ref<TGNetHost>& host);
 int32_t NetHostListen(const Ref<TGNetHost>& host, int32_t port);
 /// Connects to the host named address (a name or a dotted IPv4 address) on
 /// port within timeout milliseconds; 1 on success, 0 when the name does not
-/// resolve or nobody answers.
+/// resolve or nobody answers (LastErrorText says which).
 int32_t NetHostConnect(const Ref<TGNetHost>& host, const String& address, int32_t port, int32_t timeout);
 /// which 0: every object, 1: created, 2: modified, 3: closed by the last
 /// Sync. Any other value throws "Unknown object state".

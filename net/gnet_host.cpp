@@ -1,13 +1,16 @@
 #include <enet/enet.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
+#include <string>
 #include <typeinfo>
 
 #include "net/gnet.h"
 #include "net/internal/gnet_sync_list.h"
 #include "net/internal/gnet_wire.h"
+#include "net/internal/refusal.h"
 #include "runtime/exceptions.h"
 #include "runtime/list.h"
 
@@ -71,7 +74,7 @@ void ForEachPeer(const TGNetHost& host, Visit visit) {
 // sending them again, until it gave up on the peer. (The system may grant
 // less.)
 void Configure(ENetHost* host) {
-  host->maximumPacketSize = GNET_MAX_DATA + 2;
+  host->maximumPacketSize = GNET_MAX_DATA + GNET_HEADER_BYTES;
   enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF,
                          static_cast<int>(host->peerCount * ENET_PROTOCOL_MAXIMUM_WINDOW_SIZE));
 }
@@ -318,41 +321,66 @@ void TGNetHost::SendGNetMessage(const Ref<TGNetObject>& msg, const Ref<TGNetObje
 }
 
 int32_t TGNetHost::AllocId() {
-  for (int32_t id = 1; id <= GNET_MAX_ID; ++id) {
-    if ((*_idMap)[id] == nullptr) return id;
+  const int32_t id = GNetIdPool(*_idMap).Allocate();
+  if (id == 0) RuntimeError("Out of GNet object IDs");
+  return id;
+}
+
+void TGNetHost::MapObject(const Ref<TGNetObject>& object) { GNetIdPool(*_idMap).Take(object); }
+void TGNetHost::UnmapObject(const Ref<TGNetObject>& object) { GNetIdPool(*_idMap).Free(object); }
+
+namespace {
+
+// Why a host cannot start listening or connecting; "" when it can.
+const char* WhyNotStart(const TGNetHost& host) {
+  if (host._peers == nullptr) return "the host is closed";
+  if (host._enetHost != nullptr) return "the host is already listening or connected";
+  return "";
+}
+
+// An ENet host for 32 peers, bound to address when it is not null; records
+// what, with the system's reason, when ENet cannot make it.
+ENetHost* NewENetHost(const ENetAddress* address, const std::string& what) {
+  errno = 0;
+  ENetHost* host = enet_host_create(address, 32, 1, 0, 0);
+  if (host == nullptr) {
+    const int error = errno;
+    if (error != 0)
+      Refuse(what, error);
+    else
+      Refuse(what + ": ENet could not make a host");
+    return nullptr;
   }
-  RuntimeError("Out of GNet object IDs");
+  Configure(host);
+  return host;
 }
 
-void TGNetHost::MapObject(const Ref<TGNetObject>& object) { (*_idMap)[object->_id] = object; }
-
-void TGNetHost::UnmapObject(const Ref<TGNetObject>& object) {
-  Ref<TGNetObject>& entry = (*_idMap)[object->_id];
-  if (entry == object) entry = nullptr;
-}
+}  // namespace
 
 int32_t TGNetHost::Listen(int32_t port) {
-  if (_enetHost != nullptr || _peers == nullptr) return 0;
+  const std::string what = "GNet cannot listen on port " + std::to_string(port);
+  if (const std::string why = WhyNotStart(*this); !why.empty()) return Refuse(what + ": " + why), 0;
   ENetAddress address{};
   address.host = ENET_HOST_ANY;
   address.port = static_cast<enet_uint16>(port);
-  ENetHost* host = enet_host_create(&address, 32, 1, 0, 0);
+  ENetHost* host = NewENetHost(&address, what);
   if (host == nullptr) return 0;
-  Configure(host);
   _enetHost = host;
   return 1;
 }
 
 int32_t TGNetHost::Connect(int32_t ip, int32_t port, int32_t timeout) {
-  if (_enetHost != nullptr || _peers == nullptr) return 0;
-  ENetHost* host = enet_host_create(nullptr, 32, 1, 0, 0);
+  const std::string what = "GNet cannot connect to " + AddressText(ip, port);
+  if (const std::string why = WhyNotStart(*this); !why.empty()) return Refuse(what + ": " + why), 0;
+  ENetHost* host = NewENetHost(nullptr, what);
   if (host == nullptr) return 0;
-  Configure(host);
   _enetHost = host;
   ENetAddress address{};
   address.host = ENET_HOST_TO_NET_32(static_cast<uint32_t>(ip));
   address.port = static_cast<enet_uint16>(port);
+  std::string why = "ENet has no peer free";
   if (ENetPeer* target = enet_host_connect(host, &address, 1, 0)) {
+    why = "no answer within " + std::to_string(timeout) + " ms";
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] {
       return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
@@ -365,7 +393,10 @@ int32_t TGNetHost::Connect(int32_t ip, int32_t port, int32_t timeout) {
       for (Ref<TLink> link = _enetEvents->FirstLink(); link != nullptr; link = link->NextLink()) {
         auto event = DowncastObject<ENetEvent>(link->Value());
         if (event->peer != target) continue;
-        if (event->event == ENET_EVENT_TYPE_DISCONNECT) refused = true;
+        if (event->event == ENET_EVENT_TYPE_DISCONNECT) {
+          refused = true;
+          why = "the host refused the connection";
+        }
         if (event->event != ENET_EVENT_TYPE_CONNECT) continue;
         link->Remove();
         AddPeer(target);
@@ -373,6 +404,7 @@ int32_t TGNetHost::Connect(int32_t ip, int32_t port, int32_t timeout) {
       }
     }
   }
+  Refuse(what + ": " + why);
   _enetEvents->Clear();
   enet_host_destroy(host);
   _enetHost = nullptr;

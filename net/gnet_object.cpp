@@ -72,7 +72,7 @@ void TGNetObject::SetFloat(int32_t index, float value) {
 }
 
 void TGNetObject::SetString(int32_t index, const String& value) {
-  GNetCheckWrite(*this, index, int64_t{value.Length()} + GNetRecordSize(GNET_STRING, 0));
+  GNetCheckWrite(*this, index, GNetRecordSize(GNET_STRING, value.Length()));
   WriteSlot(index)->SetString(value);
 }
 
@@ -83,12 +83,7 @@ String TGNetObject::GetString(int32_t index) { return (*_slots)[index]->GetStrin
 Ref<TGNetMsg> TGNetObject::Sync() {
   if (_state == GNET_SYNCHRONISED || _state == GNET_DEAD) return {};
   Ref<TGNetMsg> msg;
-  if (_peer == nullptr) {
-    msg = New<TGNetMsg>();
-    msg->id = _id;
-    msg->state = _state;
-    msg->data = PackSlots(_modified);
-  }
+  if (_peer == nullptr) msg = NewGNetMsg(_id, _state, PackSlots(_modified));
   _modified = 0;
   if (_state == GNET_CREATED || _state == GNET_MODIFIED) {
     _state = GNET_SYNCHRONISED;
@@ -105,20 +100,8 @@ void TGNetObject::Update(const Ref<TGNetMsg>& msg) {
   GNetSyncDue(*this);
 }
 
-namespace {
-
-Ref<TGNetMsg> MakeMsg(int32_t id, int32_t state, Ref<Array<uint8_t>> data) {
-  auto msg = New<TGNetMsg>();
-  msg->id = id;
-  msg->state = state;
-  if (data != nullptr) msg->data = std::move(data);
-  return msg;
-}
-
-}  // namespace
-
-Ref<TGNetMsg> TGNetObject::CreatedMsg() { return MakeMsg(_id, GNET_CREATED, PackSlots(-1)); }
-Ref<TGNetMsg> TGNetObject::ClosedMsg() { return MakeMsg(_id, GNET_CLOSED, nullptr); }
-Ref<TGNetMsg> TGNetObject::MessageMsg(int32_t id) { return MakeMsg(id, GNET_MESSAGE, PackSlots(-1)); }
+Ref<TGNetMsg> TGNetObject::CreatedMsg() { return NewGNetMsg(_id, GNET_CREATED, PackSlots(-1)); }
+Ref<TGNetMsg> TGNetObject::ClosedMsg() { return NewGNetMsg(_id, GNET_CLOSED, nullptr); }
+Ref<TGNetMsg> TGNetObject::MessageMsg(int32_t id) { return NewGNetMsg(id, GNET_MESSAGE, PackSlots(-1)); }
 
 }  // namespace vtl

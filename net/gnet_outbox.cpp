@@ -63,11 +63,10 @@ bool GNetOutbox::HasRoom(void* enetPeer) const {
 }
 
 void GNetOutbox::Put(void* enetPeer, int32_t state, int32_t id, const uint8_t* records, size_t size) {
-  ENetPacket* packet = enet_packet_create(nullptr, size + 2, ENET_PACKET_FLAG_RELIABLE);
+  ENetPacket* packet = enet_packet_create(nullptr, GNET_HEADER_BYTES + size, ENET_PACKET_FLAG_RELIABLE);
   if (packet == nullptr) RuntimeError("ENet errror");
-  packet->data[0] = static_cast<uint8_t>((id >> 8) | (state * 16));
-  packet->data[1] = static_cast<uint8_t>(id);
-  if (size > 0) std::memcpy(packet->data + 2, records, size);
+  PackGNetHeader(packet->data, state, id);
+  if (size > 0) std::memcpy(packet->data + GNET_HEADER_BYTES, records, size);
   packet->userData = inENet_;
   packet->freeCallback = PacketLetGo;
   inENet_->bytes += static_cast<int64_t>(packet->dataLength);

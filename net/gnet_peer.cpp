@@ -1,7 +1,5 @@
 #include <enet/enet.h>
 
-#include <cstring>
-
 #include "net/gnet.h"
 #include "net/internal/gnet_outbox.h"
 #include "net/internal/gnet_wire.h"
@@ -38,18 +36,6 @@ void TGNetPeer::UnmapLocalId(int32_t local) {
   int32_t& remote = (*_localToRemote)[local];
   if ((*_remoteToLocal)[remote] == local) (*_remoteToLocal)[remote] = 0;
   remote = 0;
-}
-
-Ref<TGNetMsg> TGNetPeer::RecvMsg(void* packet) {
-  const auto* p = static_cast<const ENetPacket*>(packet);
-  if (p->dataLength < 2) return {};
-  auto msg = New<TGNetMsg>();
-  msg->state = p->data[0] >> 4;
-  msg->id = ((p->data[0] & 0x0F) << 8) | p->data[1];
-  if (msg->state != GNET_MESSAGE && (*_remoteToLocal)[msg->id] != 0) msg->id = (*_remoteToLocal)[msg->id];
-  msg->data = NewArray<uint8_t>({static_cast<int32_t>(p->dataLength - 2)});
-  if (p->dataLength > 2) std::memcpy(msg->data->Data(), p->data + 2, p->dataLength - 2);
-  return msg;
 }
 
 void TGNetPeer::SendMsg(const Ref<TGNetMsg>& msg) { SendGNetMsgOf(*this, msg, nullptr, 0, nullptr); }

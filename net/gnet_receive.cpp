@@ -1,8 +1,6 @@
 // The receive path. Everything here comes from another process, so nothing
 // is changed or relayed until the whole packet has been checked, and nothing
 // in the bytes can make it throw.
-#include <cstring>
-
 #include "net/gnet.h"
 #include "net/internal/gnet_sync_list.h"
 #include "net/internal/gnet_wire.h"
@@ -12,26 +10,15 @@ namespace vtl {
 
 namespace {
 
-Ref<TGNetMsg> MsgOf(int32_t id, int32_t state, const uint8_t* data, size_t size) {
-  auto msg = New<TGNetMsg>();
-  msg->id = id;
-  msg->state = state;
-  msg->data = NewArray<uint8_t>({static_cast<int32_t>(size)});
-  if (size > 0) std::memcpy(msg->data->Data(), data, size);
-  return msg;
+// A message as received, to pass on: id in the receiver's numbering.
+Ref<TGNetMsg> RelayOf(int32_t id, int32_t state, const uint8_t* data, size_t size) {
+  return NewGNetMsg(id, state, GNetBytes(data, size));
 }
 
 GNetVerdict Disconnect(TGNetHost& host, const Ref<TGNetPeer>& peer) {
   peer->Close();
   RemoveGNetPeer(host, peer);
   return GNetVerdict::Disconnected;
-}
-
-int32_t FreeId(const TGNetHost& host) {
-  for (int32_t id = 1; id <= GNET_MAX_ID; ++id) {
-    if ((*host._idMap)[id] == nullptr) return id;
-  }
-  return 0;
 }
 
 // A message to an object of this host, or passed on to the host it came from.
@@ -46,7 +33,7 @@ GNetVerdict ReceiveMessage(TGNetHost& host, int32_t id, const GNetDecodedSlots& 
     slots.StoreInto(*message);
     message->_modified = 0;
   } else {
-    target->_peer->SendMsg(MsgOf(id, GNET_MESSAGE, data, size));
+    target->_peer->SendMsg(RelayOf(id, GNET_MESSAGE, data, size));
   }
   return GNetVerdict::Accepted;
 }
@@ -64,7 +51,7 @@ GNetVerdict ReceiveCreated(TGNetHost& host, const Ref<TGNetPeer>& peer, int32_t 
     (*peer->_unplaced)[remote] = 1;
     return GNetVerdict::Dropped;
   }
-  object->_id = FreeId(host);
+  object->_id = GNetIdPool(*host._idMap).Allocate();
   if (object->_id == 0) {
     (*peer->_unplaced)[remote] = 1;  // its later changes are dropped too
     return GNetVerdict::Dropped;
@@ -73,7 +60,7 @@ GNetVerdict ReceiveCreated(TGNetHost& host, const Ref<TGNetPeer>& peer, int32_t 
   peer->MapLocalId(object->_id, remote);
   host._work->syncList.List(host, object);
   host._created->AddLast(object);
-  host.BroadCast(MsgOf(object->_id, GNET_CREATED, data, size), peer);
+  host.BroadCast(RelayOf(object->_id, GNET_CREATED, data, size), peer);
   slots.StoreInto(*object);
   object->_state = GNET_CREATED;
   return GNetVerdict::Accepted;
@@ -101,7 +88,7 @@ GNetVerdict ReceiveChange(TGNetHost& host, const Ref<TGNetPeer>& peer, int32_t s
     host.UnmapObject(object);
     host._closed->AddLast(object);
   }
-  host.BroadCast(MsgOf(local, state, data, size), peer);
+  host.BroadCast(RelayOf(local, state, data, size), peer);
   slots.StoreInto(*object);
   object->_state = state;
   GNetSyncDue(*object);
@@ -114,11 +101,11 @@ GNetVerdict ReceiveGNetPacket(TGNetHost& host, const Ref<TGNetPeer>& peer, const
                               int32_t channel) {
   // Correct hosts send on channel 0 only, never less than the two header
   // bytes and never more slot data than one message may carry.
-  if (channel != 0 || size < 2 || size > static_cast<size_t>(GNET_MAX_DATA) + 2) return Disconnect(host, peer);
-  const int32_t state = bytes[0] >> 4;
-  const int32_t id = ((bytes[0] & 0x0F) << 8) | bytes[1];
-  const uint8_t* data = bytes + 2;
-  const size_t dataSize = size - 2;
+  if (channel != 0 || size < GNET_HEADER_BYTES || size > GNET_MAX_DATA + GNET_HEADER_BYTES)
+    return Disconnect(host, peer);
+  const auto [state, id] = ParseGNetHeader(bytes);
+  const uint8_t* data = bytes + GNET_HEADER_BYTES;
+  const size_t dataSize = size - GNET_HEADER_BYTES;
   if (state != GNET_CREATED && state != GNET_MODIFIED && state != GNET_CLOSED && state != GNET_MESSAGE) {
     return Disconnect(host, peer);
   }

@@ -8,19 +8,6 @@
 
 namespace vtl {
 
-int32_t GNetRecordSize(int32_t type, int32_t stringLength) {
-  switch (type) {
-    case GNET_UNSET: return 0;
-    case GNET_INT:
-    case GNET_FLOAT: return 5;
-    case GNET_HALF:
-    case GNET_SHORT: return 3;
-    case GNET_STRING: return stringLength + 3;
-    case GNET_BYTE: return 2;
-    default: return -1;
-  }
-}
-
 float HalfToFloat(uint16_t half) {
   const uint32_t sign = static_cast<uint32_t>(half & 0x8000u) << 16;
   const uint32_t exponent = (half >> 10) & 0x1Fu;
@@ -75,14 +62,25 @@ uint32_t GetBig(const uint8_t* in, int bytes) {
 
 bool SlotInMask(uint32_t mask, int index) { return (mask >> index) & 1u; }
 
-int32_t SlotRecordSize(const TGNetSlot& slot) { return std::max(0, GNetRecordSize(slot._type, slot._string.Length())); }
+int64_t SlotRecordSize(const TGNetSlot& slot) {
+  return std::max<int64_t>(0, GNetRecordSize(slot._type, slot._string.Length()));
+}
+
+// Bytes of the number after a record's header byte: the value, or a
+// string's length; 0 for a type that has no records.
+int ValueBytes(int32_t type) { return static_cast<int>(std::max<int64_t>(0, GNetRecordSize(type, 0) - 1)); }
+
+// The number a slot's record carries after its header byte.
+uint32_t RecordValue(const TGNetSlot& slot) {
+  switch (slot._type) {
+    case GNET_HALF: return FloatToHalf(slot._float);
+    case GNET_STRING: return static_cast<uint32_t>(slot._string.Length());
+    case GNET_FLOAT: return std::bit_cast<uint32_t>(slot._float);
+    default: return static_cast<uint32_t>(slot._int);  // PutBig keeps the low bytes a narrow type has room for
+  }
+}
 
 }  // namespace
-
-int32_t GNetIntType(int32_t v) {
-  if (v < 0 || v > 65535) return GNET_INT;
-  return v < 256 ? GNET_BYTE : GNET_SHORT;
-}
 
 int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask) {
   int64_t size = 0;
@@ -109,38 +107,23 @@ Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
     const TGNetSlot& slot = *(*_slots)[i];
     if (slot._type < GNET_UNSET || slot._type > GNET_FLOAT) RuntimeError("Invalid GNet data type");
     if (slot._type == GNET_UNSET) continue;
-    *out++ = static_cast<uint8_t>((slot._type << 5) | i);
-    switch (slot._type) {
-      case GNET_INT: PutBig(out, static_cast<uint32_t>(slot._int), 4); break;
-      case GNET_HALF: PutBig(out, FloatToHalf(slot._float), 2); break;
-      case GNET_STRING: {
-        const int32_t n = slot._string.Length();
-        PutBig(out, static_cast<uint32_t>(n), 2);
-        const char16_t* chars = slot._string.Data();
-        for (int32_t c = 0; c < n; ++c) *out++ = static_cast<uint8_t>(chars[c]);
-        break;
-      }
-      case GNET_BYTE: *out++ = static_cast<uint8_t>(slot._int); break;
-      case GNET_SHORT: PutBig(out, static_cast<uint32_t>(slot._int) & 0xFFFFu, 2); break;
-      case GNET_FLOAT: PutBig(out, std::bit_cast<uint32_t>(slot._float), 4); break;
+    *out++ = PackGNetRecordHeader(slot._type, i);
+    PutBig(out, RecordValue(slot), ValueBytes(slot._type));
+    if (slot._type == GNET_STRING) {
+      const char16_t* chars = slot._string.Data();
+      for (int32_t c = 0; c < slot._string.Length(); ++c) *out++ = static_cast<uint8_t>(chars[c]);
     }
   }
   return bytes;
 }
 
 GNetRecordCheck GNetReadRecord(const uint8_t* bytes, size_t size, size_t at, GNetRecord& record) {
-  record.index = bytes[at] & 0x1F;
-  record.type = bytes[at] >> 5;
-  size_t need = 0;
-  switch (record.type) {
-    case GNET_INT:
-    case GNET_FLOAT: need = 4; break;
-    case GNET_HALF:
-    case GNET_SHORT:
-    case GNET_STRING: need = 2; break;
-    case GNET_BYTE: need = 1; break;
-    default: return GNetRecordCheck::InvalidType;
-  }
+  const GNetRecordHeader header = ParseGNetRecordHeader(bytes[at]);
+  record.index = header.index;
+  record.type = header.type;
+  // Unset (0) and unknown (7) types have no records.
+  if (GNetRecordSize(record.type, 0) <= 0) return GNetRecordCheck::InvalidType;
+  const size_t need = static_cast<size_t>(ValueBytes(record.type));
   if (size - at - 1 < need) return GNetRecordCheck::Corrupt;
   record.value = GetBig(bytes + at + 1, static_cast<int>(need));
   record.size = 1 + need;

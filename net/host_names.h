@@ -11,8 +11,9 @@
 namespace vtl {
 
 /// Every IPv4 address of the host name, in the order the resolver gives them;
-/// an empty array when the name does not resolve to any. A dotted address
-/// resolves to itself.
+/// an empty array when the name does not resolve to any, and LastErrorText
+/// says why ("Unknown host 'x': Name or service not known"). A dotted
+/// address resolves to itself.
 Ref<Array<int32_t>> HostIps(const String& name);
 /// Element index of HostIps(name), or 0 when index is negative or past the end.
 int32_t HostIp(const String& name, int32_t index = 0);

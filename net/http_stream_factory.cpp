@@ -1,6 +1,9 @@
 #include "net/http_stream_factory.h"
 
+#include <string>
+
 #include "net/internal/host_port.h"
+#include "net/internal/refusal.h"
 #include "net/socket_stream.h"
 #include "runtime/string_ops.h"
 
@@ -8,24 +11,44 @@ namespace vtl {
 
 namespace {
 
+// How reading the status line and headers ended.
+enum class Headers { Ended, TooLong, Cut };
+
 // Reads the status line and the headers up to and including the empty line
-// that ends them, one byte at a time so that no byte of the body is taken.
-// Lines end at a line feed (or a zero byte, as ReadLine has it); carriage
-// returns are dropped. False when the reply ends, a read brings nothing (the
-// server is silent past the read time-out) or the limit is reached first.
-bool SkipHeaders(TStream& stream) {
+// that ends them, one byte at a time so that no byte of the body is taken,
+// keeping the status line's start in status. Lines end at a line feed (or a
+// zero byte, as ReadLine has it); carriage returns are dropped. Cut when the
+// reply ends or a read brings nothing (the server is silent past the read
+// time-out) before the empty line; TooLong when the limit comes first.
+Headers SkipHeaders(TStream& stream, std::string& status) {
+  constexpr size_t kStatusKept = 200;
   int32_t lineLength = 0;
+  bool inStatus = true;
   for (int32_t total = 0; total < kMaxHTTPHeaderBytes; ++total) {
     uint8_t c = 0;
-    if (stream.Read(&c, 1) != 1) return false;
+    if (stream.Read(&c, 1) != 1) return Headers::Cut;
     if (c == 10 || c == 0) {
-      if (lineLength == 0) return true;
+      if (lineLength == 0) return Headers::Ended;
       lineLength = 0;
+      inStatus = false;
     } else if (c != 13) {
       ++lineLength;
+      if (inStatus && status.size() < kStatusKept) status += static_cast<char>(c);
     }
   }
-  return false;
+  return Headers::TooLong;
+}
+
+// The code and words of an HTTP status line ("404 Not Found"); "" when the
+// line is no HTTP status line or its code says success (2xx).
+std::string ErrorStatus(const std::string& line) {
+  const size_t space = line.find(' ');
+  if (line.compare(0, 5, "HTTP/") != 0 || space == std::string::npos) return "";
+  const std::string rest = line.substr(space + 1);
+  if (rest.size() < 3 || rest[0] == '2') return "";
+  for (int i = 0; i < 3; ++i)
+    if (rest[i] < '0' || rest[i] > '9') return "";
+  return rest;
 }
 
 // True when the text can stand in a request line as it is: printable ASCII
@@ -45,16 +68,32 @@ Ref<TStream> THTTPStreamFactory::CreateStream(const Ref<Object>&, const String& 
   const int32_t slash = FindString(path, "/");
   const String host = slash < 0 ? path : SliceString(path, 0, slash);
   const String file = slash < 0 ? String("/") : SliceString(path, slash, path.Length());
-  if (!PlainRequestText(host) || !PlainRequestText(file)) return nullptr;
+  const std::string name = "http::" + path.ToUtf8();
+  if (!PlainRequestText(host) || !PlainRequestText(file)) {
+    Refuse("Cannot ask for " + name + ": a request line holds no spaces or control codes");
+    return nullptr;
+  }
   const HostPort to = SplitHostPort(host, 80);
   Ref<TSocketStream> stream = TSocketStream::CreateClient(to.host, to.port);
-  if (!stream) return nullptr;
+  if (!stream) return nullptr;  // the reason is the connect's
+  // A failed write has recorded its reason.
   const bool asked =
       stream->WriteLine("GET " + file + " HTTP/1.0") && stream->WriteLine("Host: " + host) && stream->WriteLine("");
-  if (!asked || !SkipHeaders(*stream)) {
+  std::string status;
+  const Headers headers = asked ? SkipHeaders(*stream, status) : Headers::Cut;
+  if (headers != Headers::Ended) {
+    if (headers == Headers::TooLong)
+      Refuse("HTTP reply for " + name + " has more than " + std::to_string(kMaxHTTPHeaderBytes) + " bytes of headers");
+    else if (asked)
+      Refuse("HTTP reply for " + name +
+             (stream->Eof() ? " ended before its headers did" : " fell silent before the end of its headers"));
     stream->Close();
     return nullptr;
   }
+  // The stream still gives the body, as the caller may want the server's
+  // error page; whoever then refuses it can tell why.
+  if (const std::string error = ErrorStatus(status); !error.empty())
+    Refuse("HTTP server answered " + error + " for " + name);
   return stream;
 }
 

@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+
+#include "net/internal/refusal.h"
 
 namespace vtl {
 
@@ -49,23 +52,40 @@ bool WaitFor(int handle, short events, int timeout) {
   return n > 0;
 }
 
+// What ConnectWithin answers when no answer came in time.
+constexpr int kNoAnswer = -1;
+
 // A connect that gives up after SocketConnectTimeout: started without
-// blocking, waited for, and the socket put back into blocking mode.
-bool ConnectWithin(int handle, const sockaddr_in& to) {
+// blocking, waited for, and the socket put back into blocking mode. 0 when
+// connected, else the errno value of the failure or kNoAnswer.
+int ConnectWithin(int handle, const sockaddr_in& to) {
   const auto* address = reinterpret_cast<const sockaddr*>(&to);
-  if (SocketConnectTimeout <= 0) return connect(handle, address, sizeof to) == 0;
+  if (SocketConnectTimeout <= 0) return connect(handle, address, sizeof to) == 0 ? 0 : errno;
   const int flags = fcntl(handle, F_GETFL);
-  if (flags < 0 || fcntl(handle, F_SETFL, flags | O_NONBLOCK) < 0) return false;
-  bool ok = connect(handle, address, sizeof to) == 0;
-  if (!ok && errno == EINPROGRESS && WaitFor(handle, POLLOUT, SocketConnectTimeout)) {
-    int error = 0;
-    socklen_t length = sizeof error;
-    ok = getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
+  if (flags < 0 || fcntl(handle, F_SETFL, flags | O_NONBLOCK) < 0) return errno;
+  int error = connect(handle, address, sizeof to) == 0 ? 0 : errno;
+  if (error == EINPROGRESS) {
+    if (WaitFor(handle, POLLOUT, SocketConnectTimeout)) {
+      socklen_t length = sizeof error;
+      if (getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+    } else {
+      error = kNoAnswer;
+    }
   }
-  return fcntl(handle, F_SETFL, flags) == 0 && ok;
+  if (fcntl(handle, F_SETFL, flags) != 0 && error == 0) error = errno;
+  return error;
 }
 
 int NewSocket(int type) { return socket(AF_INET, type | SOCK_CLOEXEC, 0); }
+
+Ref<TSocket> CreateOrRefuse(int type, const char* kind) {
+  const int handle = NewSocket(type);
+  if (handle < 0) {
+    const int error = errno;
+    Refuse(std::string("Cannot create a ") + kind + " socket", error);
+  }
+  return TSocket::Create(handle, 1);
+}
 
 }  // namespace
 
@@ -73,13 +93,22 @@ int32_t TSocket::Send(const void* buf, int32_t count, int32_t flags) {
   if (_socket < 0 || count < 1) return 0;
   // MSG_NOSIGNAL: a peer that has gone must not end the whole process.
   const ssize_t n = send(_socket, buf, static_cast<size_t>(count), flags | MSG_NOSIGNAL);
-  return n < 0 ? 0 : static_cast<int32_t>(n);
+  if (n >= 0) return static_cast<int32_t>(n);
+  const int error = errno;
+  Refuse("Cannot send to " + AddressText(_remoteIp, _remotePort), error);
+  return 0;
 }
 
 int32_t TSocket::Recv(void* buf, int32_t count, int32_t flags) {
   if (_socket < 0 || count < 1) return 0;
   const ssize_t n = recv(_socket, buf, static_cast<size_t>(count), flags);
-  return n < 0 ? 0 : static_cast<int32_t>(n);
+  if (n >= 0) return static_cast<int32_t>(n);
+  const int error = errno;
+  if (error == EAGAIN || error == EWOULDBLOCK)
+    Refuse("Nothing came from " + AddressText(_remoteIp, _remotePort) + " within the read time-out");
+  else
+    Refuse("Cannot receive from " + AddressText(_remoteIp, _remotePort), error);
+  return 0;
 }
 
 void TSocket::Close() {
@@ -108,28 +137,42 @@ int32_t TSocket::Connected() {
 }
 
 int32_t TSocket::Bind(int32_t port) {
-  if (_socket < 0 || port < 0 || port > 65535) return 0;
+  const std::string what = "Cannot bind to port " + std::to_string(port);
+  if (_socket < 0) return Refuse(what + ": the socket is closed"), 0;
+  if (port < 0 || port > 65535) return Refuse(what + ": no such port (ports run from 0 to 65535)"), 0;
   const sockaddr_in at = InetAddress(INADDR_ANY, static_cast<uint16_t>(port));
-  if (bind(_socket, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) return 0;
+  if (bind(_socket, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0) return Refuse(what, errno), 0;
   UpdateLocalName();
   return 1;
 }
 
 int32_t TSocket::Connect(int32_t ip, int32_t port) {
+  const std::string what = "Cannot connect to " + AddressText(ip, port);
+  if (_socket < 0) return Refuse(what + ": the socket is closed"), 0;
   // A port that does not fit 16 bits would otherwise be cut to another one.
-  if (_socket < 0 || port < 1 || port > 65535) return 0;
-  if (!ConnectWithin(_socket, InetAddress(static_cast<uint32_t>(ip), static_cast<uint16_t>(port)))) return 0;
+  if (port < 1 || port > 65535) return Refuse(what + ": no such port (ports run from 1 to 65535)"), 0;
+  const int error = ConnectWithin(_socket, InetAddress(static_cast<uint32_t>(ip), static_cast<uint16_t>(port)));
+  if (error == kNoAnswer) return Refuse(what + ": no answer within " + std::to_string(SocketConnectTimeout) + " ms"), 0;
+  if (error != 0) return Refuse(what, error), 0;
   UpdateLocalName();
   UpdateRemoteName();
   return 1;
 }
 
-int32_t TSocket::Listen(int32_t backlog) { return _socket >= 0 && listen(_socket, backlog) == 0; }
+int32_t TSocket::Listen(int32_t backlog) {
+  const std::string what = "Cannot listen on port " + std::to_string(_localPort);
+  if (_socket < 0) return Refuse(what + ": the socket is closed"), 0;
+  if (listen(_socket, backlog) != 0) return Refuse(what, errno), 0;
+  return 1;
+}
 
 Ref<TSocket> TSocket::Accept(int32_t timeout) {
-  if (_socket < 0 || !WaitFor(_socket, POLLIN, timeout)) return nullptr;
+  const std::string what = "No connection to accept on port " + std::to_string(_localPort);
+  if (_socket < 0) return Refuse(what + ": the socket is closed"), nullptr;
+  if (!WaitFor(_socket, POLLIN, timeout)) return Refuse(what + " within " + std::to_string(timeout) + " ms"), nullptr;
   const int handle = accept4(_socket, nullptr, nullptr, SOCK_CLOEXEC);
-  return handle < 0 ? nullptr : Create(handle, 1);
+  if (handle < 0) return Refuse(what, errno), nullptr;
+  return Create(handle, 1);
 }
 
 int32_t TSocket::ReadAvail() {
@@ -163,8 +206,8 @@ Ref<TSocket> TSocket::Create(int32_t handle, int32_t autoClose) {
   return socket;
 }
 
-Ref<TSocket> TSocket::CreateUDP() { return Create(NewSocket(SOCK_DGRAM), 1); }
-Ref<TSocket> TSocket::CreateTCP() { return Create(NewSocket(SOCK_STREAM), 1); }
+Ref<TSocket> TSocket::CreateUDP() { return CreateOrRefuse(SOCK_DGRAM, "UDP"); }
+Ref<TSocket> TSocket::CreateTCP() { return CreateOrRefuse(SOCK_STREAM, "TCP"); }
 
 void TSocket::OnLastRelease() noexcept { Close(); }
 

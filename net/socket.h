@@ -23,7 +23,10 @@ extern int32_t SocketReadTimeout;
 
 /// An IPv4 socket. Addresses are ints with the first dotted number in the top
 /// byte; ports are plain numbers. A closed socket has -1 in _socket and in
-/// the four address fields.
+/// the four address fields. Every call that fails with 0 or the Null object
+/// records why in LastErrorText (runtime/last_error.h), with the system's
+/// words and the address asked for: "Cannot connect to 127.0.0.1:1:
+/// Connection refused".
 class TSocket : public Object {
  public:
   /// The system's send and receive of up to count bytes; a failure, or a

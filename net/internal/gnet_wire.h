@@ -15,12 +15,88 @@ namespace vtl {
 /// Object ids run from 1 to this; 0 means none.
 constexpr int32_t GNET_MAX_ID = 4095;
 
+/// \name The packet header
+/// Two bytes before a message's slot records: the state in the high 4 bits
+/// of the first, bits 8-11 of the id in its low 4, bits 0-7 of the id in the
+/// second.
+///@{
+constexpr size_t GNET_HEADER_BYTES = 2;
+/// What a packet header says.
+struct GNetHeader {
+  int32_t state = 0;  ///< 0 to 15.
+  int32_t id = 0;     ///< 0 to 4095.
+};
+/// Writes the header of a message of state about id to out[0] and out[1].
+inline void PackGNetHeader(uint8_t* out, int32_t state, int32_t id) {
+  out[0] = static_cast<uint8_t>((id >> 8) | (state * 16));
+  out[1] = static_cast<uint8_t>(id);
+}
+/// Reads the header at bytes[0] and bytes[1].
+inline GNetHeader ParseGNetHeader(const uint8_t* bytes) { return {bytes[0] >> 4, ((bytes[0] & 0x0F) << 8) | bytes[1]}; }
+///@}
+
+/// \name The slot record header
+/// One byte before each slot's value: the slot type in the top 3 bits, the
+/// slot index in the low 5.
+///@{
+/// What a slot record header says.
+struct GNetRecordHeader {
+  int32_t type = 0;   ///< 0 to 7; only 1 to 6 are slot types that travel.
+  int32_t index = 0;  ///< The slot, 0 to 31.
+};
+/// The header byte of a record of slot index of type.
+inline uint8_t PackGNetRecordHeader(int32_t type, int32_t index) { return static_cast<uint8_t>((type << 5) | index); }
+/// Reads a record header byte.
+inline GNetRecordHeader ParseGNetRecordHeader(uint8_t byte) { return {byte >> 5, byte & 0x1F}; }
+///@}
+
 /// Bytes of one slot record (header included) for a slot of type with a
 /// string of stringLength characters; 0 for unset, -1 for an unknown type.
-int32_t GNetRecordSize(int32_t type, int32_t stringLength);
+/// Without the header, the rest of GNetRecordSize(type, 0) is the number that
+/// follows it: the value, or a string's length.
+inline int64_t GNetRecordSize(int32_t type, int64_t stringLength) {
+  switch (type) {
+    case GNET_UNSET: return 0;
+    case GNET_INT:
+    case GNET_FLOAT: return 5;
+    case GNET_HALF:
+    case GNET_SHORT: return 3;
+    case GNET_STRING: return stringLength + 3;
+    case GNET_BYTE: return 2;
+    default: return -1;
+  }
+}
 
 /// The slot type SetInt gives v: the narrowest int type that carries it.
-int32_t GNetIntType(int32_t v);
+inline int32_t GNetIntType(int32_t v) {
+  if (v < 0 || v > 65535) return GNET_INT;
+  return v < 256 ? GNET_BYTE : GNET_SHORT;
+}
+
+/// The one way a message is made, for every kind that is sent: id, state
+/// and slot records (none when records is Null).
+Ref<TGNetMsg> NewGNetMsg(int32_t id, int32_t state, Ref<Array<uint8_t>> records = nullptr);
+/// A byte array holding a copy of size bytes at data.
+Ref<Array<uint8_t>> GNetBytes(const uint8_t* data, size_t size);
+
+/// The ids of one host's objects, kept in the host's _idMap (objects by id,
+/// Null where free): a new object takes the lowest free id, and an id is free
+/// again once its object lets it go.
+class GNetIdPool {
+ public:
+  /// The pool over byId, indexed 0 to GNET_MAX_ID.
+  explicit GNetIdPool(Array<Ref<TGNetObject>>& byId) : byId_(byId) {}
+  /// The lowest free id, which the next Take of an object with it holds; 0
+  /// when all are taken.
+  int32_t Allocate() const;
+  /// Enters object under its id.
+  void Take(const Ref<TGNetObject>& object);
+  /// Frees object's id, unless another object holds it by now.
+  void Free(const Ref<TGNetObject>& object);
+
+ private:
+  Array<Ref<TGNetObject>>& byId_;
+};
 
 /// Bytes of the slot records of object's slots whose bit is set in mask.
 int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask);

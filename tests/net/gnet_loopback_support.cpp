@@ -8,6 +8,30 @@
 
 namespace vtl::test {
 
+const std::vector<std::pair<const char*, Packet>>& PacketsNoHostSends() {
+  static const std::vector<std::pair<const char*, Packet>> packets = {
+      {"empty", {}},
+      {"one byte", {0x10}},
+      {"state 0", {0x00, 0x01}},
+      {"state 4", {0x40, 0x01}},
+      {"state 9", {0x90, 0x01, 0x80, 1}},
+      {"state 15", {0xF0, 0x01}},
+      {"created as id 0", {0x10, 0x00}},
+      {"modified, never created", {0x20, 0x07, 0x80, 1}},
+      {"closed, never created", {0x30, 0x07}},
+      {"modifies an own object by its id", {0x20, 0x01, 0x80, 1}},
+      {"modifies an own object's string", {0x20, 0x01, 0x60, 0x00, 0x01, 0x58}},
+      {"slot type 0", {0x10, 0x05, 0x00}},
+      {"slot type 7", {0x10, 0x05, 0xE0, 0, 0, 0, 0}},
+      {"int cut short", {0x10, 0x05, 0x21, 0, 0}},
+      {"string past the end", {0x10, 0x05, 0x60, 0x01, 0x00, 0x41}},
+      {"string length past the end", {0x10, 0x05, 0x63, 0xFF, 0xFF, 0x41}},
+      {"message with a record of type 0", {0x50, 0x01, 0x00}},
+      {"message with a record of type 7", {0x50, 0x01, 0xE0}},
+  };
+  return packets;
+}
+
 Ref<TGNetHost> ListeningHost(int32_t& port) {
   InitNet();
   auto host = NewNetHost();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "net/net.h"
@@ -13,6 +14,10 @@
 namespace vtl::test {
 
 using Packet = std::vector<uint8_t>;
+
+// Packets no correct host sends, by what is wrong with them, to a host
+// whose own object 1 is announced: each must cost the sender its connection.
+const std::vector<std::pair<const char*, Packet>>& PacketsNoHostSends();
 
 // A listening host on a free port of this machine.
 Ref<TGNetHost> ListeningHost(int32_t& port);

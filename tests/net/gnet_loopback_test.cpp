@@ -7,16 +7,13 @@
 #include <string>
 #include <thread>
 
-#include "gnet_loopback_support.h"
+#include "gnet_hosts_fixture.h"
 
-namespace vtl {
+namespace vtl::test {
 namespace {
 
-using test::MirrorOf;
-using test::Packet;
-using test::PumpFor;
-using test::PumpUntil;
-using test::RawClient;
+class NetGNetTwoHosts : public GNetHostsTest {};
+class NetGNetThreeHosts : public GNetHostsTest {};
 
 int64_t ThreadCpuMicroseconds() {
   timespec now{};
@@ -24,11 +21,8 @@ int64_t ThreadCpuMicroseconds() {
   return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
 
-TEST(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto client = test::ConnectedHost(port, {listener});
+TEST_F(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
+  auto client = Join();
   ASSERT_NE(client, nullptr);
   EXPECT_EQ(client->Peers()->Count(), 1);
   EXPECT_EQ(NetHostListen(client, port), 0);  // already connected
@@ -62,14 +56,9 @@ TEST(NetGNetTwoHosts, ObjectsTheirChangesAndTheirClosingReachTheOtherHost) {
     return reported && !listener->Objects()->Contains(paddleThere);
   }));
   EXPECT_EQ(NetObjectState(paddleThere), GNET_DEAD);
-  CloseNetHost(client);
-  CloseNetHost(listener);
 }
 
-TEST(NetGNetTwoHosts, BytesOnTheWireAreExact) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetTwoHosts, BytesOnTheWireAreExact) {
   Ref<TGNetObject> objects[300];
   for (auto& object : objects) object = NewNetObject(listener);
   auto first = objects[0];
@@ -96,14 +85,10 @@ TEST(NetGNetTwoHosts, BytesOnTheWireAreExact) {
   EXPECT_EQ(raw.received[301], (Packet{0x31, 0x2C}));
   PumpFor({listener}, {&raw}, 50);
   EXPECT_EQ(raw.received.size(), 302u);
-  CloseNetHost(listener);
 }
 
-TEST(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto client = test::ConnectedHost(port, {listener});
+TEST_F(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
+  auto client = Join();
   ASSERT_NE(client, nullptr);
   auto big = NewNetObject(client);
   SetNetInt(big, 31, 7);  // 2 bytes of the 65520
@@ -119,16 +104,11 @@ TEST(NetGNetTwoHosts, TheLargestMessageArrivesWhole) {
   std::string got;
   for (int i = 0; i < 31; ++i) got += GetNetString(there, i).ToUtf8();
   EXPECT_EQ(got, text);
-  CloseNetHost(client);
-  CloseNetHost(listener);
 }
 
 // An own object that no message could announce would stop every newcomer
 // from joining; the write is refused instead, and joining goes on.
-TEST(NetGNetTwoHosts, ANewcomerJoinsAfterAWriteTooLargeToAnnounceWasRefused) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetTwoHosts, ANewcomerJoinsAfterAWriteTooLargeToAnnounceWasRefused) {
   const String text = String::FromLatin1(std::string(40000, 't'));
   auto big = NewNetObject(listener);
   SetNetInt(big, 31, 1);
@@ -143,19 +123,14 @@ TEST(NetGNetTwoHosts, ANewcomerJoinsAfterAWriteTooLargeToAnnounceWasRefused) {
   SetNetInt(NewNetObject(listener), 31, 2);
   SyncNetHost(listener);
 
-  auto client = test::ConnectedHost(port, {listener});
+  auto client = Join();
   ASSERT_NE(client, nullptr);
   ASSERT_TRUE(PumpUntil({listener, client}, {}, [&] { return MirrorOf(client, 1) && MirrorOf(client, 2); }));
   EXPECT_EQ(GetNetString(MirrorOf(client, 1), 0), text);
-  CloseNetHost(client);
-  CloseNetHost(listener);
 }
 
-TEST(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto a = test::ConnectedHost(port, {listener});
+TEST_F(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
+  auto a = Join();
   ASSERT_NE(a, nullptr);
   SetNetInt(NewNetObject(listener), 31, 1);
   auto fromA = NewNetObject(a);
@@ -163,25 +138,20 @@ TEST(NetGNetThreeHosts, ALateJoinerLearnsEveryObjectIncludingRelayedOnes) {
   SetNetString(fromA, 0, "from A");
   ASSERT_TRUE(PumpUntil({listener, a}, {}, [&] { return MirrorOf(listener, 2) && MirrorOf(a, 1); }));
 
-  auto b = test::ConnectedHost(port, {listener, a});
+  auto b = Join();
   ASSERT_NE(b, nullptr);
   ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return MirrorOf(b, 1) && MirrorOf(b, 2); }));
   EXPECT_EQ(GetNetString(MirrorOf(b, 2), 0), "from A");
   // B's own object reaches A through the listener.
   SetNetInt(NewNetObject(b), 31, 3);
   ASSERT_TRUE(PumpUntil({listener, a, b}, {}, [&] { return MirrorOf(a, 3) != nullptr; }));
-  for (auto& host : {b, a, listener}) CloseNetHost(host);
 }
 
 // A newcomer whose connection is handled in the same Sync as another peer's
 // new object still learns of that object.
-TEST(NetGNetThreeHosts, ANewcomerLearnsOfObjectsThatArrivedInTheSameSync) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetThreeHosts, ANewcomerLearnsOfObjectsThatArrivedInTheSameSync) {
   RawClient first, newcomer;
-  first.Connect(port);
-  ASSERT_TRUE(PumpUntil({listener}, {&first}, [&] { return listener->Peers()->Count() == 1; }));
+  ASSERT_TRUE(JoinRaw(first));
 
   // Queue the packet, then the connection, on the listener without handling them.
   auto queued = [&](int32_t type, RawClient& client) {
@@ -202,15 +172,11 @@ TEST(NetGNetThreeHosts, ANewcomerLearnsOfObjectsThatArrivedInTheSameSync) {
   SyncNetHost(listener);  // both in one go
   ASSERT_TRUE(PumpUntil({listener}, {&first, &newcomer}, [&] { return !newcomer.received.empty(); }));
   EXPECT_EQ(newcomer.received[0], (Packet{0x10, 0x01, 0x9F, 99}));
-  CloseNetHost(listener);
 }
 
-TEST(NetGNetThreeHosts, WritesAndMessagesTravelThroughTheListener) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto a = test::ConnectedHost(port, {listener});
-  auto b = test::ConnectedHost(port, {listener, a});
+TEST_F(NetGNetThreeHosts, WritesAndMessagesTravelThroughTheListener) {
+  auto a = Join();
+  auto b = Join();
   ASSERT_TRUE(a && b);
   auto ship = NewNetObject(a);
   SetNetInt(ship, 31, 10);
@@ -232,15 +198,11 @@ TEST(NetGNetThreeHosts, WritesAndMessagesTravelThroughTheListener) {
   EXPECT_EQ(GetNetString(received, 0), "hit");
   EXPECT_EQ(NetMessageTarget(received), ship);
   EXPECT_EQ(NetHostMessages(b)->Count(), 0);
-  for (auto& host : {b, a, listener}) CloseNetHost(host);
 }
 
-TEST(NetGNetThreeHosts, APeerThatLeavesHasItsObjectsClosedEverywhere) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto a = test::ConnectedHost(port, {listener});
-  auto b = test::ConnectedHost(port, {listener, a});
+TEST_F(NetGNetThreeHosts, APeerThatLeavesHasItsObjectsClosedEverywhere) {
+  auto a = Join();
+  auto b = Join();
   ASSERT_TRUE(a && b);
   SetNetInt(NewNetObject(a), 31, 20);
   SetNetInt(NewNetObject(b), 31, 30);
@@ -260,16 +222,12 @@ TEST(NetGNetThreeHosts, APeerThatLeavesHasItsObjectsClosedEverywhere) {
   }));
   EXPECT_EQ(listener->Peers()->Count(), 1);
   EXPECT_NE(MirrorOf(listener, 30), nullptr);  // B's object stays
-  for (auto& host : {b, listener}) CloseNetHost(host);
 }
 
 // A peer that has gone but whose departure Sync has not handled yet is sent
 // nothing, instead of the send failing inside Sync.
-TEST(NetGNetTwoHosts, ChangesForAPeerThatJustLeftAreNotAnError) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
-  auto client = test::ConnectedHost(port, {listener});
+TEST_F(NetGNetTwoHosts, ChangesForAPeerThatJustLeftAreNotAnError) {
+  auto client = Join();
   ASSERT_NE(client, nullptr);
   auto own = NewNetObject(listener);
   SyncNetHost(listener);
@@ -284,22 +242,19 @@ TEST(NetGNetTwoHosts, ChangesForAPeerThatJustLeftAreNotAnError) {
   SetNetInt(own, 0, 5);
   SyncNetHost(listener);
   EXPECT_EQ(listener->Peers()->Count(), 0);
-  CloseNetHost(listener);
 }
 
-TEST(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
-  int32_t port = 0;
-  auto probe = test::ListeningHost(port);
-  ASSERT_NE(probe, nullptr);
-  CloseNetHost(probe);  // a port nobody listens on now
-  auto host = NewNetHost();
-  EXPECT_EQ(NetHostConnect(host, "127.0.0.1", port, 200), 0);
+TEST_F(NetGNetTwoHosts, ConnectingToNobodyFailsWithinItsTimeout) {
+  int32_t nobody = 0;
+  CloseNetHost(Keep(ListeningHost(nobody)));  // a port nobody listens on now
+  auto host = Keep(NewNetHost());
+  EXPECT_EQ(NetHostConnect(host, "127.0.0.1", nobody, 200), 0);
   EXPECT_EQ(host->_enetHost, nullptr);
-  EXPECT_EQ(NetHostConnect(host, "", port, 200), 0);  // resolves to nothing
+  EXPECT_EQ(NetHostConnect(host, "", nobody, 200), 0);  // resolves to nothing
 }
 
 // Waiting for an answer that never comes leaves the processor to others.
-TEST(NetGNetTwoHosts, ConnectingWaitsWithoutSpinning) {
+TEST_F(NetGNetTwoHosts, ConnectingWaitsWithoutSpinning) {
   InitNet();
   Ref<TSocket> silent = CreateUDPSocket();  // takes every datagram, answers none
   ASSERT_EQ(BindSocket(silent, 0), 1);
@@ -315,4 +270,4 @@ TEST(NetGNetTwoHosts, ConnectingWaitsWithoutSpinning) {
 }
 
 }  // namespace
-}  // namespace vtl
+}  // namespace vtl::test

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fuzz/gnet_replay.h"
+#include "gnet_loopback_support.h"
 #include "net/internal/gnet_wire.h"
 #include "net/net.h"
 #include "test_file_helpers.h"
@@ -44,23 +45,7 @@ struct Fixture {
 };
 
 TEST(GNetReceive, MessagesNoCorrectHostSendsDisconnectTheSender) {
-  const std::vector<std::pair<const char*, Bytes>> cases = {
-      {"empty packet", {}},
-      {"one byte", {0x10}},
-      {"state 0", {0x00, 0x01}},
-      {"state 4", {0x40, 0x01}},
-      {"state 15", {0xF0, 0x01}},
-      {"created as id 0", {0x10, 0x00}},
-      {"modified, never created", {0x20, 0x07, 0x80, 1}},
-      {"closed, never created", {0x30, 0x07}},
-      {"modifies an own object by its id", {0x20, 0x01, 0x80, 1}},
-      {"slot type 0", {0x10, 0x05, 0x00}},
-      {"slot type 7", {0x10, 0x05, 0xE0, 0, 0, 0, 0}},
-      {"record cut short", {0x10, 0x05, 0x21, 0, 0}},
-      {"string past the end", {0x10, 0x05, 0x63, 0xFF, 0xFF, 0x41}},
-      {"message with bad slots", {0x50, 0x01, 0xE0}},
-  };
-  for (const auto& [name, bytes] : cases) {
+  for (const auto& [name, bytes] : test::PacketsNoHostSends()) {
     Fixture f;
     EXPECT_EQ(f.Receive(bytes), GNetVerdict::Disconnected) << name;
     EXPECT_FALSE(f.Connected(f.peer)) << name;

@@ -9,14 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "gnet_loopback_support.h"
+#include "gnet_hosts_fixture.h"
 #include "net/internal/gnet_wire.h"
 
-namespace vtl {
+namespace vtl::test {
 namespace {
 
-using test::PumpUntil;
-using test::RawClient;
+class NetGNetSlowPeer : public GNetHostsTest {};
 
 constexpr int32_t kObjects = 100;
 constexpr int32_t kRounds = 400;
@@ -30,13 +29,9 @@ struct Seen {
   bool closed = false;
 };
 
-TEST(NetGNetSlowPeer, APeerThatFallsBehindGetsTheLatestValuesWithoutAPileUp) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetSlowPeer, APeerThatFallsBehindGetsTheLatestValuesWithoutAPileUp) {
   RawClient slow;
-  slow.Connect(port);
-  ASSERT_TRUE(PumpUntil({listener}, {&slow}, [&] { return slow.connected && listener->Peers()->Count() == 1; }));
+  ASSERT_TRUE(JoinRaw(slow));
 
   std::vector<Ref<TGNetObject>> own;
   for (int32_t index = 0; index < kObjects; ++index) own.push_back(NewNetObject(listener));
@@ -60,10 +55,11 @@ TEST(NetGNetSlowPeer, APeerThatFallsBehindGetsTheLatestValuesWithoutAPileUp) {
   bool inOrder = true;
   auto caughtUp = [&] {
     for (; read < slow.received.size(); ++read) {
-      const test::Packet& packet = slow.received[read];
-      const int32_t state = packet[0] >> 4, id = ((packet[0] & 0x0F) << 8) | packet[1];
+      const Packet& packet = slow.received[read];
+      const auto [state, id] = ParseGNetHeader(packet.data());
       GNetDecodedSlots slots;
-      if (slots.Decode(packet.data() + 2, packet.size() - 2) != GNetRecordCheck::Ok) return false;
+      if (slots.Decode(packet.data() + GNET_HEADER_BYTES, packet.size() - GNET_HEADER_BYTES) != GNetRecordCheck::Ok)
+        return false;
       Seen& object = seen[id];
       inOrder = inOrder && !object.closed && (state == GNET_CREATED) == (object.round < 0);
       if (state == GNET_CLOSED) object.closed = true;
@@ -83,8 +79,7 @@ TEST(NetGNetSlowPeer, APeerThatFallsBehindGetsTheLatestValuesWithoutAPileUp) {
   EXPECT_TRUE(inOrder);
   for (const auto& [id, object] : seen) EXPECT_EQ(object.mark, Mark(id - 1, kRounds)) << "object " << id;
   EXPECT_LT(slow.received.size(), static_cast<size_t>(kObjects * kRounds));  // changes merged while it lagged
-  CloseNetHost(listener);
 }
 
 }  // namespace
-}  // namespace vtl
+}  // namespace vtl::test

@@ -10,15 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "gnet_loopback_support.h"
+#include "gnet_hosts_fixture.h"
 #include "net/internal/gnet_sync_list.h"
 
-namespace vtl {
+namespace vtl::test {
 namespace {
 
-using test::Packet;
-using test::PumpUntil;
-using test::RawClient;
+class NetGNetSync : public GNetHostsTest {};
 
 int64_t ThreadCpuNanoseconds() {
   timespec now{};
@@ -45,7 +43,7 @@ int64_t SyncCost(int32_t quiet, int32_t rounds) {
   return cost;
 }
 
-TEST(NetGNetSync, QuietObjectsCostASyncNothing) {
+TEST_F(NetGNetSync, QuietObjectsCostASyncNothing) {
   SyncCost(10, 100);  // warm up
   const int64_t few = SyncCost(10, 2000);
   const int64_t many = SyncCost(4000, 2000);
@@ -55,13 +53,9 @@ TEST(NetGNetSync, QuietObjectsCostASyncNothing) {
                                      << few / 1000 << " us";
 }
 
-TEST(NetGNetSync, ChangesGoOutInTheOrderTheObjectsWereMade) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetSync, ChangesGoOutInTheOrderTheObjectsWereMade) {
   RawClient raw;
-  raw.Connect(port);
-  ASSERT_TRUE(PumpUntil({listener}, {&raw}, [&] { return raw.connected && listener->Peers()->Count() == 1; }));
+  ASSERT_TRUE(JoinRaw(raw));
   std::vector<Ref<TGNetObject>> objects;
   for (int i = 0; i < 4; ++i) objects.push_back(NewNetObject(listener));  // ids 1 to 4
   SyncNetHost(listener);
@@ -103,7 +97,6 @@ TEST(NetGNetSync, ChangesGoOutInTheOrderTheObjectsWereMade) {
   SyncNetHost(listener);
   EXPECT_EQ(NetObjectState(remote), GNET_DEAD);
   EXPECT_FALSE(listener->Objects()->Contains(remote));
-  CloseNetHost(listener);
 }
 
 // A Sync with a long backlog to handle still reads from ENet every
@@ -111,10 +104,7 @@ TEST(NetGNetSync, ChangesGoOutInTheOrderTheObjectsWereMade) {
 // its own, and ENet resends whatever stays unacknowledged for longer than a
 // round trip, so a host that read only between long batches had its peers'
 // data resent to it, and resent its own, until peers timed out.
-TEST(NetGNetSync, ALongBacklogDoesNotKeepAcknowledgementsWaiting) {
-  int32_t port = 0;
-  auto listener = test::ListeningHost(port);
-  ASSERT_NE(listener, nullptr);
+TEST_F(NetGNetSync, ALongBacklogDoesNotKeepAcknowledgementsWaiting) {
   std::vector<std::unique_ptr<RawClient>> clients;
   std::vector<RawClient*> raw;
   for (int i = 0; i < 24; ++i) {
@@ -150,8 +140,7 @@ TEST(NetGNetSync, ALongBacklogDoesNotKeepAcknowledgementsWaiting) {
   const auto ms = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
   if (took < std::chrono::milliseconds(10)) GTEST_SKIP() << "the backlog took only " << ms(took) << " ms";
   EXPECT_LT(gap, took / 3) << "no read for " << ms(gap) << " ms of a " << ms(took) << " ms Sync";
-  CloseNetHost(listener);
 }
 
 }  // namespace
-}  // namespace vtl
+}  // namespace vtl::test
