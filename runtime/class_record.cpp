@@ -211,6 +211,44 @@ std::string ClassNameOf(const std::type_info& type) {
   return std::string(r ? r->BareName() : std::string_view("Object"));
 }
 
+std::string TypeNameOfTag(std::string_view tag) {
+  size_t depth = 0;
+  for (; tag.starts_with("[]"); tag.remove_prefix(2)) ++depth;
+  std::string name;
+  if (tag.starts_with(":")) {
+    name = tag.substr(tag.find_last_of(".:") + 1);
+  } else if (tag.size() == 1) {
+    static constexpr std::pair<char, const char*> kNames[] = {
+        {'b', "Byte"}, {'s', "Short"}, {'i', "Int"}, {'l', "Long"}, {'f', "Float"}, {'d', "Double"}, {'$', "String"}};
+    for (auto [letter, primitive] : kNames) {
+      if (tag[0] == letter) name = primitive;
+    }
+  }
+  if (name.empty()) name = tag;
+  for (; depth > 0; --depth) name += "[]";
+  return name;
+}
+
+std::string TypeNameOfObject(const Object& object) {
+  if (auto* array = dynamic_cast<const ArrayBase*>(&object)) return TypeNameOfTag(JoinTag({"[]", array->ElementTag()}));
+  if (dynamic_cast<const StringObject*>(&object)) return "String";
+  return std::string(object.Class().BareName());
+}
+
+namespace detail {
+
+void RefuseValue(std::string_view expectedTag, const Object& given) {
+  RuntimeError("ERROR", String::FromText(JoinTag({"A slot of type ", TypeNameOfTag(expectedTag),
+                                                  " cannot hold the given ", TypeNameOfObject(given)})));
+}
+
+std::string ArgumentCountText(size_t takes, size_t given) {
+  return JoinTag({"takes ", std::to_string(takes), takes == 1 ? " argument; " : " arguments; ", std::to_string(given),
+                  given == 1 ? " was given" : " were given"});
+}
+
+}  // namespace detail
+
 const ClassRecord& Object::Class() const {
   const ClassRecord& root = RootRecord();
   Registry& reg = TheRegistry();

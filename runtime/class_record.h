@@ -231,12 +231,20 @@ std::string CallableTag() {
   return JoinTag({"(", ArgTags<typename Shape::Args>::Join(), ")", ResultTag<typename Shape::Result>()});
 }
 
+// "ERROR", with a detail that names the method's class and both counts.
+template <class Self>
+[[noreturn]] void RefuseArgumentCount(size_t takes, size_t given) {
+  std::string who = "The function";
+  if constexpr (!std::is_void_v<Self>) who = JoinTag({"A method of ", ClassNameOf(typeid(Self))});
+  RuntimeError("ERROR", String::FromText(JoinTag({who, " ", ArgumentCountText(takes, given)})));
+}
+
 template <auto Fn, class Self>
 Value Invoke(Object* self, std::span<const Value> args) {
   using Shape = MethodShape<decltype(Fn)>;
   using Args = typename Shape::Args;
   constexpr size_t n = std::tuple_size_v<Args>;
-  if (args.size() != n) RuntimeError("ERROR");
+  if (args.size() != n) RefuseArgumentCount<Self>(n, args.size());
   return [&]<size_t... I>(std::index_sequence<I...>)->Value {
     auto call = [&]() -> decltype(auto) {
       if constexpr (std::is_void_v<Self>) {
@@ -308,7 +316,8 @@ class ClassBuilder {
 
   /// Declares the member function Fn (`&T::Method`, or a base's) under
   /// name. Invoked on an object that is not a T, it raises
-  /// TNullObjectException; with the wrong argument count, "ERROR".
+  /// TNullObjectException; with the wrong argument count, "ERROR" (the
+  /// exception's detail gives both counts).
   template <auto Fn>
   ClassBuilder& Method(std::string name, std::string meta = "") {
     using Shape = detail::MethodShape<decltype(Fn)>;

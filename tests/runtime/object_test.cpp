@@ -280,8 +280,18 @@ TEST(ClassRecords, DescribeFieldsAndMethodsForReflection) {
   EXPECT_EQ(d[4].invoke(t.Get(), std::span<const Value>(args)).i, 7);
   Value greet[] = {Value{0, 0, String("!")}};
   EXPECT_EQ(AsString(d[5].invoke(t.Get(), std::span<const Value>(greet)).o), String("Ada!"));
-  // An object of the wrong class is refused, not stored.
-  EXPECT_TRUE(DowncastObject<TRuntimeException>(Caught([&] { d[3].set(*t, Value{0, 0, New<TList>()}); })));
+  // An object of the wrong class is refused, not stored, and so is a call
+  // with the wrong count; the text stays "ERROR", the detail says why.
+  auto wrongClass = DowncastObject<TRuntimeException>(Caught([&] { d[3].set(*t, Value{0, 0, New<TList>()}); }));
+  ASSERT_TRUE(wrongClass);
+  EXPECT_EQ(wrongClass->error, String("ERROR"));
+  EXPECT_EQ(wrongClass->detail, String("A slot of type Tracked cannot hold the given TList"));
+  auto wrongCount = DowncastObject<TRuntimeException>(Caught([&] { d[4].invoke(t.Get(), std::span(args, 1)); }));
+  ASSERT_TRUE(wrongCount);
+  EXPECT_EQ(wrongCount->error, String("ERROR"));
+  EXPECT_EQ(wrongCount->detail, String("A method of Tracked takes 2 arguments; 1 was given"));
+  EXPECT_EQ(TypeNameOfObject(*NewArray<Ref<Array<uint8_t>>>({1})), "Byte[][]");
+  EXPECT_EQ(TypeNameOfTag(":vtl.linkedlist.TList"), "TList");
 
   // Derived has no record: it reports its nearest registered ancestor.
   EXPECT_EQ(&New<Derived>()->Class(), &tracked);
