@@ -8,6 +8,7 @@
 #include "reflect/type_id.h"
 #include "runtime/exceptions.h"
 #include "runtime/string_ops.h"
+#include "runtime/type_tag.h"
 
 namespace vtl {
 
@@ -17,7 +18,19 @@ Ref<TTypeId> TMember::TypeId() const { return _typeId; }
 
 String TMember::MetaData(const String& key) const { return detail::MetaDataValue(_meta, key); }
 
-void TField::Init(const String& name, const Ref<TTypeId>& type, const String& meta, const Declaration& declaration) {
+namespace {
+
+String MemberText(const char* kind, const String& name, const String& owner) {
+  return String(kind) + " '" + name + "' of " + owner;
+}
+
+String TypeText(const Object& object) { return String::FromText(TypeNameOfObject(object)); }
+
+}  // namespace
+
+void TField::Init(const String& name, const Ref<TTypeId>& type, const String& meta, const Declaration& declaration,
+                  const TTypeId& owner) {
+  owner_ = owner._name;
   _name = name;
   _typeId = type;
   _meta = meta;
@@ -34,7 +47,8 @@ Ref<Object> TField::Get(const Ref<Object>& object) const {
   try {
     value = declaration_->get(self);
   } catch (const std::bad_cast&) {
-    RuntimeError("ERROR");
+    RuntimeError("ERROR",
+                 SlotText() + " cannot be read from the given " + TypeText(self) + ", which is not a " + owner_);
   }
   return detail::ValueToObject(_typeId->_valueTag, value);
 }
@@ -48,13 +62,23 @@ String TField::GetString(const Ref<Object>& object) const { return AsString(Get(
 void TField::Set(const Ref<Object>& object, const Ref<Object>& value) const {
   Object& self = *object;
   if (!declaration_->set) ThrowNullFunction();
-  Value converted = detail::ObjectToValue(*_typeId, value);
+  Value converted = detail::ObjectToValue(*_typeId, value, [this] { return SlotText(); });
   try {
     declaration_->set(self, converted);
   } catch (const std::bad_cast&) {
-    RuntimeError("ERROR");
+    RuntimeError("ERROR",
+                 SlotText() + " cannot be written in the given " + TypeText(self) + ", which is not a " + owner_);
+  } catch (const ThrownObject& thrown) {
+    // The C++ field may be stricter than its type: an array of a derived
+    // class has a type that extends the base's array type, yet it is no C++
+    // array of the base class.
+    if (!value || !DowncastObject<TRuntimeException>(thrown.object)) throw;
+    RuntimeError("ERROR", SlotText() + " takes " + _typeId->_name + "; the given " + TypeText(*value) +
+                              " does not fit its C++ type: an array of a derived class is not an array of its base");
   }
 }
+
+String TField::SlotText() const { return MemberText("Field", _name, owner_); }
 
 void TField::SetInt(const Ref<Object>& object, int32_t value) const { Set(object, StringFromInt(value)); }
 void TField::SetLong(const Ref<Object>& object, int64_t value) const { Set(object, StringFromLong(value)); }
@@ -85,13 +109,24 @@ void TMethod::Init(const String& name, const Ref<TTypeId>& result, const String&
 }
 
 Ref<Object> TMethod::Invoke(const Ref<Object>& object, const Ref<Array<Ref<Object>>>& arguments) const {
-  if (words_ > kMaxCallWords) RuntimeError("ERROR");
+  if (words_ > kMaxCallWords) {
+    RuntimeError("ERROR", MemberText("Method", _name, _selfTypeId->_name) + " needs " + StringFromInt(words_) +
+                              " words of call, the object's included (Long and Double take two); at most " +
+                              StringFromInt(kMaxCallWords) + " fit");
+  }
   if (_typeId && _typeId->_valueTag == 'l') RuntimeError("TODO");
   const int32_t count = _argTypes->Length();
-  if ((arguments ? arguments->Length() : 0) != count) RuntimeError("ERROR");
+  const int32_t given = arguments ? arguments->Length() : 0;
+  if (given != count) {
+    RuntimeError("ERROR", MemberText("Method", _name, _selfTypeId->_name) + " " +
+                              String::FromText(
+                                  detail::ArgumentCountText(static_cast<size_t>(count), static_cast<size_t>(given))));
+  }
   std::array<Value, kMaxCallWords - 1> values;  // each argument takes a word at least
   for (int32_t i = 0; i < count; ++i) {
-    values[static_cast<size_t>(i)] = detail::ObjectToValue(*(*_argTypes)[i], (*arguments)[i]);
+    values[static_cast<size_t>(i)] = detail::ObjectToValue(*(*_argTypes)[i], (*arguments)[i], [&] {
+      return "Argument " + StringFromInt(i + 1) + " of " + MemberText("method", _name, _selfTypeId->_name);
+    });
   }
   if (!declaration_->invoke) ThrowNullFunction();
   Value result = declaration_->invoke(object.Get(), std::span<const Value>(values.data(), static_cast<size_t>(count)));

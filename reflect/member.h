@@ -36,12 +36,15 @@ class TMember : public Object {
 /// A field of a class, read and written through the class record's accessors.
 class TField : public TMember {
  public:
-  /// Sets the name, type, metadata and the declaration the accessors come from.
-  void Init(const String& name, const Ref<TTypeId>& type, const String& meta, const Declaration& declaration);
+  /// Sets the name, type, metadata, the declaration the accessors come from
+  /// and the type that declares the field (named when a use is refused).
+  void Init(const String& name, const Ref<TTypeId>& type, const String& meta, const Declaration& declaration,
+            const TTypeId& owner);
 
   /// The field's value in object: a string for Byte, Short, Int, Long, Float
   /// and Double fields (their text), else the String or object itself. An
-  /// object that is not of the field's class raises "ERROR".
+  /// object that is not of the field's class raises "ERROR"; the exception's
+  /// detail names the field and both classes, as for every "ERROR" here.
   Ref<Object> Get(const Ref<Object>& object) const;
   /// Get's text converted to a number.
   ///@{
@@ -56,7 +59,8 @@ class TField : public TMember {
   /// Stores value in object's field. Numeric fields take value's text
   /// (Byte and Short truncated to their width); a String field takes a
   /// string, the Null object storing ""; an object field takes the Null
-  /// object or an object of the field's class. Anything else raises "ERROR".
+  /// object or an object of the field's class. Anything else raises "ERROR",
+  /// with a detail that names the field, its type and what was given.
   void Set(const Ref<Object>& object, const Ref<Object>& value) const;
   /// Set with the text of the number.
   ///@{
@@ -71,7 +75,11 @@ class TField : public TMember {
   int32_t _index = 0;  ///< The field's position among its class's fields.
 
  private:
+  // "Field 'name' of TOwner", for the details of refusals.
+  String SlotText() const;
+
   const Declaration* declaration_ = nullptr;
+  String owner_;  // the declaring type's name
 };
 
 /// A method of a class, called through the class record's invoker.
@@ -87,7 +95,8 @@ class TMethod : public TMember {
   /// Calls the method on object with the arguments converted by their types
   /// as Set converts (the Null object for no arguments). The call may take
   /// eight 32-bit words, the object included, Long and Double taking two:
-  /// more raise "ERROR", as does a wrong argument count. A Long result raises
+  /// more raise "ERROR", as does a wrong argument count or an argument that
+  /// does not fit its type (the detail says which). A Long result raises
   /// "TODO" without calling. The result comes back as Get gives values; a
   /// method with no result gives the Null object. A method the record never
   /// set raises TNullFunctionException.

@@ -168,7 +168,8 @@ std::string TTypeId::Tag() const {
   if (_elementType) return "[]" + _elementType->Tag();
   if (_valueTag) return std::string(1, _valueTag);
   if (ExtendsType(Types().objectType)) return ":" + _name.ToUtf8();
-  RuntimeError("ERROR");
+  RuntimeError("ERROR",
+               "Type " + _name + " has no tag: it is neither a primitive type, String, a class nor an array type");
 }
 
 void TTypeId::CheckArrayType() const {
@@ -177,10 +178,13 @@ void TTypeId::CheckArrayType() const {
 
 namespace {
 
-ArrayBase& AsArray(const Ref<Object>& object) {
+ArrayBase& AsArray(const TTypeId& type, const Ref<Object>& object) {
   if (!object) ThrowNullObject();
   auto* array = dynamic_cast<ArrayBase*>(object.Get());
-  if (!array) RuntimeError("ERROR");
+  if (!array) {
+    RuntimeError("ERROR", "Type " + type._name + " reads and writes arrays; the given " +
+                              String::FromText(TypeNameOfObject(*object)) + " is not an array");
+  }
   return *array;
 }
 
@@ -235,23 +239,28 @@ Ref<ArrayBase> TTypeId::NewArray(int32_t length) {
 
 int32_t TTypeId::ArrayLength(const Ref<Object>& array) const {
   CheckArrayType();
-  return AsArray(array).Length();
+  return AsArray(*this, array).Length();
 }
 
 // Elements convert by the array's own element tag, so an array of another
 // type than this one is still read and written safely.
 Ref<Object> TTypeId::GetArrayElement(const Ref<Object>& array, int32_t index) const {
   CheckArrayType();
-  const ArrayBase& a = AsArray(array);
+  const ArrayBase& a = AsArray(*this, array);
   return detail::ValueToObject(detail::ValueTagOf(a.ElementTag()), a.GetElement(index));
 }
 
 void TTypeId::SetArrayElement(const Ref<Object>& array, int32_t index, const Ref<Object>& value) const {
   CheckArrayType();
-  ArrayBase& a = AsArray(array);
+  ArrayBase& a = AsArray(*this, array);
   Ref<TTypeId> element = ForTag(a.ElementTag());
-  if (!element) RuntimeError("ERROR");
-  a.SetElement(index, detail::ObjectToValue(*element, value));
+  if (!element) {
+    RuntimeError("ERROR",
+                 "The given array's element tag '" + String::FromText(a.ElementTag()) + "' names no known type");
+  }
+  a.SetElement(index, detail::ObjectToValue(*element, value, [&] {
+                 return "Element " + StringFromInt(index) + " of " + String::FromText(TypeNameOfObject(a));
+               }));
 }
 
 void TTypeId::Init(const String& name, int32_t size, const ClassRecord* cls, const Ref<TTypeId>& super) {
@@ -312,7 +321,7 @@ void TTypeId::_Resolve() {
       Ref<TTypeId> type = ForTag(tag.text);
       if (!type) continue;
       Ref<TField> field = New<TField>();
-      field->Init(String::FromText(d.name), type, String::FromText(tag.meta), d);
+      field->Init(String::FromText(d.name), type, String::FromText(tag.meta), d, *this);
       _fields->AddLast(field);
     } else if (d.kind == Declaration::Kind::Method) {
       detail::MethodTag parts = detail::SplitMethodTag(tag.text);

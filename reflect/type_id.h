@@ -69,7 +69,9 @@ class TTypeId : public Object {
   /// the primitive types' arrays and every array type a registered field or
   /// method uses), so a field or argument of this type takes it.
   Ref<ArrayBase> NewArray(int32_t length);
-  /// The number of elements of array.
+  /// The number of elements of array. On this and the element calls, an
+  /// object that is not an array raises "ERROR", and so does a value that
+  /// does not fit the element type; the exception's detail says which.
   int32_t ArrayLength(const Ref<Object>& array) const;
   /// Element index of array, as a field's Get gives values.
   Ref<Object> GetArrayElement(const Ref<Object>& array, int32_t index) const;
@@ -93,7 +95,8 @@ class TTypeId : public Object {
   /// The type a tag names ("i", "$", ":vtl.linkedlist.TList", "[]i"); Null
   /// for an empty or unknown tag, or one nested deeper than kMaxArrayDepth.
   static Ref<TTypeId> ForTag(const std::string& tag);
-  /// The tag of this type; a type that has none raises "ERROR".
+  /// The tag of this type; a type that has none raises "ERROR" (the
+  /// exception's detail names the type).
   std::string Tag() const;
 
   /// Sets the name, size, class and super type and registers the type under

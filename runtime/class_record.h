@@ -61,6 +61,11 @@ struct ClassRecord {
   const std::type_info* type = nullptr;  ///< The C++ type the record stands for.
   /// True when the object is of this class or derives from it.
   bool (*isInstance)(const Object* object) = nullptr;
+  /// Throws a null pointer to the record's C++ type, for isBaseOf to catch.
+  void (*throwTypedNull)() = nullptr;
+  /// True when other's C++ type is this record's or derives from it
+  /// (publicly and unambiguously); false when other has no throwTypedNull.
+  bool (*isBaseOf)(const ClassRecord& other) = nullptr;
   Ref<Object> (*create)() = nullptr;      ///< nullptr when the class needs arguments
   std::vector<Declaration> declarations;  ///< Fields, methods, functions and constants, in order of declaration.
 
@@ -73,8 +78,14 @@ struct ClassRecord {
 };
 
 /// Adds a record to the runtime; returns the stored record, which lives until
-/// the process ends. Registering the same C++ type twice keeps the first.
-/// A record without a base gets Object's.
+/// the process ends. A record without a base gets Object's. Registering the
+/// same C++ type again with the same name and base returns the first record;
+/// with another name or base it throws a TRuntimeException naming both. When
+/// the records can tell (throwTypedNull, isBaseOf: ClassBuilder sets them),
+/// the chain of records must follow the C++ chain: a record whose C++ class
+/// derives from a registered class below its base, or one registered after a
+/// class that derives from it under the same base, is refused the same way.
+/// Nothing is stored when a record is refused.
 const ClassRecord& RegisterClass(ClassRecord record);
 /// Every registered record, in order of registration.
 std::vector<const ClassRecord*> RegisteredClasses();
@@ -146,6 +157,29 @@ void RegisterSignatureArrayMakers(std::tuple<A...>*) {
 // Throws a TRuntimeException naming the class and its unregistered base.
 [[noreturn]] void RefuseMissingBase(std::string_view className, const std::type_info& base);
 
+// Whether one record's C++ type derives from another's, asked at run time
+// without an object. dynamic_cast needs an instance, which abstract classes
+// and classes that need arguments do not have (and making one would run a
+// constructor with effects); a handler for `const B*` catches a thrown null
+// `const D*` exactly when D is B or derives from it publicly and
+// unambiguously. Only registration asks.
+template <class T>
+void ThrowTypedNull() {
+  throw static_cast<const T*>(nullptr);
+}
+
+template <class T>
+bool IsBaseOf(const ClassRecord& other) {
+  if (!other.throwTypedNull) return false;
+  try {
+    other.throwTypedNull();
+  } catch (const T*) {
+    return true;
+  } catch (...) {
+  }
+  return false;
+}
+
 template <class Signature>
 struct MethodShape;
 
@@ -197,12 +231,20 @@ std::string CallableTag() {
   return JoinTag({"(", ArgTags<typename Shape::Args>::Join(), ")", ResultTag<typename Shape::Result>()});
 }
 
+// "ERROR", with a detail that names the method's class and both counts.
+template <class Self>
+[[noreturn]] void RefuseArgumentCount(size_t takes, size_t given) {
+  std::string who = "The function";
+  if constexpr (!std::is_void_v<Self>) who = JoinTag({"A method of ", ClassNameOf(typeid(Self))});
+  RuntimeError("ERROR", String::FromText(JoinTag({who, " ", ArgumentCountText(takes, given)})));
+}
+
 template <auto Fn, class Self>
 Value Invoke(Object* self, std::span<const Value> args) {
   using Shape = MethodShape<decltype(Fn)>;
   using Args = typename Shape::Args;
   constexpr size_t n = std::tuple_size_v<Args>;
-  if (args.size() != n) RuntimeError("ERROR");
+  if (args.size() != n) RefuseArgumentCount<Self>(n, args.size());
   return [&]<size_t... I>(std::index_sequence<I...>)->Value {
     auto call = [&]() -> decltype(auto) {
       if constexpr (std::is_void_v<Self>) {
@@ -229,6 +271,8 @@ Value Invoke(Object* self, std::span<const Value> args) {
 /// Builds and registers the record of class T whose base is Base. Base's
 /// record must exist already (module initialisers register bases first);
 /// otherwise the constructor throws a TRuntimeException naming both classes.
+/// Base must be T's nearest registered C++ base: Register refuses a Base
+/// with a registered class between it and T (see RegisterClass).
 template <class T, class Base>
 class ClassBuilder {
   static_assert(std::is_base_of_v<Base, T> || std::is_same_v<T, Base>);
@@ -239,6 +283,8 @@ class ClassBuilder {
     record_.name = std::move(name);
     record_.type = &typeid(T);
     record_.isInstance = [](const Object* o) { return dynamic_cast<const T*>(o) != nullptr; };
+    record_.throwTypedNull = &detail::ThrowTypedNull<T>;
+    record_.isBaseOf = &detail::IsBaseOf<T>;
     if constexpr (!std::is_same_v<T, Base>) {
       // Falling back to Object would give T a record whose chain skips its
       // real base, for good: a record is registered once.
@@ -270,7 +316,8 @@ class ClassBuilder {
 
   /// Declares the member function Fn (`&T::Method`, or a base's) under
   /// name. Invoked on an object that is not a T, it raises
-  /// TNullObjectException; with the wrong argument count, "ERROR".
+  /// TNullObjectException; with the wrong argument count, "ERROR" (the
+  /// exception's detail gives both counts).
   template <auto Fn>
   ClassBuilder& Method(std::string name, std::string meta = "") {
     using Shape = detail::MethodShape<decltype(Fn)>;

@@ -5,6 +5,7 @@
 /// `ValueTraits<T>` also moves a T in and out of a Value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -24,6 +25,21 @@ class Array;
 /// Registered name (without metadata) of the class with this C++ type, or
 /// "Object" when it has no record of its own.
 std::string ClassNameOf(const std::type_info& type);
+/// The name of the type a tag stands for, as reflection names it: "Int",
+/// "String", "TList" for ":vtl.linkedlist.TList", "TUnit[]" for "[]:TUnit";
+/// a tag it does not know is returned as it is.
+std::string TypeNameOfTag(std::string_view tag);
+/// The name of object's type: "String", its array type ("Int[]"), or its
+/// class's registered name.
+std::string TypeNameOfObject(const Object& object);
+
+namespace detail {
+// Raises "ERROR" for a value that does not fit a slot of the tag's type,
+// naming both types in the exception's detail.
+[[noreturn]] void RefuseValue(std::string_view expectedTag, const Object& given);
+// "takes 2 arguments; 3 were given", for refusals of a call.
+std::string ArgumentCountText(size_t takes, size_t given);
+}  // namespace detail
 
 /// The tag of T and its moves in and out of a Value. Defined for integers,
 /// floating types, String, `Ref<U>` (objects and arrays) and Function.
@@ -99,11 +115,12 @@ struct ValueTraits<Ref<U>> {
   /// The object in Value::o.
   static Value ToValue(const Ref<U>& v) { return Value{0, 0, v}; }
   /// The object in Value::o as a U; the Null object stays Null.
-  /// A non-Null object of another class is refused ("ERROR") rather than stored.
+  /// A non-Null object of another class is refused rather than stored: a
+  /// TRuntimeException "ERROR" whose detail names both types.
   static Ref<U> FromValue(const Value& v) {
     if (!v.o) return nullptr;
     Ref<U> cast = DowncastObject<U>(v.o);
-    if (!cast) RuntimeError("ERROR");
+    if (!cast) detail::RefuseValue(Tag(), *v.o);
     return cast;
   }
 };

@@ -2,6 +2,7 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/string_ops.h"
+#include "runtime/type_tag.h"
 
 namespace vtl::detail {
 
@@ -24,7 +25,12 @@ Ref<Object> ValueToObject(char valueTag, const Value& value) {
 
 String TextOf(const Ref<Object>& object) { return object ? object->ToString() : String(); }
 
-Value ObjectToValue(const TTypeId& type, const Ref<Object>& object) {
+void RefuseValue(const SlotName& slot, const TTypeId& type, const Object& given) {
+  RuntimeError("ERROR", slot() + " takes " + type._name + "; the given " + String::FromText(TypeNameOfObject(given)) +
+                            " does not fit");
+}
+
+Value ObjectToValue(const TTypeId& type, const Ref<Object>& object, const SlotName& slot) {
   Value out;
   switch (type._valueTag) {
     // Integers are stored at their width: 300 into a Byte keeps 44.
@@ -36,7 +42,7 @@ Value ObjectToValue(const TTypeId& type, const Ref<Object>& object) {
     case 'd': out.d = StringToDouble(TextOf(object)); return out;
     case '$':
       // A string slot must only ever hold a string.
-      if (object && !AsString(object)) RuntimeError("ERROR");
+      if (object && !AsString(object)) RefuseValue(slot, type, *object);
       out.o = object ? object : Ref<Object>(String());
       return out;
     default: break;
@@ -49,7 +55,7 @@ Value ObjectToValue(const TTypeId& type, const Ref<Object>& object) {
   } else if (type._class) {
     fits = object->Class().Extends(*type._class);
   }
-  if (!fits) RuntimeError("ERROR");
+  if (!fits) RefuseValue(slot, type, *object);
   out.o = object;
   return out;
 }

@@ -3,6 +3,7 @@
 /// their text, strings and objects as themselves.
 #pragma once
 
+#include <functional>
 #include <string_view>
 
 #include "reflect/type_id.h"
@@ -15,9 +16,16 @@ char ValueTagOf(std::string_view tag);
 /// A value read from a field, element or result of that value tag, as an
 /// object: numbers as their text, strings and objects as they are.
 Ref<Object> ValueToObject(char valueTag, const Value& value);
+/// Names the slot a value goes to ("Field 'text' of TSample"); asked only
+/// when the value is refused.
+using SlotName = std::function<String()>;
 /// object converted for storing into a value of type; raises "ERROR" when it
-/// does not fit (a non-string for String, an object of another class).
-Value ObjectToValue(const TTypeId& type, const Ref<Object>& object);
+/// does not fit (a non-string for String, an object of another class), with
+/// a detail that names the slot, its type and the given object's type.
+Value ObjectToValue(const TTypeId& type, const Ref<Object>& object, const SlotName& slot);
+/// Raises "ERROR" with the detail "<slot> takes <type>; the given <given's
+/// type> does not fit".
+[[noreturn]] void RefuseValue(const SlotName& slot, const TTypeId& type, const Object& given);
 /// The object's text; "" for the Null object.
 String TextOf(const Ref<Object>& object);
 

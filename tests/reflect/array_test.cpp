@@ -50,7 +50,7 @@ TEST_F(ReflectArrays, ElementsConvertAsFieldsDo) {
   Ref<TList> list = CreateList();
   lists->SetArrayElement(l, 0, list);
   EXPECT_EQ(lists->GetArrayElement(l, 0), list);
-  ExpectError([&] { lists->SetArrayElement(l, 0, New<TMap>()); }, "ERROR");
+  ExpectError([&] { lists->SetArrayElement(l, 0, New<TMap>()); }, "ERROR", {"Element 0", "TList[]", "TMap"});
   EXPECT_THROW(lists->GetArrayElement(l, 1), ThrownObject);
   EXPECT_THROW(lists->SetArrayElement(l, -1, nullptr), ThrownObject);
 
@@ -69,7 +69,8 @@ TEST_F(ReflectArrays, TypesThatAreNotArrayTypesRefuse) {
     ExpectError([&] { t->GetArrayElement(ints, 0); }, "TypeID is not an array type");
     ExpectError([&] { t->SetArrayElement(ints, 0, String("1")); }, "TypeID is not an array type");
   }
-  ExpectError([&] { TTypeId::ForName("Int[]")->ArrayLength(CreateList()); }, "ERROR");
+  ExpectError([&] { TTypeId::ForName("Int[]")->ArrayLength(CreateList()); }, "ERROR",
+              {"Int[]", "TList", "not an array"});
 }
 
 class TBeast : public Object {
@@ -121,8 +122,10 @@ TEST_F(ReflectArraysFit, FieldsAndArgumentsTakeArraysOfTheirType) {
 
   // An array of another type is refused; so is one of a derived class,
   // which a C++ array of the base class cannot be.
-  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TList[]")->NewArray(1)); }, "ERROR");
-  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TPup[]")->NewArray(1)); }, "ERROR");
+  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TList[]")->NewArray(1)); }, "ERROR",
+              {"'herd'", "of TBeast", "TBeast[]", "TList[]"});
+  ExpectError([&] { type->FindField("herd")->Set(beast, TTypeId::ForName("TPup[]")->NewArray(1)); }, "ERROR",
+              {"'herd'", "of TBeast", "TBeast[]", "TPup[]"});
   EXPECT_EQ(Ref<Object>(beast->herd), Ref<Object>(herd));
 }
 

@@ -75,7 +75,7 @@ TEST_F(ReflectFields, StringAndObjectFieldsCheckWhatTheyAreGiven) {
   Field("text")->Set(sample, String("x"));
   Field("text")->Set(sample, nullptr);
   EXPECT_EQ(sample->text, String(""));
-  ExpectError([&] { Field("text")->Set(sample, CreateList()); }, "ERROR");
+  ExpectError([&] { Field("text")->Set(sample, CreateList()); }, "ERROR", {"'text'", "TSample", "String", "TList"});
 
   Ref<TList> list = CreateList();
   Field("list")->Set(sample, list);
@@ -84,20 +84,20 @@ TEST_F(ReflectFields, StringAndObjectFieldsCheckWhatTheyAreGiven) {
   EXPECT_EQ(Field("list")->GetString(sample), String(""));
   Field("list")->Set(sample, nullptr);
   EXPECT_EQ(sample->list, nullptr);
-  ExpectError([&] { Field("list")->Set(sample, New<TMap>()); }, "ERROR");
-  ExpectError([&] { Field("list")->Set(sample, String("a list")); }, "ERROR");
+  ExpectError([&] { Field("list")->Set(sample, New<TMap>()); }, "ERROR", {"'list'", "takes TList", "TMap"});
+  ExpectError([&] { Field("list")->Set(sample, String("a list")); }, "ERROR", {"'list'", "given String"});
   EXPECT_EQ(sample->list, nullptr);
 
   Ref<Array<int32_t>> numbers = NewArray<int32_t>({2});
   Field("numbers")->Set(sample, numbers);
   EXPECT_EQ(sample->numbers, numbers);
-  ExpectError([&] { Field("numbers")->Set(sample, NewArray<float>({2})); }, "ERROR");
-  ExpectError([&] { Field("numbers")->Set(sample, CreateList()); }, "ERROR");
+  ExpectError([&] { Field("numbers")->Set(sample, NewArray<float>({2})); }, "ERROR", {"'numbers'", "Int[]", "Float[]"});
+  ExpectError([&] { Field("numbers")->Set(sample, CreateList()); }, "ERROR", {"'numbers'", "Int[]", "TList"});
 }
 
 TEST_F(ReflectFields, ObjectsOfAnotherClassAreRefused) {
-  ExpectError([&] { Field("i")->Get(CreateList()); }, "ERROR");
-  ExpectError([&] { Field("i")->SetInt(CreateList(), 1); }, "ERROR");
+  ExpectError([&] { Field("i")->Get(CreateList()); }, "ERROR", {"'i'", "of TSample", "read", "TList"});
+  ExpectError([&] { Field("i")->SetInt(CreateList(), 1); }, "ERROR", {"'i'", "of TSample", "written", "TList"});
   EXPECT_THROW(Field("i")->Get(nullptr), ThrownObject);
   // A derived object has its base's fields.
   Ref<TDerivedSample> derived = New<TDerivedSample>();

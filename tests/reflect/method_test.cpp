@@ -65,7 +65,7 @@ TEST_F(ReflectMethods, CallsAreLimitedToEightWords) {
       [&] {
         Method("Sum4")->Invoke(sample, Args({String("1"), String("2"), String("3"), String("4")}));
       },
-      "ERROR");
+      "ERROR", {"'Sum4'", "of TSample", "9 words", "8"});
   // Object + three Longs + one Int: eight words, and the arguments arrive in order.
   Ref<Object> r =
       Method("Mix")->Invoke(sample, Args({String("5000000000"), String("-6000000000"), String("7"), String("8")}));
@@ -75,10 +75,11 @@ TEST_F(ReflectMethods, CallsAreLimitedToEightWords) {
 
 TEST_F(ReflectMethods, BadCallsRaiseErrors) {
   ExpectError([&] { Method("Big")->Invoke(sample, nullptr); }, "TODO");  // a Long result
-  ExpectError([&] { Method("Add")->Invoke(sample, Args({String("1")})); }, "ERROR");
-  ExpectError([&] { Method("Add")->Invoke(sample, nullptr); }, "ERROR");
+  ExpectError([&] { Method("Add")->Invoke(sample, Args({String("1")})); }, "ERROR",
+              {"'Add'", "of TSample", "2 arguments", "1 was given"});
+  ExpectError([&] { Method("Add")->Invoke(sample, nullptr); }, "ERROR", {"'Add'", "0 were given"});
   ExpectError([&] { TTypeId::ForName("TList")->FindMethod("Swap")->Invoke(CreateList(), Args({New<TMap>()})); },
-              "ERROR");
+              "ERROR", {"Argument 1", "'Swap'", "of TList", "takes TList", "TMap"});
   EXPECT_THROW(Method("Touch")->Invoke(nullptr, nullptr), ThrownObject);
   EXPECT_THROW(Method("Touch")->Invoke(CreateList(), nullptr), ThrownObject);
 }

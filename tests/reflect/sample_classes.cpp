@@ -30,12 +30,17 @@ void RegisterSampleClasses() {
   ClassBuilder<TDerivedSample, TSample>("TDerivedSample").Field<&TDerivedSample::extra>("extra").Register();
 }
 
-void ExpectError(const std::function<void()>& call, const char* text) {
+void ExpectError(const std::function<void()>& call, const char* text, std::initializer_list<const char*> detailWords) {
   try {
     call();
     ADD_FAILURE() << "no error, expected " << text;
   } catch (const ThrownObject& t) {
     EXPECT_STREQ(t.what(), text);
+    if (detailWords.size() == 0) return;
+    Ref<TRuntimeException> e = DowncastObject<TRuntimeException>(t.object);
+    ASSERT_TRUE(e) << text;
+    const std::string detail = e->detail.ToUtf8();
+    for (const char* word : detailWords) EXPECT_NE(detail.find(word), std::string::npos) << word << " in: " << detail;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,9 @@ class SampleTypeTest : public ::testing::Test {
   Ref<TSample> sample;
 };
 
-// Expects call to raise a runtime error whose text is text.
-void ExpectError(const std::function<void()>& call, const char* text);
+// Expects call to raise a runtime error whose text is text and whose detail
+// holds each of the words: the member, what it takes and what it was given.
+void ExpectError(const std::function<void()>& call, const char* text,
+                 std::initializer_list<const char*> detailWords = {});
 
 }  // namespace vtl::reflect_test

@@ -3,6 +3,11 @@
 // must read on a fresh object.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
 #include "framework/framework.h"
 #include "game/game.h"
 
@@ -81,6 +86,40 @@ TEST_F(ReflectWalk, EveryDeclarationResolvesAndEveryFieldReads) {
   EXPECT_GT(classes, 60);
   EXPECT_GT(made, 30);
   EXPECT_GT(reads, 100);
+}
+
+// The records whose C++ type is a base of the record's own (isBaseOf at the
+// type level; isInstance, a dynamic_cast, on an object) must be exactly the
+// record's chain up to Object: no chain skips a registered C++ base or names
+// one the class lacks. One object of every record that can make one also
+// reports that record as its class.
+TEST_F(ReflectWalk, EveryRecordsChainIsItsCxxChain) {
+  // Records made by hand (a test's own) may lack the hooks; ClassBuilder's have them.
+  std::vector<const ClassRecord*> records = RegisteredClasses();
+  std::erase_if(records, [](const ClassRecord* r) { return !r->isBaseOf || !r->isInstance || !r->type; });
+  int32_t made = 0;
+  for (const ClassRecord* record : records) {
+    const std::string name(record->BareName());
+    std::set<std::string> chain, basesOf;
+    for (const ClassRecord* r = record; r; r = r->base) chain.emplace(r->BareName());
+    for (const ClassRecord* r : records) {
+      if (r->isBaseOf(*record)) basesOf.emplace(r->BareName());
+    }
+    EXPECT_EQ(basesOf, chain) << name;
+    if (!record->create) continue;
+    Ref<Object> object = record->create();
+    ASSERT_TRUE(object) << name;
+    ++made;
+    EXPECT_EQ(&object->Class(), record) << name << " makes a " << object->Class().BareName();
+    const Object& instance = *object;
+    EXPECT_TRUE(*record->type == typeid(instance)) << name;
+    std::set<std::string> instanceOf;
+    for (const ClassRecord* r : records) {
+      if (r->isInstance(object.Get())) instanceOf.emplace(r->BareName());
+    }
+    EXPECT_EQ(instanceOf, chain) << name;
+  }
+  EXPECT_GT(made, 30);
 }
 
 }  // namespace

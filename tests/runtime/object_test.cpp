@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "runtime/runtime.h"
@@ -28,6 +30,18 @@ class Derived : public Tracked {};
 class Unlisted : public Object {};
 class Orphan : public Unlisted {};
 class Adopted : public Unlisted {};
+
+// For the refusals of records whose chain would not be the C++ chain.
+class Twice : public Object {};
+class Tier0 : public Object {};
+class Tier1 : public Tier0 {};
+class Tier2 : public Tier1 {};
+class AbstractTier2 : public Tier1 {
+ public:
+  virtual void Act() = 0;
+};
+class Skipped : public Tier0 {};
+class Skipper : public Skipped {};
 
 class Abstract : public Object {
  public:
@@ -266,8 +280,18 @@ TEST(ClassRecords, DescribeFieldsAndMethodsForReflection) {
   EXPECT_EQ(d[4].invoke(t.Get(), std::span<const Value>(args)).i, 7);
   Value greet[] = {Value{0, 0, String("!")}};
   EXPECT_EQ(AsString(d[5].invoke(t.Get(), std::span<const Value>(greet)).o), String("Ada!"));
-  // An object of the wrong class is refused, not stored.
-  EXPECT_TRUE(DowncastObject<TRuntimeException>(Caught([&] { d[3].set(*t, Value{0, 0, New<TList>()}); })));
+  // An object of the wrong class is refused, not stored, and so is a call
+  // with the wrong count; the text stays "ERROR", the detail says why.
+  auto wrongClass = DowncastObject<TRuntimeException>(Caught([&] { d[3].set(*t, Value{0, 0, New<TList>()}); }));
+  ASSERT_TRUE(wrongClass);
+  EXPECT_EQ(wrongClass->error, String("ERROR"));
+  EXPECT_EQ(wrongClass->detail, String("A slot of type Tracked cannot hold the given TList"));
+  auto wrongCount = DowncastObject<TRuntimeException>(Caught([&] { d[4].invoke(t.Get(), std::span(args, 1)); }));
+  ASSERT_TRUE(wrongCount);
+  EXPECT_EQ(wrongCount->error, String("ERROR"));
+  EXPECT_EQ(wrongCount->detail, String("A method of Tracked takes 2 arguments; 1 was given"));
+  EXPECT_EQ(TypeNameOfObject(*NewArray<Ref<Array<uint8_t>>>({1})), "Byte[][]");
+  EXPECT_EQ(TypeNameOfTag(":vtl.linkedlist.TList"), "TList");
 
   // Derived has no record: it reports its nearest registered ancestor.
   EXPECT_EQ(&New<Derived>()->Class(), &tracked);
@@ -310,6 +334,63 @@ TEST(ClassRecords, BuilderRefusesABaseWithoutARecord) {
   EXPECT_EQ(adopted.base, &base);
   EXPECT_EQ(&New<Adopted>()->Class(), &adopted);
   EXPECT_TRUE(adopted.Extends(base));
+}
+
+// The refusal's text, or "" when call registered without one.
+std::string RefusalText(const std::function<void()>& call) {
+  Ref<TRuntimeException> e = DowncastObject<TRuntimeException>(Caught(call));
+  return e ? e->error.ToUtf8() : std::string();
+}
+
+TEST(ClassRecords, TheSameTypeAgainMustMeanTheSameRecord) {
+  InitRuntime();
+  const ClassRecord& first = ClassBuilder<Twice, Object>("Twice{v=1}").Register();
+  EXPECT_EQ((&ClassBuilder<Twice, Object>("Twice{v=1}").Register()), &first);  // harmless again
+
+  std::string text = RefusalText([] { ClassBuilder<Twice, Object>("Twice{v=2}").Register(); });
+  EXPECT_NE(text.find("'Twice{v=2}'"), std::string::npos) << text;
+  EXPECT_NE(text.find("'Twice{v=1}'"), std::string::npos) << text;
+  // A record made by hand with another base is refused the same way.
+  const ClassRecord& tier0 = ClassBuilder<Tier0, Object>("Tier0").Register();
+  ClassRecord rebased;
+  rebased.name = "Twice{v=1}";
+  rebased.type = &typeid(Twice);
+  rebased.base = &tier0;
+  text = RefusalText([&] { RegisterClass(std::move(rebased)); });
+  EXPECT_NE(text.find("base Tier0"), std::string::npos) << text;
+  EXPECT_NE(text.find("base Object"), std::string::npos) << text;
+  EXPECT_EQ(FindClassRecord(typeid(Twice)), &first);
+  EXPECT_EQ(&New<Twice>()->Class(), &first);
+}
+
+TEST(ClassRecords, ARegisteredClassInBetweenMustBeTheBase) {
+  InitRuntime();
+  const ClassRecord& tier0 = ClassBuilder<Tier0, Object>("Tier0").Register();
+  const ClassRecord& tier1 = ClassBuilder<Tier1, Tier0>("Tier1").Register();
+
+  // The nearest registered class in between is named, however far up the
+  // declared base is; abstract classes are checked as well.
+  std::string text = RefusalText([] { ClassBuilder<Tier2, Tier0>("Tier2").Register(); });
+  EXPECT_NE(text.find("Tier2 with base Tier0"), std::string::npos) << text;
+  EXPECT_NE(text.find("is Tier1"), std::string::npos) << text;
+  text = RefusalText([] { ClassBuilder<Tier2, Object>("Tier2").Register(); });
+  EXPECT_NE(text.find("is Tier1"), std::string::npos) << text;
+  text = RefusalText([] { ClassBuilder<AbstractTier2, Tier0>("AbstractTier2").Register(); });
+  EXPECT_NE(text.find("is Tier1"), std::string::npos) << text;
+  // Nothing was kept, so each can still be registered with its true base.
+  EXPECT_EQ(FindClassRecord(typeid(Tier2)), nullptr);
+  EXPECT_EQ((ClassBuilder<Tier2, Tier1>("Tier2").Register().base), &tier1);
+  EXPECT_EQ((ClassBuilder<AbstractTier2, Tier1>("AbstractTier2").Register().base), &tier1);
+
+  // A class registered after a class derived from it would be skipped by
+  // that class's record: refused too.
+  const ClassRecord& skipper = ClassBuilder<Skipper, Tier0>("Skipper").Register();
+  text = RefusalText([] { ClassBuilder<Skipped, Tier0>("Skipped").Register(); });
+  EXPECT_NE(text.find("Skipped with base Tier0"), std::string::npos) << text;
+  EXPECT_NE(text.find("Skipper"), std::string::npos) << text;
+  EXPECT_EQ(FindClassRecord(typeid(Skipped)), nullptr);
+  EXPECT_EQ(&New<Skipper>()->Class(), &skipper);
+  EXPECT_TRUE(skipper.Extends(tier0));
 }
 
 }  // namespace
