@@ -105,8 +105,8 @@ TEST_F(AudioOutput, TheDiskOutputHoldsTheMixOffsetByTheStartDelay) {
   std::memcpy(captured.data(), bytes.data(), captured.size() * 2);
 
   // The same sample mixed block by block without an output.
-  auto made = std::make_unique<stepdevice>();
-  stepdevice* device = made.get();
+  auto made = std::make_unique<StepDevice>();
+  StepDevice* device = made.get();
   ASSERT_EQ(MixerOpen(std::move(made)), 0);
   mixer_test::Data data(MixerMakeSound(wave->length, 16, 1, wave->hertz, wave->samples, 0));
   MixerStartSound(data.p, 0, 0);
