@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "audio/internal/mixer_device.h"
+#include "runtime/last_error.h"
 
 namespace vtl {
 
@@ -16,7 +17,7 @@ class SDLDevice : public AudioDevice {
   ~SDLDevice() override { close(); }
 
   int32_t open() override {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return -1;  // no audio driver at all
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Refuse();  // no audio driver at all
     started_ = true;
     mix = std::make_unique<Mixer>(MIXER_BLOCK);
     block_.assign(MIXER_BLOCK, 0);
@@ -31,7 +32,7 @@ class SDLDevice : public AudioDevice {
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts when the hardware wants another format.
     id_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (id_ == 0) return -1;
+    if (id_ == 0) return Refuse();
     SDL_PauseAudioDevice(id_, 0);
     return 0;
   }
@@ -45,6 +46,13 @@ class SDLDevice : public AudioDevice {
   }
 
  private:
+  // Keeps SDL's own words for why the output did not open.
+  static int32_t Refuse() {
+    const char* why = SDL_GetError();
+    SetLastErrorText(*why ? String("Audio device did not open: ") + why : String("Audio device did not open"));
+    return -1;
+  }
+
   // SDL's audio thread. Mixes whole blocks and copies out what SDL asks
   // for, however it cuts its buffers. Nothing here throws; the guard keeps
   // that so should it change.
