@@ -54,8 +54,10 @@ void InitAudio() {
   InitStream();
   InitSystem();
   RegisterAudioClasses();
-  // Made before any real driver, so it stands last in the driver list.
+  // Registered before any real driver, so it stands last in the driver list
+  // and is the default only when no other driver is registered.
   NullAudioDriver = New<TAudioDriver>();
+  RegisterAudioDriver(NullAudioDriver);
   AtExit(ShutdownAudioDriver);
   RegisterMixerDrivers();
   CreateSampleLoaders();

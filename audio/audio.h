@@ -11,9 +11,10 @@
 namespace vtl {
 
 /// Initialises the runtime, streams and system, registers the audio classes,
-/// makes the silent driver and the mixer's drivers, and creates the sample
-/// loaders (WAV asked first, then Ogg Vorbis). The current driver is chosen on
-/// first use and shut down at program end. Runs once.
+/// registers the silent driver and then the mixer's drivers, and creates the
+/// sample loaders (WAV asked first, then Ogg Vorbis). The current driver is
+/// chosen on first use (the driver registered last) and shut down at program
+/// end. Runs once.
 void InitAudio();
 
 }  // namespace vtl

@@ -1,6 +1,7 @@
 // The silent base classes, the driver list and the current driver.
 #include "audio/driver.h"
 
+#include "runtime/last_error.h"
 #include "runtime/registry.h"
 #include "runtime/string_ops.h"
 
@@ -16,6 +17,23 @@ Registry<TAudioDriver>& Drivers() {
 Ref<TAudioDriver>& Current() {
   static auto* current = new Ref<TAudioDriver>();  // outlives every at-exit handler
   return *current;
+}
+
+// Starts the driver and makes it current. On failure the silent driver stays
+// current and LastErrorText says which driver did not start and, when the
+// driver said so, why.
+bool StartDriver(const Ref<TAudioDriver>& driver) {
+  const String before = LastErrorText();
+  ClearLastErrorText();  // so that only the driver's own reason is read below
+  if (driver->Startup()) {
+    SetLastErrorText(before);  // a success leaves the last reason as it was
+    Current() = driver;
+    return true;
+  }
+  const String why = LastErrorText();
+  const String text = "Audio driver '" + driver->Name() + "' did not start";
+  SetLastErrorText(why.Length() > 0 ? text + ": " + why : text);
+  return false;
 }
 
 }  // namespace
@@ -40,7 +58,7 @@ Ref<TSound> TSound::Load(const Ref<Object>& url, int32_t flags) {
   return CurrentAudioDriver()->CreateSound(sample, flags);
 }
 
-TAudioDriver::TAudioDriver() { Drivers().Add(Ref<TAudioDriver>(this)); }
+void TAudioDriver::AfterNew(const Ref<TAudioDriver>& driver) { RegisterAudioDriver(driver); }
 String TAudioDriver::Name() { return "Null"; }
 int32_t TAudioDriver::Startup() { return 1; }
 void TAudioDriver::Shutdown() {}
@@ -49,10 +67,16 @@ Ref<TChannel> TAudioDriver::AllocChannel() { return New<TChannel>(); }
 Ref<TSound> TAudioDriver::LoadSound(const Ref<Object>& url, int32_t flags) { return TSound::Load(url, flags); }
 Ref<TAudioDriver> TAudioDriver::First() { return Drivers().Head(); }
 
+int32_t RegisterAudioDriver(const Ref<TAudioDriver>& driver) { return Drivers().Add(driver) ? 1 : 0; }
+
 Ref<TAudioDriver> CurrentAudioDriver() {
-  if (!Current()) {
-    if (!SelectAudioDriver("ZuveRerer")) SelectAudioDriver("Null");
-  }
+  if (Current()) return Current();
+  Current() = NullAudioDriver;
+  const Ref<TAudioDriver>& preferred = Drivers().Head();  // the driver registered last
+  if (!preferred || StartDriver(preferred)) return Current();
+  const String why = LastErrorText();
+  SelectAudioDriver("Null");
+  SetLastErrorText("Sound is silent: " + why);
   return Current();
 }
 
@@ -61,11 +85,9 @@ int32_t SelectAudioDriver(const String& name) {
   Current() = NullAudioDriver;
   const String wanted = LowerString(name);
   for (const Ref<TAudioDriver>& driver : Drivers()) {
-    if (LowerString(driver->Name()) != wanted) continue;
-    if (!driver->Startup()) return 0;
-    Current() = driver;
-    return 1;
+    if (LowerString(driver->Name()) == wanted) return StartDriver(driver) ? 1 : 0;
   }
+  SetLastErrorText("No audio driver named '" + name + "'");
   return 0;
 }
 

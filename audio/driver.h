@@ -52,12 +52,13 @@ class TSound : public Object {
   static Ref<TSound> Load(const Ref<Object>& url, int32_t flags);
 };
 
-/// A named audio back end. Creating one puts it at the head of the driver
-/// list. The base is the silent driver "Null".
+/// A named audio back end. Making one with New puts it at the head of the
+/// driver list, once it is whole: a driver whose constructor throws is never
+/// listed. The base is the silent driver "Null".
 class TAudioDriver : public Object {
  public:
-  /// Joins the driver list at its head.
-  TAudioDriver();
+  /// Called by New for every driver made: RegisterAudioDriver(driver).
+  static void AfterNew(const Ref<TAudioDriver>& driver);
   /// "Null" in the base.
   virtual String Name();
   /// Starts the back end; nonzero on success. The base returns 1.
@@ -74,18 +75,25 @@ class TAudioDriver : public Object {
   /// The head of the driver list; follow _succ for the others.
   static Ref<TAudioDriver> First();
 
-  Ref<TAudioDriver> _succ;  ///< The driver made before this one, or Null.
+  Ref<TAudioDriver> _succ;  ///< The driver registered before this one, or Null.
 };
 
-/// The silent driver, made when the audio module starts.
+/// The silent driver, registered first when the audio module starts.
 extern Ref<TAudioDriver> NullAudioDriver;
 
-/// The current driver. The first call selects "ZuveRerer", or "Null" when
-/// that does not start.
+/// Puts the driver at the head of the driver list, where it is found first
+/// and becomes the default: 1 when it was linked in, 0 for the Null object or
+/// a driver already in the list (which stays where it is).
+int32_t RegisterAudioDriver(const Ref<TAudioDriver>& driver);
+
+/// The current driver. The first call starts the driver registered last (with
+/// the framework's own modules "ZuveRerer"); when that does not start it
+/// selects "Null", and LastErrorText then says that sound is silent and why.
 Ref<TAudioDriver> CurrentAudioDriver();
 /// Shuts the current driver down, then starts the registered driver of that
 /// name (letter case ignored) and makes it current: 1 on success. On failure
-/// the silent driver stays current and the answer is 0.
+/// the silent driver stays current, the answer is 0 and LastErrorText says
+/// whether no driver has that name or why it did not start.
 int32_t SelectAudioDriver(const String& name);
 /// The names of the registered drivers, newest first, at most 100.
 Ref<Array<String>> ListAudioDrivers();

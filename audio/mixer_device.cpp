@@ -5,25 +5,25 @@ namespace vtl {
 
 namespace {
 
-std::unique_ptr<audiodevice> (*deviceMaker)() = nullptr;
+std::unique_ptr<AudioDevice> (*deviceMaker)() = nullptr;
 
 }  // namespace
 
-int32_t stepdevice::open() {
-  mix = std::make_unique<mixer>(MIXER_BLOCK);
+int32_t StepDevice::open() {
+  mix = std::make_unique<Mixer>(MIXER_BLOCK);
   out.assign(MIXER_BLOCK, 0);
   return 0;
 }
 
-void stepdevice::close() { mix.reset(); }
+void StepDevice::close() { mix.reset(); }
 
-const std::vector<int16_t>& stepdevice::Step() {
+const std::vector<int16_t>& StepDevice::Step() {
   mix->MixStep(out.data(), MIXER_BLOCK);
   return out;
 }
 
-std::unique_ptr<audiodevice> NewOutputDevice() { return deviceMaker ? deviceMaker() : NewSdlDevice(); }
+std::unique_ptr<AudioDevice> NewOutputDevice() { return deviceMaker ? deviceMaker() : NewSDLDevice(); }
 
-void SetOutputDeviceMaker(std::unique_ptr<audiodevice> (*make)()) { deviceMaker = make; }
+void SetOutputDeviceMaker(std::unique_ptr<AudioDevice> (*make)()) { deviceMaker = make; }
 
 }  // namespace vtl

@@ -2,6 +2,7 @@
 #include "audio/mixer_driver.h"
 
 #include "audio/internal/mixer_flat.h"
+#include "runtime/last_error.h"
 
 namespace vtl {
 
@@ -9,7 +10,10 @@ String TZuveRererAudioDriver::Name() { return _name; }
 
 int32_t TZuveRererAudioDriver::Startup() {
   // This desktop has one sound output; the other mode has none here.
-  if (_mode != 0 && _mode != -1) return 0;
+  if (_mode != 0 && _mode != -1) {
+    SetLastErrorText("This desktop has no sound output of that kind");
+    return 0;
+  }
   return MixerOpen(NewOutputDevice()) == 0 ? 1 : 0;
 }
 

@@ -20,16 +20,16 @@ constexpr uint32_t kSerialLast = 0x7FFFF000;  // handles stay positive ints
 uint32_t serialFloor = kSerialStep;
 
 struct VoiceTable {
-  sound* voice[VOICE_SLOTS] = {};  // created on first use
-  int32_t free[VOICE_SLOTS] = {};  // entry 0 is the head; 0 ends the list
+  MixerVoice* voice[VOICE_SLOTS] = {};  // created on first use
+  int32_t free[VOICE_SLOTS] = {};       // entry 0 is the head; 0 ends the list
   uint32_t serial[VOICE_SLOTS] = {};
 };
 
 struct MixerState {
-  std::unique_ptr<audiodevice> device;
+  std::unique_ptr<AudioDevice> device;
   std::unique_ptr<VoiceTable> table;
-  std::vector<std::unique_ptr<sound>> voices;  // every voice made while open
-  std::vector<sound*> spare;                   // voices the mixer never saw, ready for use
+  std::vector<std::unique_ptr<MixerVoice>> voices;  // every voice made while open
+  std::vector<MixerVoice*> spare;                   // voices the mixer never saw, ready for use
 };
 
 MixerState& State() {
@@ -51,14 +51,14 @@ int32_t SlotOf(int32_t handle) {
   return slot;
 }
 
-sound* NewVoice() {
+MixerVoice* NewVoice() {
   MixerState& s = State();
-  sound* voice;
+  MixerVoice* voice;
   if (!s.spare.empty()) {
     voice = s.spare.back();
     s.spare.pop_back();
   } else {
-    s.voices.push_back(std::make_unique<sound>());
+    s.voices.push_back(std::make_unique<MixerVoice>());
     voice = s.voices.back().get();
   }
   voice->status.store(VOICE_FREE, relaxed);
@@ -70,10 +70,10 @@ sound* NewVoice() {
 
 // The voice of a valid handle, made on the spot for a reserved slot that has
 // none yet (it then holds the channel's settings).
-sound* Lookup(int32_t handle) {
+MixerVoice* Lookup(int32_t handle) {
   const int32_t slot = SlotOf(handle);
   if (!slot) return nullptr;
-  sound*& voice = State().table->voice[slot];
+  MixerVoice*& voice = State().table->voice[slot];
   if (!voice) {
     voice = NewVoice();
     voice->handle = handle;
@@ -83,7 +83,7 @@ sound* Lookup(int32_t handle) {
 
 // Ends a voice that is not free: it stops at the next block. A voice the
 // mixer has just recycled stays free.
-void Finish(sound* voice) {
+void Finish(MixerVoice* voice) {
   int32_t status = voice->status.load(relaxed);
   while (status != VOICE_FREE && !voice->status.compare_exchange_weak(status, VOICE_FINISHED, relaxed)) {
   }
@@ -94,7 +94,7 @@ void Finish(sound* voice) {
 // resume it any more; one the mixer never saw is spare at once.
 void Unmap(int32_t slot) {
   MixerState& s = State();
-  sound* voice = s.table->voice[slot];
+  MixerVoice* voice = s.table->voice[slot];
   if (!voice) return;
   s.table->voice[slot] = nullptr;
   voice->handle = 0;
@@ -112,9 +112,9 @@ void FreeSlot(int32_t slot) {
 
 // A voice to start: one the mixer recycled (freeing the handle it still
 // held, unless that is the handle it starts on again), or a spare or new one.
-sound* TakeVoice(int32_t handle) {
+MixerVoice* TakeVoice(int32_t handle) {
   MixerState& s = State();
-  sound* voice = s.device->mix->Reuse();
+  MixerVoice* voice = s.device->mix->Reuse();
   if (!voice) return NewVoice();
   voice->inMixer = false;
   if (voice->handle && voice->handle != handle) {
@@ -134,7 +134,7 @@ int32_t Fixed(float value, double scale, double low, double high) {
 
 }  // namespace
 
-int32_t MixerOpen(std::unique_ptr<audiodevice> device) {
+int32_t MixerOpen(std::unique_ptr<AudioDevice> device) {
   MixerClose();
   if (!device) return -1;
   if (device->open() != 0) {
@@ -156,13 +156,13 @@ void MixerClose() {
   if (!s.device) return;
   s.device->close();  // no MixStep runs after this
   s.device.reset();
-  for (const std::unique_ptr<sound>& voice : s.voices) ReleaseSoundData(voice->data);
+  for (const std::unique_ptr<MixerVoice>& voice : s.voices) ReleaseSoundData(voice->data);
   s.voices.clear();
   s.spare.clear();
   s.table.reset();
 }
 
-audiodevice* MixerDevice() { return State().device.get(); }
+AudioDevice* MixerDevice() { return State().device.get(); }
 
 SoundData* MixerMakeSound(int32_t length, int32_t bits, int32_t channels, int32_t hertz, const void* frames,
                           int32_t loop) {
@@ -194,16 +194,16 @@ void MixerReleaseVoice(int32_t handle) {
 int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
   MixerState& s = State();
   if (!s.device || !data || !s.device->mix->CanQueue()) return 0;
-  sound* previous = nullptr;
+  MixerVoice* previous = nullptr;
   if (handle) {
     previous = Lookup(handle);
     if (!previous) return 0;
   }
   const int32_t used = handle ? handle : MixerReserveVoice();
-  sound settings;
+  MixerVoice settings;
   if (previous) settings.CopySettings(*previous);  // before the voice object may be reused
 
-  sound* voice = TakeVoice(used);
+  MixerVoice* voice = TakeVoice(used);
   voice->CopySettings(settings);
   RetainSoundData(data);
   voice->data = data;
@@ -218,7 +218,7 @@ int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
   voice->handle = used;
   if (used) {
     const int32_t slot = used & kSlotMask;
-    sound* old = s.table->voice[slot];
+    MixerVoice* old = s.table->voice[slot];
     if (old && old != voice) {
       // Cut off at the next block and recycled there: it has no channel now.
       old->handle = 0;
@@ -236,17 +236,17 @@ int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
 void MixerStopVoice(int32_t handle) {
   const int32_t slot = SlotOf(handle);
   if (!slot) return;
-  if (sound* voice = State().table->voice[slot]) Finish(voice);
+  if (MixerVoice* voice = State().table->voice[slot]) Finish(voice);
   MixerReleaseVoice(handle);  // also makes it auto-release
 }
 
 int32_t MixerVoiceStatus(int32_t handle) {
-  sound* voice = Lookup(handle);
+  MixerVoice* voice = Lookup(handle);
   return voice ? voice->status.load(relaxed) : 0;
 }
 
 void MixerPauseVoice(int32_t handle, int32_t paused) {
-  sound* voice = Lookup(handle);
+  MixerVoice* voice = Lookup(handle);
   if (!voice) return;
   int32_t status = voice->status.load(relaxed);
   // Only a playing voice pauses; one that finished or was recycled stays so.
@@ -260,23 +260,23 @@ void MixerPauseVoice(int32_t handle, int32_t paused) {
 // the other sign; pan stops at full left and right, beyond which a side
 // would turn over; a rate below 0 is 0.
 void MixerVoiceVolume(int32_t handle, float volume) {
-  if (sound* voice = Lookup(handle)) voice->SetVolume(Fixed(volume, 4096, -32768, 32767));
+  if (MixerVoice* voice = Lookup(handle)) voice->SetVolume(Fixed(volume, 4096, -32768, 32767));
 }
 
 void MixerVoicePan(int32_t handle, float pan) {
-  if (sound* voice = Lookup(handle)) voice->SetPan(Fixed(pan, 4096, -4096, 4096));
+  if (MixerVoice* voice = Lookup(handle)) voice->SetPan(Fixed(pan, 4096, -4096, 4096));
 }
 
 void MixerVoiceDepth(int32_t handle, float depth) {
-  if (sound* voice = Lookup(handle)) voice->SetDepth(Fixed(depth, 4096, -32768, 32767));
+  if (MixerVoice* voice = Lookup(handle)) voice->SetDepth(Fixed(depth, 4096, -32768, 32767));
 }
 
 void MixerVoiceRate(int32_t handle, float rate) {
-  if (sound* voice = Lookup(handle)) voice->SetRate(Fixed(rate, 65536, 0, INT32_MAX));
+  if (MixerVoice* voice = Lookup(handle)) voice->SetRate(Fixed(rate, 65536, 0, INT32_MAX));
 }
 
 int32_t MixerVoicePosition(int32_t handle) {
-  sound* voice = Lookup(handle);
+  MixerVoice* voice = Lookup(handle);
   return voice ? voice->Position() : 0;
 }
 

@@ -133,7 +133,7 @@ bool Skip(int32_t n, Run& run, uint64_t step) {
 
 }  // namespace
 
-VoiceResult MixVoice(sound& voice, int32_t* accum, int32_t frames) noexcept {
+VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames) noexcept {
   const int32_t status = voice.status.load(relaxed);
   if (status == VOICE_FREE) return VoiceResult::Free;
   if (status & VOICE_PAUSED) return VoiceResult::Keep;
@@ -181,9 +181,9 @@ VoiceResult MixVoice(sound& voice, int32_t* accum, int32_t frames) noexcept {
   return finished ? VoiceResult::Finished : VoiceResult::Keep;
 }
 
-mixer::mixer(int32_t bufferSamples) : accum_(static_cast<size_t>(std::max(bufferSamples, 2) & ~1), 0) {}
+Mixer::Mixer(int32_t bufferSamples) : accum_(static_cast<size_t>(std::max(bufferSamples, 2) & ~1), 0) {}
 
-void mixer::MixStep(int16_t* out, int32_t count) noexcept {
+void Mixer::MixStep(int16_t* out, int32_t count) noexcept {
   if (count <= 0) count = BufferSamples();
   while (count >= 2) {
     const int32_t part = std::min(count, BufferSamples()) & ~1;
@@ -193,12 +193,12 @@ void mixer::MixStep(int16_t* out, int32_t count) noexcept {
   }
 }
 
-void mixer::MixBlock(int16_t* out, int32_t count) noexcept {
+void Mixer::MixBlock(int16_t* out, int32_t count) noexcept {
   TakeStarts();
   FlushRetired();
   int32_t* accum = accum_.data();
-  sound** link = &playing_;
-  while (sound* voice = *link) {
+  MixerVoice** link = &playing_;
+  while (MixerVoice* voice = *link) {
     const VoiceResult result = MixVoice(*voice, accum, count / 2);
     if (result == VoiceResult::Finished && !voice->autoRelease.load(relaxed)) {
       // Its owner may still ask; it leaves when stopped or released.
@@ -217,13 +217,13 @@ void mixer::MixBlock(int16_t* out, int32_t count) noexcept {
   }
 }
 
-void mixer::TakeStarts() noexcept {
+void Mixer::TakeStarts() noexcept {
   uint32_t read = startRead_.load(relaxed);
   const uint32_t write = startWrite_.load(std::memory_order_acquire);
   if (read == write) return;
   const int32_t now = MixerNow();
   for (; read != write; ++read) {
-    sound* voice = starts_[read % MIXER_RING];
+    MixerVoice* voice = starts_[read % MIXER_RING];
     voice->startDelay = StartDelayFrames(voice->startTime, now);
     voice->next = playing_;
     playing_ = voice;
@@ -231,7 +231,7 @@ void mixer::TakeStarts() noexcept {
   startRead_.store(read, std::memory_order_release);
 }
 
-void mixer::Recycle(sound* voice) noexcept {
+void Mixer::Recycle(MixerVoice* voice) noexcept {
   ReleaseSoundData(voice->data);
   voice->data = nullptr;
   voice->status.store(VOICE_FREE, relaxed);
@@ -242,12 +242,12 @@ void mixer::Recycle(sound* voice) noexcept {
   FlushRetired();
 }
 
-void mixer::FlushRetired() noexcept {
+void Mixer::FlushRetired() noexcept {
   if (!retired_) return;
   uint32_t write = recycleWrite_.load(relaxed);
   const uint32_t read = recycleRead_.load(std::memory_order_acquire);
   while (retired_ && write - read < MIXER_RING) {
-    sound* voice = retired_;
+    MixerVoice* voice = retired_;
     retired_ = voice->next;
     voice->next = nullptr;
     recycled_[write % MIXER_RING] = voice;
@@ -256,11 +256,11 @@ void mixer::FlushRetired() noexcept {
   recycleWrite_.store(write, std::memory_order_release);
 }
 
-bool mixer::CanQueue() const {
+bool Mixer::CanQueue() const {
   return startWrite_.load(relaxed) - startRead_.load(std::memory_order_acquire) < MIXER_RING;
 }
 
-bool mixer::Queue(sound* voice) {
+bool Mixer::Queue(MixerVoice* voice) {
   const uint32_t write = startWrite_.load(relaxed);
   if (write - startRead_.load(std::memory_order_acquire) >= MIXER_RING) return false;
   starts_[write % MIXER_RING] = voice;
@@ -268,10 +268,10 @@ bool mixer::Queue(sound* voice) {
   return true;
 }
 
-sound* mixer::Reuse() {
+MixerVoice* Mixer::Reuse() {
   const uint32_t read = recycleRead_.load(relaxed);
   if (read == recycleWrite_.load(std::memory_order_acquire)) return nullptr;
-  sound* voice = recycled_[read % MIXER_RING];
+  MixerVoice* voice = recycled_[read % MIXER_RING];
   recycleRead_.store(read + 1, std::memory_order_release);
   return voice;
 }

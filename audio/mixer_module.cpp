@@ -14,10 +14,11 @@ void RegisterMixerDrivers() {
       .Field<&TZuveRererChannel::fa_channel>("fa_channel")
       .Method<&TZuveRererChannel::Position>("Position")
       .Register();
-  // Newest first in the list: "ZuveRerer" is found before "ZuveRerer
-  // Multimedia". There is no second kind of output here, so no driver for it.
-  TZuveRererAudioDriver::Create("ZuveRerer Multimedia", 0);
-  TZuveRererAudioDriver::Create("ZuveRerer", -1);
+  // Newest first in the list: "ZuveRerer", registered last, is found before
+  // "ZuveRerer Multimedia" and is the default driver. There is no second kind
+  // of output here, so no driver for it.
+  RegisterAudioDriver(TZuveRererAudioDriver::Create("ZuveRerer Multimedia", 0));
+  RegisterAudioDriver(TZuveRererAudioDriver::Create("ZuveRerer", -1));
 }
 
 }  // namespace vtl

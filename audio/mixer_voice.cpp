@@ -15,7 +15,7 @@ constexpr auto relaxed = std::memory_order_relaxed;
 
 // A voice that is not sounding takes a setting at once: ramps only smooth a
 // change the listener hears.
-bool Silent(const sound& voice) {
+bool Silent(const MixerVoice& voice) {
   const int32_t status = voice.status.load(relaxed);
   return (status & VOICE_PAUSED) || !(status & (VOICE_ONCE | VOICE_LOOPED));
 }
@@ -59,33 +59,33 @@ void ReleaseSoundData(SoundData* data) {
   if (data && data->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete data;
 }
 
-void sound::SetRate(int32_t rate) {
+void MixerVoice::SetRate(int32_t rate) {
   rateTarget.store(rate, relaxed);
   if (Silent(*this)) rateCurrent.store(rate, relaxed);
 }
 
-void sound::SetVolume(int32_t volume) {
+void MixerVoice::SetVolume(int32_t volume) {
   volumeTarget.store(volume, relaxed);
   if (Silent(*this)) volumeCurrent.store(volume, relaxed);
 }
 
-void sound::SetPan(int32_t pan) {
+void MixerVoice::SetPan(int32_t pan) {
   panTarget.store(pan, relaxed);
   if (Silent(*this)) panCurrent.store(pan, relaxed);
 }
 
-void sound::SetDepth(int32_t depth) { depthTarget.store(depth, relaxed); }
+void MixerVoice::SetDepth(int32_t depth) { depthTarget.store(depth, relaxed); }
 
-int32_t sound::GetRate(int32_t which) const { return (which ? rateTarget : rateCurrent).load(relaxed); }
-int32_t sound::GetVolume(int32_t which) const { return (which ? volumeTarget : volumeCurrent).load(relaxed); }
-int32_t sound::GetPan(int32_t which) const { return (which ? panTarget : panCurrent).load(relaxed); }
-int32_t sound::GetDepth(int32_t which) const { return (which ? depthTarget : depthCurrent).load(relaxed); }
+int32_t MixerVoice::GetRate(int32_t which) const { return (which ? rateTarget : rateCurrent).load(relaxed); }
+int32_t MixerVoice::GetVolume(int32_t which) const { return (which ? volumeTarget : volumeCurrent).load(relaxed); }
+int32_t MixerVoice::GetPan(int32_t which) const { return (which ? panTarget : panCurrent).load(relaxed); }
+int32_t MixerVoice::GetDepth(int32_t which) const { return (which ? depthTarget : depthCurrent).load(relaxed); }
 
-int32_t sound::Position() const {
+int32_t MixerVoice::Position() const {
   return static_cast<int32_t>((elapsed.load(relaxed) >> 32) / static_cast<uint64_t>(channels));
 }
 
-void sound::ResetSettings() {
+void MixerVoice::ResetSettings() {
   rateCurrent.store(0x10000, relaxed);
   rateTarget.store(0x10000, relaxed);
   volumeCurrent.store(4096, relaxed);
@@ -96,7 +96,7 @@ void sound::ResetSettings() {
   depthTarget.store(0, relaxed);
 }
 
-void sound::CopySettings(const sound& from) {
+void MixerVoice::CopySettings(const MixerVoice& from) {
   rateCurrent.store(from.GetRate(0), relaxed);
   rateTarget.store(from.GetRate(1), relaxed);
   volumeCurrent.store(from.GetVolume(0), relaxed);

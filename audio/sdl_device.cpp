@@ -6,19 +6,20 @@
 #include <cstring>
 
 #include "audio/internal/mixer_device.h"
+#include "runtime/last_error.h"
 
 namespace vtl {
 
 namespace {
 
-class sdldevice : public audiodevice {
+class SDLDevice : public AudioDevice {
  public:
-  ~sdldevice() override { close(); }
+  ~SDLDevice() override { close(); }
 
   int32_t open() override {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return -1;  // no audio driver at all
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return Refuse();  // no audio driver at all
     started_ = true;
-    mix = std::make_unique<mixer>(MIXER_BLOCK);
+    mix = std::make_unique<Mixer>(MIXER_BLOCK);
     block_.assign(MIXER_BLOCK, 0);
     used_ = MIXER_BLOCK;
     SDL_AudioSpec want{};
@@ -26,12 +27,12 @@ class sdldevice : public audiodevice {
     want.format = AUDIO_S16LSB;
     want.channels = MIXER_CHANNELS;
     want.samples = MIXER_BLOCK / MIXER_CHANNELS;
-    want.callback = &sdldevice::Feed;
+    want.callback = &SDLDevice::Feed;
     want.userdata = this;
     SDL_AudioSpec have{};
     // No changes allowed: SDL converts when the hardware wants another format.
     id_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (id_ == 0) return -1;
+    if (id_ == 0) return Refuse();
     SDL_PauseAudioDevice(id_, 0);
     return 0;
   }
@@ -45,11 +46,18 @@ class sdldevice : public audiodevice {
   }
 
  private:
+  // Keeps SDL's own words for why the output did not open.
+  static int32_t Refuse() {
+    const char* why = SDL_GetError();
+    SetLastErrorText(*why ? String("Audio device did not open: ") + why : String("Audio device did not open"));
+    return -1;
+  }
+
   // SDL's audio thread. Mixes whole blocks and copies out what SDL asks
   // for, however it cuts its buffers. Nothing here throws; the guard keeps
   // that so should it change.
   static void SDLCALL Feed(void* self, Uint8* stream, int len) {
-    auto* device = static_cast<sdldevice*>(self);
+    auto* device = static_cast<SDLDevice*>(self);
     try {
       while (len > 0) {
         if (device->used_ == MIXER_BLOCK) {
@@ -75,6 +83,6 @@ class sdldevice : public audiodevice {
 
 }  // namespace
 
-std::unique_ptr<audiodevice> NewSdlDevice() { return std::make_unique<sdldevice>(); }
+std::unique_ptr<AudioDevice> NewSDLDevice() { return std::make_unique<SDLDevice>(); }
 
 }  // namespace vtl

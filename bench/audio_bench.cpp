@@ -41,12 +41,12 @@ void BM_MixStep(benchmark::State& state, bool ramps) {
   const int32_t voices = static_cast<int32_t>(state.range(0));
   const std::vector<int16_t> frames = Noise(44100);
   SoundData* data = NewSoundData(44100, 16, 2, 44100, frames.data(), 1);
-  mixer mix(MIXER_BLOCK);
-  std::vector<std::unique_ptr<sound>> held;
+  Mixer mix(MIXER_BLOCK);
+  std::vector<std::unique_ptr<MixerVoice>> held;
   SetMixerClock(&LongAgo);
   for (int32_t i = 0; i < voices; ++i) {
-    held.push_back(std::make_unique<sound>());
-    sound& v = *held.back();
+    held.push_back(std::make_unique<MixerVoice>());
+    MixerVoice& v = *held.back();
     RetainSoundData(data);
     v.data = data;
     v.channels = 2;

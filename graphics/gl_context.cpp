@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "runtime/exceptions.h"
+#include "runtime/last_error.h"
 #include "runtime/program.h"
 #include "system/desktop_seam.h"
 
@@ -90,6 +91,17 @@ void SetWindowClass(SDL_Window* window) {
   XFlush(info.info.x11.display);
 }
 
+// "Cannot open a 640x480 window", the start of every reason a window gives.
+std::string CannotOpen(int32_t width, int32_t height, const char* kind) {
+  return "Cannot open a " + std::to_string(width) + "x" + std::to_string(height) + " " + kind;
+}
+
+// Records why nothing was made, in SDL's own words; answers 0 for the caller.
+int32_t RefuseWithSDLError(const std::string& what) {
+  SetLastErrorText(String(what.c_str()) + ": " + SDL_GetError());
+  return 0;
+}
+
 void RestoreCurrent() {
   GLContextRecord* r = G().current;
   if (r)
@@ -98,11 +110,13 @@ void RestoreCurrent() {
     SDL_GL_MakeCurrent(nullptr, nullptr);
 }
 
-// A context for `window` sharing the shared context's objects. Leaves the
-// drawing context that was current before as it was.
+// A context for `window` sharing the shared context's objects, or nullptr
+// with the reason recorded. Leaves the drawing context that was current
+// before as it was.
 SDL_GLContext CreateSharingContext(SDL_Window* window) {
   SDL_GL_MakeCurrent(G().shared->window, G().shared->gl);
   SDL_GLContext gl = SDL_GL_CreateContext(window);
+  if (!gl) RefuseWithSDLError("Cannot make an OpenGL context");  // before SDL hears of anything else
   RestoreCurrent();
   return gl;
 }
@@ -144,10 +158,12 @@ void EnterFullScreen(GLContextRecord& r) {
     planned_interval = 0;
     ok = SDL_GetClosestDisplayMode(display, &wanted, &mode) != nullptr && mode.w == r.width && mode.h == r.height;
   }
-  if (ok)
-    ok =
-        SDL_SetWindowDisplayMode(r.window, &mode) == 0 && SDL_SetWindowFullscreen(r.window, SDL_WINDOW_FULLSCREEN) == 0;
-  if (!ok) RuntimeError("GLGraphicsDriver failed to set display mode");
+  const std::string refused = CannotOpen(r.width, r.height, "full-screen window");
+  if (!ok)
+    RuntimeError("GLGraphicsDriver failed to set display mode",
+                 String(refused.c_str()) + ": the display has no such mode");
+  if (SDL_SetWindowDisplayMode(r.window, &mode) != 0 || SDL_SetWindowFullscreen(r.window, SDL_WINDOW_FULLSCREEN) != 0)
+    RuntimeError("GLGraphicsDriver failed to set display mode", String(refused.c_str()) + ": " + SDL_GetError());
   G().full_screen_window = r.window;
   SetSwapInterval(planned_interval);
 }
@@ -246,7 +262,10 @@ void EnsureSharedGLContext() {
 
 int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) {
   // Sizes SDL cannot make are refused before any window is made.
-  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return 0;
+  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+    SetLastErrorText(String(CannotOpen(width, height, "window").c_str()) + ": each side must be 1 to 16384 pixels");
+    return 0;
+  }
   EnsureSharedGLContext();
   Glue& g = G();
   int32_t kind = GLContextFullScreen;
@@ -259,7 +278,7 @@ int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t he
   }
   RequestPixelFormat(flags, true);
   SDL_Window* window = SDL_CreateWindow(ApplicationTitle.ToUtf8().c_str(), x, y, width, height, style);
-  if (!window) return 0;
+  if (!window) return RefuseWithSDLError(CannotOpen(width, height, "window"));
   SetWindowClass(window);
   SDL_GLContext gl = CreateSharingContext(window);
   if (!gl) {
@@ -293,13 +312,16 @@ int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t he
 }
 
 int32_t AttachGLContext(int64_t widget, int32_t flags) {
-  if (widget == 0) return 0;
+  if (widget == 0) {
+    SetLastErrorText("Cannot draw with OpenGL on window 0: there is no such window");
+    return 0;
+  }
   EnsureSharedGLContext();
   Glue& g = G();
   RequestPixelFormat(flags, true);
   SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
   SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(widget)));
-  if (!window) return 0;
+  if (!window) return RefuseWithSDLError("Cannot draw with OpenGL on window " + std::to_string(widget));
   SDL_GLContext gl = CreateSharingContext(window);
   if (!gl) {
     SDL_DestroyWindow(window);  // only SDL's record of it: the window is the caller's

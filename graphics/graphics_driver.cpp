@@ -1,6 +1,7 @@
 #include "graphics/graphics_driver.h"
 
 #include "runtime/exceptions.h"
+#include "runtime/last_error.h"
 #include "runtime/module.h"
 #include "runtime/program.h"
 #include "stream/stream.h"
@@ -64,6 +65,24 @@ bool DisplayKeepsRate(const Ref<TGraphicsDriver>& driver, int32_t hertz) {
 }
 
 void CloseOpenedGraphicsAtExit() { CloseOpenedGraphics(); }
+
+// Asks the current driver for a context. A driver refuses by answering Null
+// or by throwing; either way the answer is Null and LastErrorText says why
+// (a driver that answers Null records its own reason).
+template <class Make>
+Ref<TGraphics> AskDriver(CurrentState& s, Make&& make) {
+  if (!s.driver) {
+    SetLastErrorText("No graphics driver is installed");
+    return nullptr;
+  }
+  try {
+    return make();
+  } catch (const ThrownObject& thrown) {
+    Ref<TRuntimeException> error = DowncastObject<TRuntimeException>(thrown.object);
+    SetLastErrorText(error && error->detail.Length() > 0 ? error->detail : String(thrown.what()));
+    return nullptr;
+  }
+}
 
 }  // namespace
 
@@ -156,22 +175,12 @@ int32_t HasGraphicsMode(int32_t width, int32_t height, int32_t depth, int32_t he
 
 Ref<TGraphics> NewGraphicsContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) {
   CurrentState& s = Current();
-  if (!s.driver) return nullptr;
-  try {
-    return s.driver->CreateGraphics(width, height, depth, hertz, flags | s.default_flags);
-  } catch (const ThrownObject&) {
-    return nullptr;
-  }
+  return AskDriver(s, [&] { return s.driver->CreateGraphics(width, height, depth, hertz, flags | s.default_flags); });
 }
 
 Ref<TGraphics> AttachGraphicsContext(int64_t widget, int32_t flags) {
   CurrentState& s = Current();
-  if (!s.driver) return nullptr;
-  try {
-    return s.driver->AttachGraphics(widget, flags | s.default_flags);
-  } catch (const ThrownObject&) {
-    return nullptr;
-  }
+  return AskDriver(s, [&] { return s.driver->AttachGraphics(widget, flags | s.default_flags); });
 }
 
 int32_t CloseGraphicsContext(const Ref<TGraphics>& graphics) {

@@ -104,7 +104,8 @@ int32_t GraphicsModeAt(int32_t index, int32_t& width, int32_t& height, int32_t& 
 int32_t HasGraphicsMode(int32_t width, int32_t height, int32_t depth = 0, int32_t hertz = 0);
 
 /// A new context from the current driver, with its default flags added;
-/// Null without a driver or when it fails. It is not made current.
+/// Null without a driver or when it fails, and LastErrorText then says why
+/// (for the OpenGL driver with SDL's own words). It is not made current.
 Ref<TGraphics> NewGraphicsContext(int32_t width, int32_t height, int32_t depth = 0, int32_t hertz = 60,
                                   int32_t flags = 0);
 /// A context on the native window `widget`, as NewGraphicsContext.
@@ -127,7 +128,8 @@ int32_t CurrentGraphicsFlags();
 ///@}
 
 /// Closes what was opened before, opens a new context, makes it current,
-/// starts polled input and sets the frame limiter. Null when the driver fails.
+/// starts polled input and sets the frame limiter. Null when the driver fails,
+/// as NewGraphicsContext, with the reason in LastErrorText.
 /// A full-screen context gets the pointer at its centre.
 Ref<TGraphics> OpenGraphics(int32_t width, int32_t height, int32_t depth = 0, int32_t hertz = 60, int32_t flags = 0);
 /// Presents the frame: sync -1 paces to the opened context's rate, 0 presents

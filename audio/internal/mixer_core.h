@@ -1,5 +1,5 @@
 // The mixing core: sounds as the mixer holds them (SoundData), voices
-// (sound) and the mixer that adds every playing voice into one block of
+// (MixerVoice) and the Mixer that adds every playing voice into one block of
 // 44100 Hz signed 16-bit stereo.
 //
 // Two threads meet here. The main thread starts voices (the start queue),
@@ -63,9 +63,9 @@ void ReleaseSoundData(SoundData* data);
 /// shared between the threads; the rest belongs to whichever side holds the
 /// voice (the main thread until it is queued, the mixing side until it is
 /// recycled).
-class sound {
+class MixerVoice {
  public:
-  virtual ~sound() = default;
+  virtual ~MixerVoice() = default;
 
   /// Rate in 16.16 (0x10000 = 1.0): sets the target, and the current value
   /// while the voice does not sound (paused, finished or not started), so
@@ -89,7 +89,7 @@ class sound {
   /// depth 0.
   void ResetSettings();
   /// Copies the current and target settings of another voice.
-  void CopySettings(const sound& from);
+  void CopySettings(const MixerVoice& from);
 
   std::atomic<int32_t> status{VOICE_FREE};
   std::atomic<int32_t> autoRelease{0};
@@ -105,11 +105,11 @@ class sound {
   bool inMixer = false;  // queued and not yet taken back from the recycle ring
 
   // Handed over through the rings.
-  sound* next = nullptr;      // link in the playing list (mixing side)
-  SoundData* data = nullptr;  // what it plays; holds a reference
-  uint64_t position = 0;      // 32.32 read position in samples
-  int32_t startTime = 0;      // millisecond clock at the start
-  int32_t startDelay = 0;     // output frames still to wait
+  MixerVoice* next = nullptr;  // link in the playing list (mixing side)
+  SoundData* data = nullptr;   // what it plays; holds a reference
+  uint64_t position = 0;       // 32.32 read position in samples
+  int32_t startTime = 0;       // millisecond clock at the start
+  int32_t startDelay = 0;      // output frames still to wait
 };
 
 /// The millisecond clock the mixer reads: vtl::CurrentMillis unless a test
@@ -119,11 +119,11 @@ int32_t MixerNow();
 void SetMixerClock(int32_t (*clock)());
 
 /// Adds every playing voice into one output block.
-class mixer {
+class Mixer {
  public:
   /// An accumulation buffer of bufferSamples ints (left and right
   /// interleaved).
-  explicit mixer(int32_t bufferSamples);
+  explicit Mixer(int32_t bufferSamples);
 
   /// Mixing side: mixes count output samples (0: the buffer's size; larger
   /// counts are mixed in buffer-sized parts) into out.
@@ -131,11 +131,11 @@ class mixer {
 
   /// Main thread: hands a started voice to the mixing side; false when the
   /// start queue is full.
-  bool Queue(sound* voice);
+  bool Queue(MixerVoice* voice);
   /// Main thread: whether Queue would take a voice now.
   bool CanQueue() const;
   /// Main thread: a voice the mixing side has finished with, or nullptr.
-  sound* Reuse();
+  MixerVoice* Reuse();
 
   int32_t BufferSamples() const { return static_cast<int32_t>(accum_.size()); }
   int32_t hertz = MIXER_HERTZ;
@@ -144,18 +144,18 @@ class mixer {
  private:
   void MixBlock(int16_t* out, int32_t count) noexcept;
   void TakeStarts() noexcept;
-  void Recycle(sound* voice) noexcept;
+  void Recycle(MixerVoice* voice) noexcept;
   void FlushRetired() noexcept;
 
   std::vector<int32_t> accum_;
-  sound* playing_ = nullptr;
+  MixerVoice* playing_ = nullptr;
   // Recycled voices waiting for room in the recycle ring (mixing side only).
-  sound* retired_ = nullptr;
+  MixerVoice* retired_ = nullptr;
 
-  sound* starts_[MIXER_RING] = {};
+  MixerVoice* starts_[MIXER_RING] = {};
   std::atomic<uint32_t> startWrite_{0};  // main thread advances
   std::atomic<uint32_t> startRead_{0};   // mixing side advances
-  sound* recycled_[MIXER_RING] = {};
+  MixerVoice* recycled_[MIXER_RING] = {};
   std::atomic<uint32_t> recycleWrite_{0};  // mixing side advances
   std::atomic<uint32_t> recycleRead_{0};   // main thread advances
 };
@@ -169,6 +169,6 @@ enum class VoiceResult { Free, Keep, Finished };
 
 /// Mixes one voice into frames output frames of accum (interleaved left,
 /// right). Exposed for the benchmark and tests; MixStep calls it per voice.
-VoiceResult MixVoice(sound& voice, int32_t* accum, int32_t frames) noexcept;
+VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames) noexcept;
 
 }  // namespace vtl

@@ -10,22 +10,22 @@
 namespace vtl {
 
 /// A sound output that owns a mixer while open and runs its MixStep.
-class audiodevice {
+class AudioDevice {
  public:
-  virtual ~audiodevice() = default;
+  virtual ~AudioDevice() = default;
   /// Creates the mixer and starts feeding the output: 0 on success.
   virtual int32_t open() = 0;
   /// Stops the feed (no MixStep runs after it returns) and drops the mixer.
   /// Closing a closed device does nothing.
   virtual void close() = 0;
 
-  std::unique_ptr<mixer> mix;  ///< Set while open.
+  std::unique_ptr<Mixer> mix;  ///< Set while open.
 };
 
 /// A device without output or thread: Step mixes one block of MIXER_BLOCK
 /// samples into out when its owner says so. Tests and benchmarks drive the
 /// mixer with it.
-class stepdevice : public audiodevice {
+class StepDevice : public AudioDevice {
  public:
   int32_t open() override;
   void close() override;
@@ -37,11 +37,11 @@ class stepdevice : public audiodevice {
 
 /// SDL's default output at 44100 Hz, signed 16-bit, two channels, mixed
 /// from SDL's audio callback.
-std::unique_ptr<audiodevice> NewSdlDevice();
+std::unique_ptr<AudioDevice> NewSDLDevice();
 
-/// The device the drivers open: NewSdlDevice unless replaced (nullptr
+/// The device the drivers open: NewSDLDevice unless replaced (nullptr
 /// restores it). Main thread.
-std::unique_ptr<audiodevice> NewOutputDevice();
-void SetOutputDeviceMaker(std::unique_ptr<audiodevice> (*make)());
+std::unique_ptr<AudioDevice> NewOutputDevice();
+void SetOutputDeviceMaker(std::unique_ptr<AudioDevice> (*make)());
 
 }  // namespace vtl

@@ -19,11 +19,11 @@ constexpr int32_t VOICE_SLOTS = 4096;
 
 /// Opens the device (closing any open one first); on success the voice
 /// table is made. 0 on success, else -1 (the device is closed and dropped).
-int32_t MixerOpen(std::unique_ptr<audiodevice> device);
+int32_t MixerOpen(std::unique_ptr<AudioDevice> device);
 /// Closes the device, then drops every voice and the voice table.
 void MixerClose();
 /// The open device, or nullptr.
-audiodevice* MixerDevice();
+AudioDevice* MixerDevice();
 
 /// A new sound with a copy of the frames, or nullptr when no device is open
 /// or the shape is not playable.

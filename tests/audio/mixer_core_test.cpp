@@ -341,7 +341,7 @@ TEST_F(MixerCore, HandlesFromBeforeACloseDoNotReachTheNextOpen) {
   MixerClose();
   EXPECT_EQ(MixerReserveVoice(), 0);
   EXPECT_EQ(MixerMakeSound(1, 16, 1, 44100, "\0\0", 0), nullptr);
-  auto made = std::make_unique<stepdevice>();
+  auto made = std::make_unique<StepDevice>();
   device = made.get();
   ASSERT_EQ(MixerOpen(std::move(made)), 0);
   const int32_t fresh = MixerReserveVoice();

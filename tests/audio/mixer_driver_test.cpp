@@ -11,7 +11,7 @@ using namespace mixer_test;
 
 namespace {
 
-std::unique_ptr<audiodevice> MakeStepDevice() { return std::make_unique<stepdevice>(); }
+std::unique_ptr<AudioDevice> MakeStepDevice() { return std::make_unique<StepDevice>(); }
 
 class MixerDriver : public ::testing::Test {
  protected:
@@ -29,7 +29,7 @@ class MixerDriver : public ::testing::Test {
   }
   static const std::vector<int16_t>& Step() {
     now += MIXER_START_DELAY_MS;
-    return static_cast<stepdevice*>(MixerDevice())->Step();
+    return static_cast<StepDevice*>(MixerDevice())->Step();
   }
   static Ref<TAudioSample> Mono16(std::vector<int16_t> values, int32_t format = AUDIO_MONO16LE) {
     Ref<TAudioSample> sample = NewAudioSample(static_cast<int32_t>(values.size()), 44100, format);

@@ -1,5 +1,7 @@
 // The mixer through SDL's audio output: no device at all, SDL's dummy
 // output, and SDL's disk output whose file is compared with the mix.
+#include <SDL.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 #include "audio/audio.h"
 #include "audio/internal/audio_parts.h"
 #include "mixer_test_support.h"
+#include "runtime/last_error.h"
 
 using namespace vtl;
 
@@ -58,9 +61,12 @@ bool WaitUntilSilent(const Ref<TChannel>& channel) {
   return !IsChannelPlaying(channel);
 }
 
-TEST_F(AudioOutput, WithoutAnyDeviceTheSilentDriverTakesOver) {
+TEST_F(AudioOutput, WithoutAnyDeviceTheSilentDriverTakesOverAndSDLSaysWhy) {
   setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1);
-  ShutdownAudioDriver();  // the next use chooses again
+  EXPECT_EQ(SelectAudioDriver("zuvererer"), 0);
+  const std::string why = LastErrorText().ToUtf8();
+  ASSERT_NE(SDL_InitSubSystem(SDL_INIT_AUDIO), 0);
+  EXPECT_EQ(why, std::string("Audio driver 'ZuveRerer' did not start: Audio device did not open: ") + SDL_GetError());
   EXPECT_EQ(CurrentAudioDriver()->Name(), String("Null"));
   EXPECT_NE(TSound::Load(Wave(100, 22050), 0), nullptr);
   Ref<TSound> sound = LoadSoundUrl(Ref<Object>(Wave(100, 22050)));
@@ -72,8 +78,7 @@ TEST_F(AudioOutput, WithoutAnyDeviceTheSilentDriverTakesOver) {
 
 TEST_F(AudioOutput, TheDummyOutputOpensAndMixes) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  ShutdownAudioDriver();
-  ASSERT_EQ(CurrentAudioDriver()->Name(), String("ZuveRerer"));
+  ASSERT_EQ(SelectAudioDriver("ZuveRerer"), 1);
   Ref<TChannel> channel = StartSound(LoadSoundUrl(Ref<Object>(Wave(4410, 44100))));
   ASSERT_NE(channel, nullptr);
   EXPECT_EQ(IsChannelPlaying(channel), 1);
@@ -105,8 +110,8 @@ TEST_F(AudioOutput, TheDiskOutputHoldsTheMixOffsetByTheStartDelay) {
   std::memcpy(captured.data(), bytes.data(), captured.size() * 2);
 
   // The same sample mixed block by block without an output.
-  auto made = std::make_unique<stepdevice>();
-  stepdevice* device = made.get();
+  auto made = std::make_unique<StepDevice>();
+  StepDevice* device = made.get();
   ASSERT_EQ(MixerOpen(std::move(made)), 0);
   mixer_test::Data data(MixerMakeSound(wave->length, 16, 1, wave->hertz, wave->samples, 0));
   MixerStartSound(data.p, 0, 0);

@@ -48,7 +48,7 @@ class MixerFixture : public ::testing::Test {
   void SetUp() override {
     now = 1000;
     vtl::SetMixerClock(&Now);
-    auto made = std::make_unique<vtl::stepdevice>();
+    auto made = std::make_unique<vtl::StepDevice>();
     device = made.get();
     ASSERT_EQ(vtl::MixerOpen(std::move(made)), 0);
   }
@@ -69,7 +69,7 @@ class MixerFixture : public ::testing::Test {
   static int16_t Left(const std::vector<int16_t>& block, int32_t frame) { return block[2 * frame]; }
   static int16_t Right(const std::vector<int16_t>& block, int32_t frame) { return block[2 * frame + 1]; }
 
-  vtl::stepdevice* device = nullptr;
+  vtl::StepDevice* device = nullptr;
 };
 
 }  // namespace mixer_test

@@ -2,8 +2,11 @@
 // elsewhere, and the raw OpenGL helpers. Needs an X display with OpenGL.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "graphics/graphics.h"
 #include "graphics/internal/gl_context.h"
+#include "runtime/last_error.h"
 
 // Last: Xlib defines macros such as None and Bool.
 #include <X11/Xlib.h>
@@ -34,6 +37,20 @@ TEST(DisplayFullScreen, RefusedRateFallsBackToTheDisplayDefault) {
   // A size the display does not have cannot be opened at all.
   EXPECT_EQ(OpenGraphics(w - 1, h - 1, d, 0, 0), nullptr);
   EXPECT_EQ(OpenedGraphics, nullptr);
+}
+
+TEST(DisplayRefusals, AWindowThatCannotOpenSaysWhy) {
+  InitGraphics();
+  InstallGraphicsDriver(TheGLRen2DDriver(), 2);
+  EXPECT_EQ(OpenGraphics(0, 480, 0, 60, 0), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open a 0x480 window: each side must be 1 to 16384 pixels"));
+  int32_t w, h, d, hz;
+  GraphicsModeAt(0, w, h, d, hz);
+  EXPECT_EQ(OpenGraphics(w - 1, h - 1, d, 0, 0), nullptr);
+  const std::string size = std::to_string(w - 1) + "x" + std::to_string(h - 1);
+  EXPECT_EQ(LastErrorText().ToUtf8(), "Cannot open a " + size + " full-screen window: the display has no such mode");
+  EXPECT_EQ(AttachGraphicsContext(0, 0), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot draw with OpenGL on window 0: there is no such window"));
 }
 
 TEST(DisplayAttach, ContextOnAWindowMadeElsewhere) {
