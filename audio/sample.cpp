@@ -71,7 +71,9 @@ Ref<TAudioSample> WrapAudioSamples(uint8_t* samples, int32_t length, int32_t her
   return TAudioSample::CreateStatic(samples, length, hertz, format);
 }
 
-TAudioSampleLoader::TAudioSampleLoader() { Loaders().Add(Ref<TAudioSampleLoader>(this)); }
+void TAudioSampleLoader::AfterNew(const Ref<TAudioSampleLoader>& made) { RegisterAudioSampleLoader(made); }
+
+int32_t RegisterAudioSampleLoader(const Ref<TAudioSampleLoader>& loader) { return Loaders().Add(loader) ? 1 : 0; }
 
 Ref<TAudioSample> TAudioSampleLoader::LoadAudioSample(const Ref<TStream>&) { ThrowNullMethod(); }
 

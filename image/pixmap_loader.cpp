@@ -30,7 +30,9 @@ Ref<TStream> InMemory(const Ref<TStream>& stream) {
 
 }  // namespace
 
-TPixmapLoader::TPixmapLoader() { Loaders().Add(Ref<TPixmapLoader>(this)); }
+void TPixmapLoader::AfterNew(const Ref<TPixmapLoader>& made) { RegisterPixmapLoader(made); }
+
+int32_t RegisterPixmapLoader(const Ref<TPixmapLoader>& loader) { return Loaders().Add(loader) ? 1 : 0; }
 
 Ref<TPixmap> TPixmapLoader::LoadPixmap(const Ref<TStream>&) { ThrowNullMethod(); }
 

@@ -39,7 +39,9 @@ String LowerAscii(const String& s) {
 
 }  // namespace
 
-TStreamFactory::TStreamFactory() { Factories().Add(Ref<TStreamFactory>(this)); }
+void TStreamFactory::AfterNew(const Ref<TStreamFactory>& made) { RegisterStreamFactory(made); }
+
+int32_t RegisterStreamFactory(const Ref<TStreamFactory>& factory) { return Factories().Add(factory) ? 1 : 0; }
 
 Ref<TStream> TStreamFactory::CreateStream(const Ref<Object>&, const String&, const String&, int32_t, int32_t) {
   return nullptr;

@@ -13,11 +13,13 @@
 
 namespace vtl {
 
-/// Opens the streams of one protocol. Every factory made joins the chain.
+/// Opens the streams of one protocol. Every factory made with New joins the
+/// chain (RegisterStreamFactory).
 class TStreamFactory : public Object {
  public:
-  /// Joins the chain at its head; factories live until the process ends.
-  TStreamFactory();
+  /// Called by New once the factory is whole: it joins the chain at its
+  /// head. A constructor that throws registers nothing.
+  static void AfterNew(const Ref<TStreamFactory>& made);
 
   /// A stream for the url, or the Null object when this factory does not
   /// serve the protocol. protocol is already lower case.
@@ -29,6 +31,13 @@ class TStreamFactory : public Object {
 
   Ref<TStreamFactory> _succ;  ///< The factory made before this one, or Null.
 };
+
+/// Puts the factory at the head of the chain, so it is asked first;
+/// factories live until the process ends. 1 when it was linked in; 0,
+/// changing nothing, for a factory already in the chain or the Null object.
+/// New calls it for every factory it makes. Main thread only, before
+/// streams are opened on other threads.
+int32_t RegisterStreamFactory(const Ref<TStreamFactory>& factory);
 
 /// "incbin": an embedded file as a read-only TRamStream (the Null object
 /// when writing is asked for or no file has that name).

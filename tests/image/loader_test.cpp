@@ -32,6 +32,26 @@ void ExpectPixels(const Ref<TPixmap>& p, int32_t format, int32_t width, int32_t 
   }
 }
 
+// A loader whose own constructor gives up after the base's has run.
+class HalfMadeLoader : public TPixmapLoader {
+ public:
+  HalfMadeLoader() { RuntimeError("refused to be made"); }
+  Ref<TPixmap> LoadPixmap(const Ref<TStream>&) override { return nullptr; }
+};
+
+TEST_F(LoaderTest, ALoaderWhoseConstructorThrowsNeverJoinsTheChain) {
+  const Ref<TPixmapLoader> head = TPixmapLoader::First();
+  EXPECT_THROW(New<HalfMadeLoader>(), ThrownObject);
+  // A BMP is asked of every loader: a half-made one left in the chain is
+  // freed memory.
+  EXPECT_NE(test::LoadFromBytes(test::Bmp(24)), nullptr);
+  EXPECT_EQ(TPixmapLoader::First(), head);
+  // Registering a loader already in the chain moves nothing.
+  EXPECT_EQ(RegisterPixmapLoader(Ref<TPixmapLoader>(&test::Loader<TPixmapLoaderBMP>())), 0);
+  EXPECT_EQ(RegisterPixmapLoader(nullptr), 0);
+  EXPECT_EQ(TPixmapLoader::First(), head);
+}
+
 TEST_F(LoaderTest, ChainIsTriedTgaPngJpegBmp) {
   Ref<TPixmapLoader> l = TPixmapLoader::First();
   EXPECT_TRUE(DowncastObject<TPixmapLoaderTGA>(l));

@@ -95,8 +95,23 @@ TEST_F(Url, UnknownProtocolsEmptyAndOtherObjectsGiveNull) {
   EXPECT_EQ(vtl::OpenReadStream("::"), nullptr);
 }
 
+// A factory whose own constructor gives up after the base's has run.
+class HalfMadeFactory : public RecordingFactory {
+ public:
+  HalfMadeFactory() : RecordingFactory("half_made") { vtl::RuntimeError("refused to be made"); }
+};
+
+TEST_F(Url, AFactoryWhoseConstructorThrowsNeverJoinsTheChain) {
+  EXPECT_THROW(vtl::New<HalfMadeFactory>(), vtl::ThrownObject);
+  // Every factory is asked: a half-made one left in the chain is freed memory.
+  EXPECT_EQ(vtl::OpenReadStream("half_made::x"), nullptr);
+  EXPECT_NE(vtl::OpenReadStream("incbin::sample.bin"), nullptr);
+}
+
 TEST_F(Url, FactoriesSeeLowerCaseProtocolAndNewestIsAskedFirst) {
   auto spy = vtl::New<RecordingFactory>("url_test_word");
+  EXPECT_EQ(vtl::TStreamFactory::Registered(), spy);
+  EXPECT_EQ(vtl::RegisterStreamFactory(spy), 0);  // linked already: nothing moves
   EXPECT_EQ(vtl::TStreamFactory::Registered(), spy);
   auto s = vtl::OpenReadStream("URL_Test_Word::Some::Path");
   ASSERT_NE(s, nullptr);
