@@ -91,9 +91,11 @@ Ref<TAudioSample> NewAudioSample(int32_t length, int32_t hertz, int32_t format);
 Ref<TAudioSample> WrapAudioSamples(uint8_t* samples, int32_t length, int32_t hertz, int32_t format);
 
 /// Opens the url (a stream, or a name for the stream factories) and asks
-/// every loader from the same start position. The Null object when nothing
-/// opens or no loader takes it; throws "Stream is not seekable" when the
-/// stream cannot tell its position. The stream is closed before returning.
+/// every loader from the same start position; a stream that cannot seek back
+/// (a socket, a pipe) is read into memory first, up to 64 MB. The Null
+/// object when nothing opens, the stream is larger than that or fails, or no
+/// loader takes it: LastErrorText() then says why. The stream is closed
+/// before returning. (stream/loader_chain.h)
 ///@{
 Ref<TAudioSample> LoadSampleUrl(const Ref<Object>& url);
 Ref<TAudioSample> LoadSampleUrl(const String& url);

@@ -120,7 +120,10 @@ Ref<TPixmap> FlipPixmapVertical(const Ref<TPixmap>& pixmap);
 /// Bilinear resampling into a new pixmap of the source's format.
 Ref<TPixmap> ScalePixmap(const Ref<TPixmap>& pixmap, int32_t newWidth, int32_t newHeight);
 /// Opens url (a name or an open stream) and offers it to every loader in
-/// turn. The Null object when nothing can read it; the stream is closed.
+/// turn, each from the same start; a stream that cannot seek back is read
+/// into memory first. The Null object when nothing can read it, and
+/// LastErrorText() then says why, loader by loader (stream/loader_chain.h);
+/// the stream is closed.
 Ref<TPixmap> LoadPixmapUrl(const Ref<Object>& url);
 /// The same for a name, so that `LoadPixmapUrl("title.png")` compiles.
 Ref<TPixmap> LoadPixmapUrl(const String& url);

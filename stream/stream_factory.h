@@ -22,7 +22,9 @@ class TStreamFactory : public Object {
   static void AfterNew(const Ref<TStreamFactory>& made);
 
   /// A stream for the url, or the Null object when this factory does not
-  /// serve the protocol. protocol is already lower case.
+  /// serve the protocol. protocol is already lower case. A factory that
+  /// serves the protocol but cannot open the path says why with
+  /// SetLastErrorText before it returns the Null object.
   virtual Ref<TStream> CreateStream(const Ref<Object>& url, const String& protocol, const String& path,
                                     int32_t readable, int32_t writeable);
 
@@ -58,7 +60,10 @@ class TXEndianStreamFactory : public TStreamFactory {
 /// An open stream comes back wrapped (closing the result leaves it open); a
 /// string without "::" opens a file; otherwise the factories are asked. Any
 /// other object counts as the empty string. The Null object when nothing
-/// could open it (also for protocols nested more than 64 deep).
+/// could open it (also for protocols nested more than 64 deep), and
+/// LastErrorText() then says why: the file's or the factory's reason, or
+/// "No stream factory for protocol 'gopher' in 'gopher::x'". Opening a
+/// stream leaves LastErrorText() as it was.
 ///@{
 Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable = 1, int32_t writeable = 1);
 Ref<TStream> OpenStreamUrl(const String& url, int32_t readable = 1, int32_t writeable = 1);
