@@ -8,6 +8,7 @@
 
 #include "audio/internal/ogg_glue.h"
 #include "audio/sample_loaders.h"
+#include "runtime/string_ops.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -32,12 +33,18 @@ bool DecodeAll(OggDecoder& decoder, int64_t frameBytes, int64_t announcedFrames,
   for (;;) {
     pcm.resize(static_cast<size_t>(filled + block));
     const int64_t got = DecodeOggInto(decoder, pcm.data() + filled, block);
-    if (got < 0) return false;
+    if (got < 0) {
+      RefuseLoad("Ogg Vorbis: damaged data, or links that change the channels or the rate");
+      return false;
+    }
     filled += got;
     if (got < block) break;  // the stream ended
     if (filled == kMaxDecodedBytes) {
       uint8_t probe[4];
-      if (DecodeOggInto(decoder, probe, frameBytes) != 0) return false;  // there is more
+      if (DecodeOggInto(decoder, probe, frameBytes) != 0) {  // there is more
+        RefuseLoad("Ogg Vorbis: more than 256 MB of samples");
+        return false;
+      }
       break;
     }
     block = std::min(filled, kMaxDecodedBytes - filled);
@@ -52,16 +59,20 @@ Ref<TAudioSample> TAudioSampleLoaderOGG::LoadAudioSample(const Ref<TStream>& str
   if (!stream) return nullptr;
   OggFacts facts;
   OggDecoderPtr decoder = OpenOggDecoder(*stream, facts);
-  if (!decoder) return nullptr;
-  if (facts.channels < 1 || facts.channels > 2) return nullptr;
-  if (facts.rate < 1 || facts.rate > std::numeric_limits<int32_t>::max()) return nullptr;
+  if (!decoder) return RefuseLoad("not an Ogg Vorbis file");
+  if (facts.channels < 1 || facts.channels > 2) {
+    return RefuseLoad("Ogg Vorbis: " + StringFromInt(facts.channels) + " channels not supported");
+  }
+  if (facts.rate < 1 || facts.rate > std::numeric_limits<int32_t>::max()) {
+    return RefuseLoad("Ogg Vorbis: no usable sample rate");
+  }
   const int32_t format = facts.channels == 1 ? AUDIO_MONO16LE : AUDIO_STEREO16LE;
   const int32_t frameBytes = BytesPerSampleFrame(format);
 
   std::vector<uint8_t> pcm;
   const bool decoded = DecodeAll(*decoder, frameBytes, facts.totalFrames, pcm);
   decoder.reset();
-  if (!decoded) return nullptr;
+  if (!decoded) return nullptr;  // DecodeAll said why
   const auto frames = static_cast<int32_t>(pcm.size() / static_cast<size_t>(frameBytes));
   Ref<TAudioSample> sample = NewAudioSample(frames, static_cast<int32_t>(facts.rate), format);
   if (frames > 0) std::memcpy(sample->samples, pcm.data(), static_cast<size_t>(frames) * frameBytes);

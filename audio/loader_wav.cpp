@@ -4,6 +4,7 @@
 
 #include "audio/internal/wav_limits.h"
 #include "audio/sample_loaders.h"
+#include "runtime/string_ops.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -66,12 +67,15 @@ String ReadChunkTag(const Ref<TStream>& stream) {
   return got == 4 ? String::FromLatin1(tag, 4) : String();
 }
 
+constexpr char kEndsEarly[] = "WAV: the file ends before its \"data\" chunk (truncated)";
+
 Ref<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const Ref<TStream>& url) {
   Ref<TStream> stream = LittleEndianView(url);
   if (!stream) return nullptr;
-  if (ReadChunkTag(stream) != String("RIFF")) return nullptr;
+  if (ReadChunkTag(stream) != String("RIFF")) return RefuseLoad("not a WAV file");
   stream->ReadInt();  // size of the rest
-  if (ReadChunkTag(stream) != String("WAVE") || ReadChunkTag(stream) != String("fmt ")) return nullptr;
+  if (ReadChunkTag(stream) != String("WAVE")) return RefuseLoad("not a WAV file (a RIFF file of another kind)");
+  if (ReadChunkTag(stream) != String("fmt ")) return RefuseLoad("WAV: no format chunk after \"WAVE\"");
 
   const int32_t formatLength = stream->ReadInt();
   const int32_t formatTag = stream->ReadShort();
@@ -81,21 +85,26 @@ Ref<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const Ref<TStream>& url
   stream->ReadShort();  // block alignment
   const int32_t bits = stream->ReadShort();
   // A format chunk shorter than the fields just read is no format chunk.
-  if (formatLength < 16 || formatTag != 1 || hertz < 1) return nullptr;
+  if (formatLength < 16) return RefuseLoad("WAV: damaged format chunk");
+  if (formatTag != 1) return RefuseLoad("WAV: format " + StringFromInt(formatTag) + " is not PCM");
+  if (hertz < 1) return RefuseLoad("WAV: no sample rate");
   const int32_t format = WavSampleFormat(channels, bits);
-  if (format == 0) return nullptr;
-  if (!SkipChunkBody(*stream, formatLength - 16, formatLength % 2 == 1)) return nullptr;
+  if (format == 0) {
+    return RefuseLoad("WAV: " + StringFromInt(channels) + " channels of " + StringFromInt(bits) +
+                      " bits not supported");
+  }
+  if (!SkipChunkBody(*stream, formatLength - 16, formatLength % 2 == 1)) return RefuseLoad(kEndsEarly);
 
   while (!stream->Eof()) {
     const String tag = ReadChunkTag(stream);
     const int64_t unread = UnreadBytes(*stream);
-    if (tag.IsEmpty() || (unread >= 0 && unread < 4)) return nullptr;  // cut short in a chunk header
+    if (tag.IsEmpty() || (unread >= 0 && unread < 4)) return RefuseLoad(kEndsEarly);  // in a chunk header
     const int32_t size = stream->ReadInt();
-    if (size < 0) return nullptr;  // 2 GB or more: no sample is that large
+    if (size < 0) return RefuseLoad("WAV: a chunk of 2 GB or more");  // no sample is that large
     if (tag == String("data")) return ReadDataChunk(*stream, size, hertz, format);
-    if (!SkipChunkBody(*stream, size, size % 2 == 1)) return nullptr;
+    if (!SkipChunkBody(*stream, size, size % 2 == 1)) return RefuseLoad(kEndsEarly);
   }
-  return nullptr;
+  return RefuseLoad(kEndsEarly);
 }
 
 }  // namespace vtl

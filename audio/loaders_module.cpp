@@ -8,8 +8,8 @@ void CreateSampleLoaders() {
   ClassBuilder<TAudioSampleLoaderOGG, TAudioSampleLoader>("TAudioSampleLoaderOGG").Register();
   ClassBuilder<TAudioSampleLoaderWAV, TAudioSampleLoader>("TAudioSampleLoaderWAV").Register();
   // Made last, asked first: WAV files never reach the Ogg decoder.
-  New<TAudioSampleLoaderOGG>();
-  New<TAudioSampleLoaderWAV>();
+  RegisterAudioSampleLoader(New<TAudioSampleLoaderOGG>());
+  RegisterAudioSampleLoader(New<TAudioSampleLoaderWAV>());
 }
 
 }  // namespace vtl

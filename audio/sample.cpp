@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "audio/internal/sample_limits.h"
 #include "runtime/exceptions.h"
 #include "runtime/registry.h"
 #include "stream/stream.h"
@@ -71,20 +72,19 @@ Ref<TAudioSample> WrapAudioSamples(uint8_t* samples, int32_t length, int32_t her
   return TAudioSample::CreateStatic(samples, length, hertz, format);
 }
 
-TAudioSampleLoader::TAudioSampleLoader() { Loaders().Add(Ref<TAudioSampleLoader>(this)); }
+void TAudioSampleLoader::AfterNew(const Ref<TAudioSampleLoader>& made) { RegisterAudioSampleLoader(made); }
+
+int32_t RegisterAudioSampleLoader(const Ref<TAudioSampleLoader>& loader) { return Loaders().Add(loader) ? 1 : 0; }
 
 Ref<TAudioSample> TAudioSampleLoader::LoadAudioSample(const Ref<TStream>&) { ThrowNullMethod(); }
 
 Ref<TAudioSampleLoader> TAudioSampleLoader::First() { return Loaders().Head(); }
 
 Ref<TAudioSample> LoadSampleUrl(const Ref<Object>& url) {
-  Ref<TStream> stream = OpenReadStream(url);
-  if (!stream) return nullptr;
-  StreamCloser closer(stream);
-  const int32_t start = stream->Pos();
-  if (start == -1) RuntimeError("Stream is not seekable");
-  return AskLoaders(Loaders(), stream, start,
-                    [&](const Ref<TAudioSampleLoader>& loader) { return loader->LoadAudioSample(stream); });
+  return LoadFromUrl(Loaders(), url, kMaxBufferedSoundBytes,
+                     [](const Ref<TAudioSampleLoader>& loader, const Ref<TStream>& stream) {
+                       return loader->LoadAudioSample(stream);
+                     });
 }
 
 Ref<TAudioSample> LoadSampleUrl(const String& url) { return LoadSampleUrl(Ref<Object>(url)); }

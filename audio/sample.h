@@ -63,13 +63,14 @@ class TAudioSample : public Object {
   int32_t capacity = -1;
 };
 
-/// Base of the sound file decoders. Creating one puts it at the head of the
-/// chain, so the loader made last is asked first. Loaders live until the
-/// process ends.
+/// Base of the sound file decoders. Creating one with New puts it at the
+/// head of the chain (RegisterAudioSampleLoader), so the loader made last is
+/// asked first. Loaders live until the process ends.
 class TAudioSampleLoader : public Object {
  public:
-  /// Joins the chain at its head.
-  TAudioSampleLoader();
+  /// Called by New once the loader is whole: it joins the chain at its head.
+  /// A constructor that throws registers nothing.
+  static void AfterNew(const Ref<TAudioSampleLoader>& made);
   /// A sample, or the Null object when the data is not of this format. The
   /// base throws TNullMethodException.
   virtual Ref<TAudioSample> LoadAudioSample(const Ref<TStream>& stream);
@@ -79,15 +80,22 @@ class TAudioSampleLoader : public Object {
   Ref<TAudioSampleLoader> _succ;  ///< The loader made before this one, or Null.
 };
 
+/// Puts the loader at the head of the chain, so it is asked first. 1 when it
+/// was linked in; 0, changing nothing, for a loader already in the chain or
+/// the Null object. New calls it for every loader it makes. Main thread only.
+int32_t RegisterAudioSampleLoader(const Ref<TAudioSampleLoader>& loader);
+
 /// TAudioSample::Create.
 Ref<TAudioSample> NewAudioSample(int32_t length, int32_t hertz, int32_t format);
 /// TAudioSample::CreateStatic.
 Ref<TAudioSample> WrapAudioSamples(uint8_t* samples, int32_t length, int32_t hertz, int32_t format);
 
 /// Opens the url (a stream, or a name for the stream factories) and asks
-/// every loader from the same start position. The Null object when nothing
-/// opens or no loader takes it; throws "Stream is not seekable" when the
-/// stream cannot tell its position. The stream is closed before returning.
+/// every loader from the same start position; a stream that cannot seek back
+/// (a socket, a pipe) is read into memory first, up to 64 MB. The Null
+/// object when nothing opens, the stream is larger than that or fails, or no
+/// loader takes it: LastErrorText() then says why. The stream is closed
+/// before returning. (stream/loader_chain.h)
 ///@{
 Ref<TAudioSample> LoadSampleUrl(const Ref<Object>& url);
 Ref<TAudioSample> LoadSampleUrl(const String& url);

@@ -1,6 +1,7 @@
 #include "image/font.h"
 
 #include "runtime/exceptions.h"
+#include "runtime/last_error.h"
 #include "runtime/registry.h"
 
 namespace vtl {
@@ -27,7 +28,18 @@ Ref<TGlyph> TFont::LoadGlyph(int32_t) { ThrowNullMethod(); }
 Ref<TFont> TFontLoader::LoadFont(const Ref<Object>&, float, int32_t) { ThrowNullMethod(); }
 
 Ref<TFont> LoadFontUrl(const Ref<Object>& url, float size, int32_t style) {
-  return FontLoaders().FirstAnswer([&](const Ref<TFontLoader>& loader) { return loader->LoadFont(url, size, style); });
+  const String before = LastErrorText();
+  ClearLastErrorText();
+  Ref<TFont> font =
+      FontLoaders().FirstAnswer([&](const Ref<TFontLoader>& loader) { return loader->LoadFont(url, size, style); });
+  if (font) {
+    SetLastErrorText(before);  // a success leaves the last reason alone
+  } else if (LastErrorText().IsEmpty()) {
+    const String name = AsString(url).value_or(String());
+    SetLastErrorText((name.IsEmpty() ? String() : name + ": ") +
+                     "no font loader could read it (no such file, or not a font file)");
+  }
+  return font;
 }
 
 Ref<TFont> LoadFontUrl(const String& url, float size, int32_t style) {

@@ -47,6 +47,8 @@ class TFontLoader : public Object {
 };
 
 /// The first font a loader of the chain produces, asking the newest first.
+/// When none does, LastErrorText() says why (the stream's reason for a
+/// protocol URL); a font found leaves it as it was.
 Ref<TFont> LoadFontUrl(const Ref<Object>& url, float size, int32_t style);
 /// The same for a name, so that `LoadFontUrl("a.ttf", 16, 0)` compiles.
 Ref<TFont> LoadFontUrl(const String& url, float size, int32_t style);

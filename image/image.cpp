@@ -68,12 +68,13 @@ void InitImage() {
   RegisterPixmapClasses();
   RegisterImageClasses();
   PixmapDataType = New<TPixmapDataType>();
-  ImageDataType();  // registered now, so that object streams can read images before any is made
-  // Each new loader goes to the head of the chain: the last made is tried first.
-  New<TPixmapLoaderBMP>();
-  New<TPixmapLoaderJPG>();
-  New<TPixmapLoaderPNG>();
-  New<TPixmapLoaderTGA>();
+  RegisterDataType(PixmapDataType);
+  RegisterDataType(ImageDataType());  // now, so that object streams can read images before any is made
+  // Each loader goes to the head of the chain: the last registered is tried first.
+  RegisterPixmapLoader(New<TPixmapLoaderBMP>());
+  RegisterPixmapLoader(New<TPixmapLoaderJPG>());
+  RegisterPixmapLoader(New<TPixmapLoaderPNG>());
+  RegisterPixmapLoader(New<TPixmapLoaderTGA>());
   RegisterFontLoader(New<TFreeTypeFontLoader>());
 }
 

@@ -10,6 +10,7 @@
 #include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
 #include "runtime/numeric.h"
+#include "runtime/string_ops.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -32,7 +33,7 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
   if (!stream) return nullptr;
   const uint8_t b = stream->ReadByte();
   const uint8_t m = stream->ReadByte();
-  if (b != 'B' || m != 'M') return nullptr;
+  if (b != 'B' || m != 'M') return RefuseLoad("not a BMP file");
   stream->ReadInt();  // file size
   stream->ReadInt();  // reserved
   const int64_t pixelOffset = static_cast<uint32_t>(stream->ReadInt());
@@ -46,17 +47,21 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
   int32_t coloursUsed = stream->ReadInt();
   stream->ReadInt();  // colours important
 
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return nullptr;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
+    return RefuseLoad("BMP: " + StringFromInt(bits) + " bits per pixel not supported");
+  }
   // Run-length data would decode as noise; bit fields (3) with the usual
   // masks store plain pixels.
-  if (compression != 0 && compression != 3) return nullptr;
+  if (compression != 0 && compression != 3) return RefuseLoad("BMP: compressed pixels not supported");
   constexpr int64_t kInfoHeader = 40;
   constexpr int64_t kLongestHeader = 1024;
   if (headerSize > kInfoHeader && headerSize <= kLongestHeader)
     stream->SkipBytes(static_cast<int32_t>(headerSize - kInfoHeader));
   int64_t position = 14 + std::max(kInfoHeader, headerSize <= kLongestHeader ? headerSize : kInfoHeader);
   // Negative heights (top-down rows) and absurd sizes are not supported.
-  if (!LoadedSizeAllowed(*stream, width, height, bits == 32 ? 4 : 3, bits == 1 ? 24 : 8)) return nullptr;
+  if (!LoadedSizeAllowed(*stream, width, height, bits == 32 ? 4 : 3, bits == 1 ? 24 : 8)) {
+    return RefuseLoad("BMP: top-down rows, or a size the file could not hold, not supported");
+  }
 
   // Palette: 256 entries, those the file does not give stay black.
   uint8_t palette[256 * 4] = {};
@@ -69,7 +74,9 @@ Ref<TPixmap> TPixmapLoaderBMP::LoadPixmap(const Ref<TStream>& url) {
   } else if (bits == 4 || bits == 8) {
     const int32_t limit = 1 << bits;
     if (coloursUsed == 0) coloursUsed = limit;
-    if (coloursUsed < 0 || coloursUsed > limit) return nullptr;  // more entries than the indices can reach
+    if (coloursUsed < 0 || coloursUsed > limit) {
+      return RefuseLoad("BMP: more palette entries than the pixels can reach");
+    }
     stream->ReadBytes(palette, coloursUsed * 4);
     position += coloursUsed * 4;
   }

@@ -7,6 +7,7 @@
 #include "image/internal/jpeg_glue.h"
 #include "image/internal/loader_limits.h"
 #include "image/pixmap_loaders.h"
+#include "runtime/string_ops.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -65,19 +66,25 @@ Ref<TPixmap> TPixmapLoaderJPG::LoadPixmap(const Ref<TStream>& url) {
 
   auto decoder = std::make_unique<JpegDecompressor>();
   JpegShape shape;
-  if (!ReadJpegShape(decoder.get(), stream.Get(), &shape)) return nullptr;
-  if (shape.width == 0) return nullptr;
+  if (!ReadJpegShape(decoder.get(), stream.Get(), &shape)) {
+    const int code = decoder->errors.pub.msg_code;
+    if (code == JERR_NO_SOI || code == JERR_INPUT_EMPTY) return RefuseLoad("not a JPEG file");
+    return RefuseLoad("JPEG: damaged header");
+  }
+  if (shape.width == 0) return RefuseLoad("JPEG: the picture has no pixels");
   int32_t format = 0;
   switch (shape.components) {
     case 1: format = FMT_GREY8; break;
     case 3: format = FMT_RGB888; break;
-    default: return nullptr;  // CMYK and anything else
+    default: return RefuseLoad("JPEG: " + StringFromInt(shape.components) + " colour components (CMYK?) not supported");
   }
   // An 8 x 8 block of one colour still costs a couple of bits per component.
-  if (!LoadedSizeAllowed(*stream, shape.width, shape.height, shape.components, 4096)) return nullptr;
+  if (!LoadedSizeAllowed(*stream, shape.width, shape.height, shape.components, 4096)) {
+    return RefuseLoad("JPEG: the picture is larger than the file could hold");
+  }
   Ref<TPixmap> pixmap =
       TPixmap::Create(static_cast<int32_t>(shape.width), static_cast<int32_t>(shape.height), format, 4);
-  if (!ReadJpegRows(decoder.get(), pixmap->pixels, pixmap->pitch)) return nullptr;
+  if (!ReadJpegRows(decoder.get(), pixmap->pixels, pixmap->pitch)) return RefuseLoad("JPEG: damaged image data");
   return pixmap;
 }
 

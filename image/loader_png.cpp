@@ -9,6 +9,7 @@
 #include "image/internal/loader_limits.h"
 #include "image/internal/png_glue.h"
 #include "image/pixmap_loaders.h"
+#include "runtime/string_ops.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -49,6 +50,12 @@ bool ReadPngRows(png_structp png, png_infop info, png_bytepp rows) {
   return true;
 }
 
+// The reason for a libpng error: the data ran out, or what libpng found.
+std::nullptr_t RefusePngFailure() {
+  if (PngDataRanOut()) return RefuseLoad("PNG: the file ends inside the image data (truncated)");
+  return RefuseLoad("PNG: damaged data (" + String(LastPngError()) + ")");
+}
+
 }  // namespace
 
 Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
@@ -58,10 +65,10 @@ Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
 
   png_byte signature[8] = {};
   stream->ReadBytes(signature, 8);
-  if (png_sig_cmp(signature, 0, 8) != 0) return nullptr;
+  if (png_sig_cmp(signature, 0, 8) != 0) return RefuseLoad("not a PNG file");
 
   PngStructs reader(PngStructs::kRead);
-  if (!reader.png || !reader.info) return nullptr;
+  if (!reader.png || !reader.info) return RefuseLoad("PNG: out of memory");
   ReadPngFrom(reader.png, stream.Get());
   png_set_user_limits(reader.png, kMaxLoadedSide, kMaxLoadedSide);
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
@@ -71,24 +78,26 @@ Ref<TPixmap> TPixmapLoaderPNG::LoadPixmap(const Ref<TStream>& url) {
 #endif
 
   PngShape shape;
-  if (!ReadPngShape(reader.png, reader.info, &shape)) return nullptr;
-  if (shape.bitDepth != 8) return nullptr;
+  if (!ReadPngShape(reader.png, reader.info, &shape)) return RefusePngFailure();
+  if (shape.bitDepth != 8) return RefuseLoad("PNG: " + StringFromInt(shape.bitDepth) + "-bit samples not supported");
   int32_t format = 0;
   switch (shape.colourType) {
     case PNG_COLOR_TYPE_GRAY: format = FMT_GREY8; break;
     case PNG_COLOR_TYPE_RGB: format = FMT_RGB888; break;
     case PNG_COLOR_TYPE_RGB_ALPHA: format = FMT_RGBA8888; break;
-    default: return nullptr;
+    default: return RefuseLoad("PNG: colour type " + StringFromInt(shape.colourType) + " not supported");
   }
   // Deflate yields at most ~1032 bytes per input byte, and a 1-bit palette
   // pixel may widen to 4 bytes: 32 times that in the worst case.
-  if (!LoadedSizeAllowed(*stream, shape.width, shape.height, BytesPerPixel[format], 1032 * 32)) return nullptr;
+  if (!LoadedSizeAllowed(*stream, shape.width, shape.height, BytesPerPixel[format], 1032 * 32)) {
+    return RefuseLoad("PNG: the picture is larger than the file could hold");
+  }
 
   Ref<TPixmap> pixmap =
       TPixmap::Create(static_cast<int32_t>(shape.width), static_cast<int32_t>(shape.height), format, 4);
   std::vector<png_bytep> rows(shape.height);
   for (png_uint_32 y = 0; y < shape.height; ++y) rows[y] = pixmap->PixelPtr(0, static_cast<int32_t>(y));
-  if (!ReadPngRows(reader.png, reader.info, rows.data())) return nullptr;
+  if (!ReadPngRows(reader.png, reader.info, rows.data())) return RefusePngFailure();
   return pixmap;
 }
 

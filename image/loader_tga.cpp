@@ -96,15 +96,20 @@ Ref<TPixmap> TPixmapLoaderTGA::LoadPixmap(const Ref<TStream>& url) {
 
   // Type 1 (colour-mapped) can only come without its colour map here, so
   // there is nothing to decode it with: it is refused like the others.
-  if (hdr.colourmaptype != 0) return nullptr;
-  if (hdr.imgtype != kRawTrueColour && hdr.imgtype != kRunLengthTrueColour) return nullptr;
+  // TGA has no signature: a header that fits none of the pictures read here
+  // is most likely another kind of file.
   const int32_t bits = hdr.psize;
-  if (bits != 15 && bits != 16 && bits != 24 && bits != 32) return nullptr;
   const int32_t width = hdr.width, height = hdr.height;
-  if (width < 1 || width > 4096 || height < 1 || height > 4096) return nullptr;
+  if (hdr.colourmaptype != 0 || (hdr.imgtype != kRawTrueColour && hdr.imgtype != kRunLengthTrueColour) ||
+      (bits != 15 && bits != 16 && bits != 24 && bits != 32) || width < 1 || width > 4096 || height < 1 ||
+      height > 4096) {
+    return RefuseLoad("not a TGA file");
+  }
   const bool alpha = bits == 16 || bits == 32;
   // A run of 128 pixels costs 3 bytes at 16 bits: at most ~171 output bytes per input byte.
-  if (!LoadedSizeAllowed(*stream, width, height, alpha ? 4 : 3, 171)) return nullptr;
+  if (!LoadedSizeAllowed(*stream, width, height, alpha ? 4 : 3, 171)) {
+    return RefuseLoad("TGA: the picture is larger than the file could hold");
+  }
 
   Ref<TPixmap> pixmap = TPixmap::Create(width, height, alpha ? FMT_RGBA8888 : FMT_RGB888, 4);
   for (int32_t i = 0; i < hdr.idlen; ++i) stream->ReadByte();
@@ -113,7 +118,9 @@ Ref<TPixmap> TPixmapLoaderTGA::LoadPixmap(const Ref<TStream>& url) {
   std::vector<uint32_t> row(static_cast<size_t>(width));
   for (int32_t y = height - 1; y >= 0; --y) {
     if (hdr.imgtype == kRunLengthTrueColour) {
-      if (!ReadRunLengthRow(*stream, reader, row.data(), width)) return nullptr;
+      if (!ReadRunLengthRow(*stream, reader, row.data(), width)) {
+        return RefuseLoad("TGA: a run-length packet reaches past the end of its row");
+      }
     } else {
       reader.Many(row.data(), width);
     }

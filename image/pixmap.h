@@ -80,12 +80,13 @@ class TPixmapDataType : public TDataType {
 /// The data type of pixmaps, made when the module is initialised.
 extern Ref<TPixmapDataType> PixmapDataType;
 
-/// Base of the file decoders. Creating one puts it at the head of the chain,
-/// so the loader made last is tried first.
+/// Base of the file decoders. Creating one with New puts it at the head of
+/// the chain (RegisterPixmapLoader), so the loader made last is tried first.
 class TPixmapLoader : public Object {
  public:
-  /// Joins the chain at its head; loaders live until the process ends.
-  TPixmapLoader();
+  /// Called by New once the loader is whole: it joins the chain at its head.
+  /// A constructor that throws registers nothing.
+  static void AfterNew(const Ref<TPixmapLoader>& made);
   /// A pixmap, or the Null object when the data is not of this format.
   /// The base throws TNullMethodException.
   virtual Ref<TPixmap> LoadPixmap(const Ref<TStream>& stream);
@@ -94,6 +95,12 @@ class TPixmapLoader : public Object {
 
   Ref<TPixmapLoader> _succ;  ///< The loader made before this one, or Null.
 };
+
+/// Puts the loader at the head of the chain, so it is tried first; loaders
+/// live until the process ends. 1 when it was linked in; 0, changing
+/// nothing, for a loader already in the chain or the Null object. New calls
+/// it for every loader it makes. Main thread only.
+int32_t RegisterPixmapLoader(const Ref<TPixmapLoader>& loader);
 
 /// TPixmap::Create.
 Ref<TPixmap> NewPixmap(int32_t width, int32_t height, int32_t format, int32_t align = 4);
@@ -113,7 +120,10 @@ Ref<TPixmap> FlipPixmapVertical(const Ref<TPixmap>& pixmap);
 /// Bilinear resampling into a new pixmap of the source's format.
 Ref<TPixmap> ScalePixmap(const Ref<TPixmap>& pixmap, int32_t newWidth, int32_t newHeight);
 /// Opens url (a name or an open stream) and offers it to every loader in
-/// turn. The Null object when nothing can read it; the stream is closed.
+/// turn, each from the same start; a stream that cannot seek back is read
+/// into memory first. The Null object when nothing can read it, and
+/// LastErrorText() then says why, loader by loader (stream/loader_chain.h);
+/// the stream is closed.
 Ref<TPixmap> LoadPixmapUrl(const Ref<Object>& url);
 /// The same for a name, so that `LoadPixmapUrl("title.png")` compiles.
 Ref<TPixmap> LoadPixmapUrl(const String& url);

@@ -16,7 +16,9 @@ Registry<TDataType>& DataTypes() {
 
 Ref<TDataType> TData::DataType() const { ThrowNullMethod(); }
 
-TDataType::TDataType() { DataTypes().Add(Ref<TDataType>(this)); }
+void TDataType::AfterNew(const Ref<TDataType>& made) { RegisterDataType(made); }
+
+int32_t RegisterDataType(const Ref<TDataType>& type) { return DataTypes().Add(type) ? 1 : 0; }
 
 String TDataType::Tag() const { ThrowNullMethod(); }
 Ref<Object> TDataType::ReadObject(const Ref<TStream>&) { ThrowNullMethod(); }

@@ -22,12 +22,14 @@ class TData : public Object {
 };
 
 /// Writes and reads the objects of one class in object streams. Every data
-/// type made joins the registry chain and lives until the process ends.
-/// The base's Tag, ReadObject and WriteObject throw TNullMethodException.
+/// type made with New joins the registry chain (RegisterDataType) and lives
+/// until the process ends. The base's Tag, ReadObject and WriteObject throw
+/// TNullMethodException.
 class TDataType : public Object {
  public:
-  /// Registers the new type at once: it becomes the head of the registry chain.
-  TDataType();
+  /// Called by New once the type is whole: it becomes the head of the
+  /// registry chain. A constructor that throws registers nothing.
+  static void AfterNew(const Ref<TDataType>& made);
 
   /// The name under which streams record objects of this type.
   virtual String Tag() const;
@@ -43,5 +45,11 @@ class TDataType : public Object {
 
   Ref<TDataType> _succ;  ///< The data type made before this one, or Null.
 };
+
+/// Puts the data type at the head of the registry chain, so object streams
+/// find it first. 1 when it was linked in; 0, changing nothing, for a type
+/// already in the chain or the Null object. New calls it for every data type
+/// it makes. Main thread only, like every registry.
+int32_t RegisterDataType(const Ref<TDataType>& type);
 
 }  // namespace vtl

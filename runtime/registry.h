@@ -10,6 +10,20 @@
 /// by throwing (a loader meeting a stream error) turns that exception into
 /// the Null object inside the function it asks with, since only the chain's
 /// owner knows which exceptions count as a refusal.
+///
+/// Joining a chain: each chain has one public function that links an entry
+/// in, RegisterDataType, RegisterStreamFactory, RegisterPixmapLoader,
+/// RegisterFontLoader, RegisterAudioSampleLoader, RegisterAudioDriver. A
+/// base class's constructor never links `this`: a derived constructor that
+/// throws afterwards would leave freed memory in the chain. Instead the bases
+/// (all but TFontLoader) declare `static void AfterNew(const Ref<Base>&)`,
+/// which New<T> calls once the object is whole, and AfterNew calls the
+/// register function. So a program that makes its own loader, factory or
+/// type with New has it asked first, and one whose constructor throws
+/// leaves nothing behind. The framework's module initialisers still write
+/// `RegisterPixmapLoader(New<TPixmapLoaderPNG>())`, so that every entry
+/// can be found where its module starts and the chain's order read off
+/// there; the second call finds the entry linked and changes nothing.
 #pragma once
 
 #include <concepts>

@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "runtime/last_error.h"
 #include "stream/stream_exceptions.h"
 
 namespace vtl {
@@ -137,15 +140,23 @@ Ref<TCStream> TCStream::OpenFile(const String& path, int32_t readable, int32_t w
     bits = MODE_WRITE;
   }
   FILE* handle = nullptr;
+  int error = 0;
   for (const std::string& name : SystemFileNames(path)) {
     handle = std::fopen(name.c_str(), mode);
+    if (!handle && error == 0) error = errno;  // the likelier name's reason
     // A new file is made under the likelier name only.
     if (handle || bits == MODE_WRITE) break;
   }
-  if (!handle) return nullptr;
   struct stat info;
-  if (fstat(fileno(handle), &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (handle && fstat(fileno(handle), &info) == 0 && S_ISDIR(info.st_mode)) {
     std::fclose(handle);
+    handle = nullptr;
+    error = EISDIR;
+  }
+  if (!handle) {
+    const char* purpose = bits == MODE_READ ? "reading" : (bits == MODE_WRITE ? "writing" : "reading and writing");
+    SetLastErrorText("Cannot open '" + path + "' for " + purpose + ": " +
+                     (error ? std::strerror(error) : "the name holds a zero character"));
     return nullptr;
   }
   return CreateWithCStream(handle, bits);

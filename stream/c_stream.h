@@ -61,7 +61,8 @@ class TCStream : public TStream {
   /// Backslashes become slashes. A name written as text reaches the file
   /// system as UTF-8, a name the system handed over (one code per byte) as
   /// its bytes. The Null object when the file cannot be opened (or is a
-  /// directory, or the name holds a zero character).
+  /// directory, or the name holds a zero character); LastErrorText() then
+  /// says "Cannot open 'name' for reading: " and the system's reason.
   static Ref<TCStream> OpenFile(const String& path, int32_t readable, int32_t writeable);
   /// Takes ownership of an open handle; mode is MODE_READ, MODE_WRITE or both.
   /// The Null object for a null handle.

@@ -1,5 +1,6 @@
 #include "stream/stream_factory.h"
 
+#include "runtime/last_error.h"
 #include "runtime/registry.h"
 #include "runtime/string_ops.h"
 #include "stream/c_stream.h"
@@ -37,9 +38,17 @@ String LowerAscii(const String& s) {
   });
 }
 
+String NoFactoryText(const Ref<Object>& url, const String& text, const String& protocol) {
+  if (!text.IsEmpty()) return "No stream factory for protocol '" + protocol + "' in '" + text + "'";
+  if (url && !AsString(url)) return String("No stream factory opens this object as a URL");
+  return String("Empty stream URL");
+}
+
 }  // namespace
 
-TStreamFactory::TStreamFactory() { Factories().Add(Ref<TStreamFactory>(this)); }
+void TStreamFactory::AfterNew(const Ref<TStreamFactory>& made) { RegisterStreamFactory(made); }
+
+int32_t RegisterStreamFactory(const Ref<TStreamFactory>& factory) { return Factories().Add(factory) ? 1 : 0; }
 
 Ref<TStream> TStreamFactory::CreateStream(const Ref<Object>&, const String&, const String&, int32_t, int32_t) {
   return nullptr;
@@ -49,7 +58,15 @@ Ref<TStreamFactory> TStreamFactory::Registered() { return Factories().Head(); }
 
 Ref<TStream> TRamStreamFactory::CreateStream(const Ref<Object>&, const String& protocol, const String& path,
                                              int32_t readable, int32_t writeable) {
-  if (!(protocol == "incbin") || writeable || !EmbeddedFileExists(path)) return nullptr;
+  if (!(protocol == "incbin")) return nullptr;
+  if (writeable) {
+    SetLastErrorText("Embedded file '" + path + "' cannot be opened for writing");
+    return nullptr;
+  }
+  if (!EmbeddedFileExists(path)) {
+    SetLastErrorText("No embedded file named '" + path + "'");
+    return nullptr;
+  }
   // Writing is off, so the stream never writes through the const bytes.
   auto* data = const_cast<uint8_t*>(EmbeddedFileData(path));
   return TRamStream::Create(data, EmbeddedFileLength(path), readable, 0);
@@ -64,7 +81,10 @@ Ref<TStream> TXEndianStreamFactory::CreateStream(const Ref<Object>&, const Strin
 
 Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable, int32_t writeable) {
   if (auto stream = DowncastObject<TStream>(url)) return TStreamStream::Create(stream);
-  if (nesting >= kMaxNesting) return nullptr;
+  if (nesting >= kMaxNesting) {
+    SetLastErrorText("Stream URL nests protocols more than " + StringFromInt(kMaxNesting) + " deep");
+    return nullptr;
+  }
   NestingGuard guard;
 
   String text = AsString(url).value_or(String());
@@ -76,9 +96,19 @@ Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable, int32_t wri
     protocol = LowerAscii(SliceString(text, 0, split));
     path = SliceString(text, split + 2, text.Length());
   }
-  return Factories().FirstAnswer([&](const Ref<TStreamFactory>& factory) {
+  // A factory that serves the protocol but cannot open the path says why;
+  // when none does, no factory served it.
+  const String before = LastErrorText();
+  ClearLastErrorText();
+  Ref<TStream> stream = Factories().FirstAnswer([&](const Ref<TStreamFactory>& factory) {
     return factory->CreateStream(url, protocol, path, readable, writeable);
   });
+  if (stream) {
+    SetLastErrorText(before);
+  } else if (LastErrorText().IsEmpty()) {
+    SetLastErrorText(NoFactoryText(url, text, protocol));
+  }
+  return stream;
 }
 
 Ref<TStream> OpenStreamUrl(const String& url, int32_t readable, int32_t writeable) {

@@ -13,14 +13,18 @@
 
 namespace vtl {
 
-/// Opens the streams of one protocol. Every factory made joins the chain.
+/// Opens the streams of one protocol. Every factory made with New joins the
+/// chain (RegisterStreamFactory).
 class TStreamFactory : public Object {
  public:
-  /// Joins the chain at its head; factories live until the process ends.
-  TStreamFactory();
+  /// Called by New once the factory is whole: it joins the chain at its
+  /// head. A constructor that throws registers nothing.
+  static void AfterNew(const Ref<TStreamFactory>& made);
 
   /// A stream for the url, or the Null object when this factory does not
-  /// serve the protocol. protocol is already lower case.
+  /// serve the protocol. protocol is already lower case. A factory that
+  /// serves the protocol but cannot open the path says why with
+  /// SetLastErrorText before it returns the Null object.
   virtual Ref<TStream> CreateStream(const Ref<Object>& url, const String& protocol, const String& path,
                                     int32_t readable, int32_t writeable);
 
@@ -29,6 +33,13 @@ class TStreamFactory : public Object {
 
   Ref<TStreamFactory> _succ;  ///< The factory made before this one, or Null.
 };
+
+/// Puts the factory at the head of the chain, so it is asked first;
+/// factories live until the process ends. 1 when it was linked in; 0,
+/// changing nothing, for a factory already in the chain or the Null object.
+/// New calls it for every factory it makes. Main thread only, before
+/// streams are opened on other threads.
+int32_t RegisterStreamFactory(const Ref<TStreamFactory>& factory);
 
 /// "incbin": an embedded file as a read-only TRamStream (the Null object
 /// when writing is asked for or no file has that name).
@@ -49,7 +60,10 @@ class TXEndianStreamFactory : public TStreamFactory {
 /// An open stream comes back wrapped (closing the result leaves it open); a
 /// string without "::" opens a file; otherwise the factories are asked. Any
 /// other object counts as the empty string. The Null object when nothing
-/// could open it (also for protocols nested more than 64 deep).
+/// could open it (also for protocols nested more than 64 deep), and
+/// LastErrorText() then says why: the file's or the factory's reason, or
+/// "No stream factory for protocol 'gopher' in 'gopher::x'". Opening a
+/// stream leaves LastErrorText() as it was.
 ///@{
 Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable = 1, int32_t writeable = 1);
 Ref<TStream> OpenStreamUrl(const String& url, int32_t readable = 1, int32_t writeable = 1);

@@ -105,14 +105,16 @@ void InitStream() {
 
   RegisterBankClasses();
 
-  New<TRamStreamFactory>();
-  New<TXEndianStreamFactory>();
-  New<TBankStreamFactory>();
+  RegisterStreamFactory(New<TRamStreamFactory>());
+  RegisterStreamFactory(New<TXEndianStreamFactory>());
+  RegisterStreamFactory(New<TBankStreamFactory>());
   BankDataType = New<TBankDataType>();
-  New<TTextStreamFactory>();
+  RegisterDataType(BankDataType);
+  RegisterStreamFactory(New<TTextStreamFactory>());
   StandardIOStream = TTextStream::Create(New<TCStandardIO>(), TTextStream::UTF8);
-  New<TDataStreamFactory>();
+  RegisterStreamFactory(New<TDataStreamFactory>());
   ListDataType = New<TListDataType>();
+  RegisterDataType(ListDataType);
 }
 
 }  // namespace vtl

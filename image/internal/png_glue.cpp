@@ -1,12 +1,20 @@
 #include "image/internal/png_glue.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace vtl {
 
 namespace {
 
-[[noreturn]] void FailPng(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+constexpr char kReadFailed[] = "read failed";
+thread_local char lastError[128];  // copied: libpng's text may not outlive the jump
+
+[[noreturn]] void FailPng(png_structp png, png_const_charp message) {
+  std::strncpy(lastError, message ? message : "", sizeof lastError - 1);
+  lastError[sizeof lastError - 1] = '\0';
+  png_longjmp(png, 1);
+}
 void IgnorePngWarning(png_structp, png_const_charp) {}
 
 // Stream calls must not throw into libpng: false stands for any failure.
@@ -35,7 +43,7 @@ bool WriteAll(TStream* stream, png_bytep data, size_t length) noexcept {
 }
 
 void ReadFromStream(png_structp png, png_bytep data, size_t length) {
-  if (!ReadAll(static_cast<TStream*>(png_get_io_ptr(png)), data, length)) png_error(png, "read failed");
+  if (!ReadAll(static_cast<TStream*>(png_get_io_ptr(png)), data, length)) png_error(png, kReadFailed);
 }
 
 void WriteToStream(png_structp png, png_bytep data, size_t length) {
@@ -59,6 +67,10 @@ PngStructs::~PngStructs() {
     png_destroy_write_struct(&png, info ? &info : nullptr);
   }
 }
+
+const char* LastPngError() { return lastError; }
+
+bool PngDataRanOut() { return std::strcmp(lastError, kReadFailed) == 0; }
 
 void ReadPngFrom(png_structp png, TStream* stream) { png_set_read_fn(png, stream, ReadFromStream); }
 

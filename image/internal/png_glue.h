@@ -39,4 +39,9 @@ void ReadPngFrom(png_structp png, TStream* stream);
 // is a libpng error. The stream must outlive the writes.
 void WritePngTo(png_structp png, TStream* stream);
 
+// The text of this thread's last libpng error, and whether it was the data
+// running out (or the stream failing) rather than damage libpng found.
+const char* LastPngError();
+bool PngDataRanOut();
+
 }  // namespace vtl

@@ -100,7 +100,7 @@ class MemoryFontFactory : public TStreamFactory {
 const char* const MemoryFontUrl = "memfont::current";
 
 void SetMemoryFont(const Bytes& bytes) {
-  static auto* factory = new MemoryFontFactory();  // joins the chain for good
+  static MemoryFontFactory* factory = New<MemoryFontFactory>().Get();  // joins the chain, which keeps it
   factory->bytes = bytes;
 }
 

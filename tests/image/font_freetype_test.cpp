@@ -10,6 +10,7 @@
 
 #include "font_files.h"
 #include "image/image.h"
+#include "runtime/runtime.h"
 #include "stream/stream.h"
 
 namespace vtl {
@@ -273,10 +274,17 @@ TEST_F(FreeTypeFontTest, LoaderTakesNamesOnlyAndRefusesWhatItCannotRead) {
   test::SetMemoryFont(Bytes());
   EXPECT_EQ(loader->LoadFont(String(test::MemoryFontUrl), 12, 0), nullptr);
   EXPECT_EQ(LoadFile(Bytes(300, 0), 12), nullptr);
+  // The chain says why nothing came, and a font found leaves that alone.
+  EXPECT_EQ(LoadFontUrl("no/such/font.ttf", 12, 0), nullptr);
+  EXPECT_EQ(LastErrorText(),
+            String("no/such/font.ttf: no font loader could read it (no such file, or not a font file)"));
+  EXPECT_EQ(LoadFontUrl("incbin::no-such-font.ttf", 12, 0), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No embedded file named 'no-such-font.ttf'"));
   // The registered loader is what the chain finds.
   Ref<TFont> font = LoadFontUrl(Sans(), 12, 4);
   ASSERT_NE(DowncastObject<TFreeTypeFont>(font), nullptr);
   EXPECT_EQ(font->Style(), 4);
+  EXPECT_EQ(LastErrorText(), String("No embedded file named 'no-such-font.ttf'"));
 }
 
 TEST_F(FreeTypeFontTest, ImageFontMeasuresTheSumOfItsAdvances) {

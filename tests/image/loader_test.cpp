@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "image/image.h"
+#include "one_way_stream.h"
+#include "runtime/runtime.h"
 #include "stream/stream.h"
 #include "test_files.h"
 
@@ -30,6 +32,26 @@ void ExpectPixels(const Ref<TPixmap>& p, int32_t format, int32_t width, int32_t 
       EXPECT_EQ(p->ReadPixel(x, y), argb[size_t(y * width + x)]) << std::hex << "pixel " << x << "," << y;
     }
   }
+}
+
+// A loader whose own constructor gives up after the base's has run.
+class HalfMadeLoader : public TPixmapLoader {
+ public:
+  HalfMadeLoader() { RuntimeError("refused to be made"); }
+  Ref<TPixmap> LoadPixmap(const Ref<TStream>&) override { return nullptr; }
+};
+
+TEST_F(LoaderTest, ALoaderWhoseConstructorThrowsNeverJoinsTheChain) {
+  const Ref<TPixmapLoader> head = TPixmapLoader::First();
+  EXPECT_THROW(New<HalfMadeLoader>(), ThrownObject);
+  // A BMP is asked of every loader: a half-made one left in the chain is
+  // freed memory.
+  EXPECT_NE(test::LoadFromBytes(test::Bmp(24)), nullptr);
+  EXPECT_EQ(TPixmapLoader::First(), head);
+  // Registering a loader already in the chain moves nothing.
+  EXPECT_EQ(RegisterPixmapLoader(Ref<TPixmapLoader>(&test::Loader<TPixmapLoaderBMP>())), 0);
+  EXPECT_EQ(RegisterPixmapLoader(nullptr), 0);
+  EXPECT_EQ(TPixmapLoader::First(), head);
 }
 
 TEST_F(LoaderTest, ChainIsTriedTgaPngJpegBmp) {
@@ -285,28 +307,8 @@ TEST_F(LoaderTest, StreamErrorsInsideLibpngAndLibjpegEndInNull) {
   EXPECT_TRUE(test::Loader<TPixmapLoaderJPG>().LoadPixmap(New<BreakingStream>(jpeg, jpegSize)));
 }
 
-// A stream that cannot tell its position, as a socket: bytes handed out at
-// most 100 a read, and a stream error once failAt bytes have gone.
-class OneWayStream : public TStream {
- public:
-  OneWayStream(Bytes bytes, size_t failAt) : bytes_(std::move(bytes)), failAt_(failAt) {}
-  int32_t Eof() override { return at_ == bytes_.size(); }
-  int32_t Read(void* buf, int32_t count) override {
-    if (at_ >= failAt_) ThrowStreamRead();
-    const size_t n = std::min({static_cast<size_t>(count), size_t{100}, bytes_.size() - at_, failAt_ - at_});
-    std::copy_n(bytes_.begin() + static_cast<long>(at_), n, static_cast<uint8_t*>(buf));
-    at_ += n;
-    return static_cast<int32_t>(n);
-  }
-
- private:
-  Bytes bytes_;
-  size_t failAt_;
-  size_t at_ = 0;
-};
-
 Ref<TPixmap> LoadOneWay(const Bytes& bytes, size_t failAt = SIZE_MAX) {
-  return LoadPixmapUrl(Ref<Object>(New<OneWayStream>(bytes, failAt)));
+  return LoadPixmapUrl(Ref<Object>(New<test::OneWayStream>(bytes, failAt)));
 }
 
 TEST_F(LoaderTest, StreamsWithoutPositionsLoadAsFilesDo) {
@@ -331,6 +333,40 @@ TEST_F(LoaderTest, StreamsWithoutPositionsLoadAsFilesDo) {
       for (int32_t x = 0; x < 9; ++x) argb.push_back(test::BmpExpected(24, x, y));
     return argb;
   }());
+}
+
+TEST_F(LoaderTest, ARefusalSaysWhyAndASuccessLeavesTheReasonAlone) {
+  const Bytes png = test::SavePng(test::QuadrantPixmap(FMT_RGB888));
+  const std::string truncated = test::TempPath("title.png");
+  test::WriteFile(truncated, Bytes(png.begin(), png.begin() + static_cast<long>(png.size() / 2)));
+  ClearLastErrorText();
+  EXPECT_EQ(LoadPixmapUrl(String(truncated.c_str())), nullptr);
+  // Every loader's reason, in the order they were asked, after the name.
+  const std::string why = LastErrorText().ToUtf8();
+  size_t at = 0;
+  for (const char* part : {"title.png: ", "not a TGA file; ", "PNG: the file ends inside the image data (truncated); ",
+                           "not a JPEG file; ", "not a BMP file"}) {
+    const size_t found = why.find(part, at);
+    EXPECT_NE(found, std::string::npos) << part << " in: " << why;
+    if (found != std::string::npos) at = found;
+  }
+  std::remove(truncated.c_str());
+
+  // When nothing opens, the opening says why.
+  EXPECT_EQ(LoadPixmapUrl("no/such/dir/x.png"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open 'no/such/dir/x.png' for reading: No such file or directory"));
+  EXPECT_EQ(LoadPixmapUrl("gopher::x"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No stream factory for protocol 'gopher' in 'gopher::x'"));
+  // A stream that fails while it is read into memory.
+  EXPECT_EQ(LoadOneWay(png, 8), nullptr);
+  EXPECT_NE(LastErrorText().ToUtf8().find("failed while it was read into memory"), std::string::npos)
+      << LastErrorText();
+
+  // A load that succeeds, after loaders that refused, leaves the last reason.
+  const String before = LastErrorText();
+  EXPECT_NE(LoadOneWay(test::Bmp(24)), nullptr);
+  EXPECT_NE(test::LoadFromBytes(png), nullptr);
+  EXPECT_EQ(LastErrorText(), before);
 }
 
 TEST_F(LoaderTest, StreamsWithoutPositionsThatFailOrHoldNoPictureGiveNull) {

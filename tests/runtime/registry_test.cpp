@@ -96,4 +96,47 @@ TEST(Registry, AnExceptionWhileAskingLeavesTheWalk) {
   EXPECT_EQ(asked, (std::vector<int32_t>{3, 2}));
 }
 
+// A data type whose own constructor gives up after the base's has run.
+class HalfMadeDataType : public TDataType {
+ public:
+  HalfMadeDataType() { RuntimeError("refused to be made"); }
+  String Tag() const override { return "RegistryTest.HalfMade"; }
+};
+
+class WholeDataType : public TDataType {
+ public:
+  String Tag() const override { return "RegistryTest.Whole"; }
+};
+
+class ReflectedDataType : public TDataType {
+ public:
+  String Tag() const override { return "RegistryTest.Reflected"; }
+};
+
+TEST(Registry, ADataTypeJoinsTheChainWhenNewHasMadeItWhole) {
+  InitRuntime();
+  EXPECT_THROW(New<HalfMadeDataType>(), ThrownObject);
+  // Asking every type its tag touches each one: a half-made type left in the
+  // chain would be memory already freed.
+  for (Ref<TDataType> t = TDataType::Registered(); t; t = t->_succ) {
+    EXPECT_FALSE(t->Tag() == String("RegistryTest.HalfMade"));
+  }
+
+  // Programs rely on a new type being found first, without a further call.
+  Ref<WholeDataType> made = New<WholeDataType>();
+  EXPECT_EQ(TDataType::Registered(), made);
+  EXPECT_EQ(RegisterDataType(made), 0);  // linked already: nothing moves
+  EXPECT_EQ(RegisterDataType(nullptr), 0);
+  EXPECT_EQ(TDataType::Registered(), made);
+
+  // Reflection makes objects through New too.
+  ClassBuilder<ReflectedDataType, TDataType>("RegistryTestReflectedDataType").Register();
+  const ClassRecord* record = FindClassRecord(typeid(ReflectedDataType));
+  ASSERT_NE(record, nullptr);
+  ASSERT_NE(record->create, nullptr);
+  Ref<Object> reflected = record->create();
+  EXPECT_EQ(Ref<Object>(TDataType::Registered()), reflected);
+  EXPECT_EQ(TDataType::Registered()->_succ, made);
+}
+
 }  // namespace

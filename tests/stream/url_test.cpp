@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "runtime/list.h"
+#include "runtime/runtime.h"
 #include "stream/stream.h"
 
 VTL_DECLARE_EMBEDDED_FILE(sample_bin)
@@ -95,8 +95,49 @@ TEST_F(Url, UnknownProtocolsEmptyAndOtherObjectsGiveNull) {
   EXPECT_EQ(vtl::OpenReadStream("::"), nullptr);
 }
 
+// A factory whose own constructor gives up after the base's has run.
+class HalfMadeFactory : public RecordingFactory {
+ public:
+  HalfMadeFactory() : RecordingFactory("half_made") { vtl::RuntimeError("refused to be made"); }
+};
+
+TEST_F(Url, AFactoryWhoseConstructorThrowsNeverJoinsTheChain) {
+  EXPECT_THROW(vtl::New<HalfMadeFactory>(), vtl::ThrownObject);
+  // Every factory is asked: a half-made one left in the chain is freed memory.
+  EXPECT_EQ(vtl::OpenReadStream("half_made::x"), nullptr);
+  EXPECT_NE(vtl::OpenReadStream("incbin::sample.bin"), nullptr);
+}
+
+TEST_F(Url, AnOpeningThatFailsSaysWhyAndOneThatSucceedsLeavesTheReason) {
+  using vtl::LastErrorText;
+  vtl::ClearLastErrorText();
+  EXPECT_EQ(vtl::OpenReadStream("x/y.png"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open 'x/y.png' for reading: No such file or directory"));
+  EXPECT_EQ(vtl::OpenWriteStream("x/y.bin"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open 'x/y.bin' for writing: No such file or directory"));
+  EXPECT_EQ(vtl::OpenReadStream("."), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open '.' for reading: Is a directory"));
+  EXPECT_EQ(vtl::OpenReadStream("GOPHER::x"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No stream factory for protocol 'gopher' in 'GOPHER::x'"));
+  EXPECT_EQ(vtl::OpenReadStream("incbin::no-such.bin"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No embedded file named 'no-such.bin'"));
+  EXPECT_EQ(vtl::OpenWriteStream("incbin::sample.bin"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Embedded file 'sample.bin' cannot be opened for writing"));
+  // A nested protocol gives the innermost reason.
+  EXPECT_EQ(vtl::OpenReadStream("bigendian::x/y.png"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("Cannot open 'x/y.png' for reading: No such file or directory"));
+
+  EXPECT_NE(vtl::OpenReadStream("bigendian::incbin::sample.bin"), nullptr);
+  EXPECT_EQ(vtl::OpenReadStream(Ref<vtl::Object>(vtl::New<vtl::TList>())), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No stream factory opens this object as a URL"));
+  EXPECT_NE(vtl::OpenReadStream("littleendian::incbin::sample.bin"), nullptr);
+  EXPECT_EQ(LastErrorText(), String("No stream factory opens this object as a URL"));
+}
+
 TEST_F(Url, FactoriesSeeLowerCaseProtocolAndNewestIsAskedFirst) {
   auto spy = vtl::New<RecordingFactory>("url_test_word");
+  EXPECT_EQ(vtl::TStreamFactory::Registered(), spy);
+  EXPECT_EQ(vtl::RegisterStreamFactory(spy), 0);  // linked already: nothing moves
   EXPECT_EQ(vtl::TStreamFactory::Registered(), spy);
   auto s = vtl::OpenReadStream("URL_Test_Word::Some::Path");
   ASSERT_NE(s, nullptr);
