@@ -46,8 +46,8 @@ void RegisterSocketClasses() {
       .Register();
   ClassBuilder<TSocketStreamFactory, TStreamFactory>("TSocketStreamFactory").Register();
   ClassBuilder<THTTPStreamFactory, TStreamFactory>("THTTPStreamFactory").Register();
-  New<TSocketStreamFactory>();
-  New<THTTPStreamFactory>();
+  RegisterStreamFactory(New<TSocketStreamFactory>());
+  RegisterStreamFactory(New<THTTPStreamFactory>());
 }
 
 }  // namespace
