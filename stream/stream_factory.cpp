@@ -97,14 +97,16 @@ Ref<TStream> OpenStreamUrl(const Ref<Object>& url, int32_t readable, int32_t wri
     path = SliceString(text, split + 2, text.Length());
   }
   // A factory that serves the protocol but cannot open the path says why;
-  // when none does, no factory served it.
+  // when none does, no factory served it. A stream that opens leaves the text
+  // as it was, unless its factory noted something about it (an HTTP error
+  // status whose body is still the stream).
   const String before = LastErrorText();
   ClearLastErrorText();
   Ref<TStream> stream = Factories().FirstAnswer([&](const Ref<TStreamFactory>& factory) {
     return factory->CreateStream(url, protocol, path, readable, writeable);
   });
   if (stream) {
-    SetLastErrorText(before);
+    if (LastErrorText().IsEmpty()) SetLastErrorText(before);
   } else if (LastErrorText().IsEmpty()) {
     SetLastErrorText(NoFactoryText(url, text, protocol));
   }
