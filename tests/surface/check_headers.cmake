@@ -17,6 +17,8 @@
 # -DINTERNAL_TESTS=<library folders whose test suites may reach internals>
 # -DINTERNAL_BENCHES=<library folders whose benchmark may reach internals>
 # -DINTERNAL_SEAMS=<library>:<private header of another library>, ...
+# -DREFUSED_ON_PURPOSE=<files that break these rules to show that the
+#   build refuses them>
 
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/VtlHeaders.cmake)
@@ -32,6 +34,9 @@ list(TRANSFORM dirs APPEND "/*.cpp" OUTPUT_VARIABLE source_globs)
 list(TRANSFORM header_globs PREPEND ${ROOT}/)
 list(TRANSFORM source_globs PREPEND ${ROOT}/)
 file(GLOB_RECURSE files RELATIVE ${ROOT} ${header_globs} ${source_globs})
+if(REFUSED_ON_PURPOSE)
+  list(REMOVE_ITEM files ${REFUSED_ON_PURPOSE})
+endif()
 foreach(file IN LISTS files)
   string(REGEX MATCH "^[^/]+" home "${file}")
   set(suite "")
