@@ -45,25 +45,31 @@ function(vtl_private_includes target)
   target_include_directories(${target} BEFORE PRIVATE ${VTL_SOURCE_ROOT})
 endfunction()
 
-# vtl_library(<name> <sources...>): the static library vtl_<name> with the
-# alias vtl::<name> (also its name in the installed package). Its own sources
-# include by paths from the repository root. Programs that link it, in this
-# build or installed, see only its public header set (the umbrella header's
-# set): in the build tree a copy of those headers under
-# <binary dir>/include, refreshed whenever CMake re-runs, which it does when
-# one of them changes.
-function(vtl_library name)
-  add_library(vtl_${name} STATIC ${ARGN})
-  add_library(vtl::${name} ALIAS vtl_${name})
-  set_target_properties(vtl_${name} PROPERTIES EXPORT_NAME ${name})
-  vtl_private_includes(vtl_${name})
-  vtl_umbrella_headers(${VTL_SOURCE_ROOT} ${name} headers)
+# vtl_public_headers(<target> <folder>): what links <target> sees of
+# <folder>: its umbrella header's set (<folder>/<folder>.h and what it
+# reaches), copied under <binary dir>/include, which CMake refreshes whenever
+# it re-runs, as it does when one of them changes. <target>'s own sources
+# still include by paths from the root (vtl_private_includes).
+function(vtl_public_headers target folder)
+  vtl_private_includes(${target})
+  vtl_umbrella_headers(${VTL_SOURCE_ROOT} ${folder} headers)
   set(include_dir ${CMAKE_CURRENT_BINARY_DIR}/include)
   vtl_copy_headers(${VTL_SOURCE_ROOT} ${include_dir} "${headers}")
   list(TRANSFORM headers PREPEND ${include_dir}/)
   # The base folder of a header file set is also the include folder that
   # linking programs get (BUILD_INTERFACE); installed, it is the package's.
-  target_sources(vtl_${name} PUBLIC FILE_SET HEADERS BASE_DIRS ${include_dir} FILES ${headers})
+  target_sources(${target} PUBLIC FILE_SET HEADERS BASE_DIRS ${include_dir} FILES ${headers})
+endfunction()
+
+# vtl_library(<name> <sources...>): the static library vtl_<name> with the
+# alias vtl::<name> (also its name in the installed package). Programs that
+# link it, in this build or installed, see only its public header set
+# (vtl_public_headers), the one that is installed.
+function(vtl_library name)
+  add_library(vtl_${name} STATIC ${ARGN})
+  add_library(vtl::${name} ALIAS vtl_${name})
+  set_target_properties(vtl_${name} PROPERTIES EXPORT_NAME ${name})
+  vtl_public_headers(vtl_${name} ${name})
   vtl_target_defaults(vtl_${name})
   # Code built with the sanitizers needs their run-time libraries wherever it
   # is linked; in this build every target gets them anyway.
