@@ -37,10 +37,11 @@ include(${CMAKE_CURRENT_LIST_DIR}/VtlHeaders.cmake)
 
 # vtl_private_includes(<target>): lets <target> include any header of the
 # repository by its path from the root, private headers (<lib>/internal/)
-# included. The framework libraries build this way; so do the test suites,
-# benchmarks and tools that reach a library's internals. Put before every
-# other include folder, so that a header is always read from the source tree
-# and never also as its public copy (see vtl_library).
+# included. The framework libraries build this way; so do the test suites
+# and benchmarks that reach a library's internals. Put before every other
+# include folder, so that a header is always read from the source tree and
+# never also as its public copy (vtl_public_headers): #pragma once keeps one
+# file from being read twice, not a file and its copy.
 function(vtl_private_includes target)
   target_include_directories(${target} BEFORE PRIVATE ${VTL_SOURCE_ROOT})
 endfunction()
