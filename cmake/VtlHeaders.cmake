@@ -66,3 +66,19 @@ function(vtl_public_header_problems root headers out)
   endforeach()
   set(${out} ${problems} PARENT_SCOPE)
 endfunction()
+
+# vtl_copy_headers(<root> <dest> <headers>): copies <headers> (paths relative
+# to <root>) to the same paths under <dest>, and removes every other file
+# there, so that <dest> holds exactly that set. A copy is rewritten only when
+# its source changed (configure_file, which also makes CMake re-run then).
+function(vtl_copy_headers root dest headers)
+  file(GLOB_RECURSE present RELATIVE ${dest} ${dest}/*)
+  foreach(header IN LISTS headers)
+    configure_file(${root}/${header} ${dest}/${header} COPYONLY)
+  endforeach()
+  list(REMOVE_ITEM present ${headers})
+  list(TRANSFORM present PREPEND ${dest}/)
+  if(present)
+    file(REMOVE ${present})
+  endif()
+endfunction()

@@ -35,18 +35,42 @@ endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/VtlHeaders.cmake)
 
+# vtl_private_includes(<target>): lets <target> include any header of the
+# repository by its path from the root, private headers (<lib>/internal/)
+# included. The framework libraries build this way; so do the test suites
+# and benchmarks that reach a library's internals. Put before every other
+# include folder, so that a header is always read from the source tree and
+# never also as its public copy (vtl_public_headers): #pragma once keeps one
+# file from being read twice, not a file and its copy.
+function(vtl_private_includes target)
+  target_include_directories(${target} BEFORE PRIVATE ${VTL_SOURCE_ROOT})
+endfunction()
+
+# vtl_public_headers(<target> <folder>): what links <target> sees of
+# <folder>: its umbrella header's set (<folder>/<folder>.h and what it
+# reaches), copied under <binary dir>/include, which CMake refreshes whenever
+# it re-runs, as it does when one of them changes. <target>'s own sources
+# still include by paths from the root (vtl_private_includes).
+function(vtl_public_headers target folder)
+  vtl_private_includes(${target})
+  vtl_umbrella_headers(${VTL_SOURCE_ROOT} ${folder} headers)
+  set(include_dir ${CMAKE_CURRENT_BINARY_DIR}/include)
+  vtl_copy_headers(${VTL_SOURCE_ROOT} ${include_dir} "${headers}")
+  list(TRANSFORM headers PREPEND ${include_dir}/)
+  # The base folder of a header file set is also the include folder that
+  # linking programs get (BUILD_INTERFACE); installed, it is the package's.
+  target_sources(${target} PUBLIC FILE_SET HEADERS BASE_DIRS ${include_dir} FILES ${headers})
+endfunction()
+
 # vtl_library(<name> <sources...>): the static library vtl_<name> with the
-# alias vtl::<name> (also its name in the installed package). Includes are
-# relative to the repository root; the umbrella header's set is the
-# library's public header set, the one that is installed.
+# alias vtl::<name> (also its name in the installed package). Programs that
+# link it, in this build or installed, see only its public header set
+# (vtl_public_headers), the one that is installed.
 function(vtl_library name)
   add_library(vtl_${name} STATIC ${ARGN})
   add_library(vtl::${name} ALIAS vtl_${name})
   set_target_properties(vtl_${name} PROPERTIES EXPORT_NAME ${name})
-  target_include_directories(vtl_${name} PUBLIC $<BUILD_INTERFACE:${VTL_SOURCE_ROOT}>)
-  vtl_umbrella_headers(${VTL_SOURCE_ROOT} ${name} headers)
-  list(TRANSFORM headers PREPEND ${VTL_SOURCE_ROOT}/)
-  target_sources(vtl_${name} PUBLIC FILE_SET HEADERS BASE_DIRS ${VTL_SOURCE_ROOT} FILES ${headers})
+  vtl_public_headers(vtl_${name} ${name})
   vtl_target_defaults(vtl_${name})
   # Code built with the sanitizers needs their run-time libraries wherever it
   # is linked; in this build every target gets them anyway.

@@ -5,7 +5,7 @@
 //   example_collide [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

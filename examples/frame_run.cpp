@@ -1,4 +1,4 @@
-#include "examples/frame_run.h"
+#include "frame_run.h"
 
 #include "graphics/graphics.h"
 #include "image/image.h"

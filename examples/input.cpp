@@ -4,7 +4,7 @@
 //   example_input [--frames N] [--shot file.png]     Escape ends it.
 #include <algorithm>
 
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

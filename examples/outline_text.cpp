@@ -2,7 +2,7 @@
 // installs it, opened at two pixel sizes with LoadImageFontUrl and drawn with
 // DrawString; StringWidth and FontHeight measure it in the font in use.
 //   example_outline_text [--frames N] [--shot file.png]     Escape ends it.
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <deque>
 
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

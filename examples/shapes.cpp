@@ -4,7 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

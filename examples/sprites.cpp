@@ -3,7 +3,7 @@
 //   example_sprites [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

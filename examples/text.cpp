@@ -1,7 +1,7 @@
 // Text in the built-in 8 x 16 font: every character it has, colours, scale,
 // rotation, alpha, and lining text up with StringWidth and FontHeight.
 //   example_text [--frames N] [--shot file.png]     Escape ends it.
-#include "examples/frame_run.h"
+#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {

@@ -17,7 +17,9 @@
 #include "runtime/exceptions.h"
 #include "runtime/last_error.h"
 #include "runtime/program.h"
-#include "system/desktop_seam.h"
+// Graphics drives the desktop through the system library's seam: it starts
+// SDL video and hands each window's events to the system's pump.
+#include "system/internal/desktop_seam.h"
 
 namespace vtl {
 

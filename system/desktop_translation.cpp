@@ -2,9 +2,9 @@
 // pointer-visibility rule.
 #include <SDL2/SDL.h>
 
-#include "system/desktop_seam.h"
 #include "system/event.h"
 #include "system/internal/desktop.h"
+#include "system/internal/desktop_seam.h"
 #include "system/internal/key_codes.h"
 #include "system/sdl_system_driver.h"
 

@@ -9,8 +9,8 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/program.h"
-#include "system/desktop_seam.h"
 #include "system/internal/desktop.h"
+#include "system/internal/desktop_seam.h"
 
 namespace vtl {
 

@@ -1,8 +1,8 @@
 /// \file
 /// The system driver over SDL2, and what its desktop layer offers programs:
 /// the modifier state, emitting desktop events, and handing calls to the main
-/// thread. Windows reach the pump through system/desktop_seam.h, which only
-/// graphics drivers use.
+/// thread. Windows reach the pump through system/internal/desktop_seam.h, which
+/// only graphics drivers use.
 #pragma once
 
 #include <cstdint>

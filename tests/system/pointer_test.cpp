@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/runtime.h"
-#include "system/desktop_seam.h"
+#include "system/internal/desktop_seam.h"
 #include "tests/system/system_test_support.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "runtime/runtime.h"
-#include "system/desktop_seam.h"
+#include "system/internal/desktop_seam.h"
 
 namespace systest {
 

@@ -1,8 +1,8 @@
 // The seam between the system driver and the graphics drivers that make
 // desktop windows: starting SDL video, and the window procedures the pump
-// hands each window's events to. Only framework drivers include this header
-// (it names SDL's event type); it is not part of the program's surface and
-// is not installed.
+// hands each window's events to. Private to the system library except for
+// the graphics library, whose drivers make the windows (it names SDL's event
+// type); it is not part of the program's surface and is not installed.
 #pragma once
 
 #include <cstdint>
