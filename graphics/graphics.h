@@ -7,6 +7,7 @@
 
 #include "graphics/collision.h"
 #include "graphics/frame_limiter.h"
+#include "graphics/gl3_ren2d.h"
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_raw.h"
 #include "graphics/gl_ren2d.h"
