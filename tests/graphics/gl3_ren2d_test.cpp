@@ -9,6 +9,7 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "runtime/last_error.h"
 
 namespace vtl {
 namespace {
@@ -145,20 +146,30 @@ TEST(DisplayGL3, TenThousandSpritesTakeOneCallPerBufferFlush) {
   CloseOpenedGraphics();
 }
 
-// Run once per choice of VTL_REN2D_DRIVER (see CMakeLists.txt).
+// Run once per choice of VTL_REN2D_DRIVER, and with choices that cannot be
+// had (see CMakeLists.txt: VTL_TEST_FALLBACK is then set).
 TEST(DisplayRen2DChoice, TheEnvironmentPicksTheDriver) {
   InitGraphics();
   InstallGraphicsDriver(TheGLRen2DDriver(), 2);
   ASSERT_NE(OpenGraphics(320, 240, 0, 60, 0), nullptr);
   const char* asked = std::getenv("VTL_REN2D_DRIVER");
   const std::string name = CurrentRen2DDriver->ToString().ToUtf8();
-  if (asked && std::strcmp(asked, "gl3") == 0)
-    EXPECT_EQ(name, "OpenGL 3.3");
-  else if (asked && std::strcmp(asked, "gles3") == 0)
-    EXPECT_EQ(name, "OpenGL ES 3.0");
-  else
+  if (std::getenv("VTL_TEST_FALLBACK")) {
     EXPECT_EQ(name, "OpenGL");
+    EXPECT_NE(LastErrorText().ToUtf8().find(std::string("VTL_REN2D_DRIVER=") + asked), std::string::npos)
+        << LastErrorText().ToUtf8();
+  } else if (asked && std::strcmp(asked, "gl3") == 0) {
+    EXPECT_EQ(name, "OpenGL 3.3");
+  } else if (asked && std::strcmp(asked, "gles3") == 0) {
+    EXPECT_EQ(name, "OpenGL ES 3.0");
+  } else {
+    EXPECT_EQ(name, "OpenGL");
+  }
   EXPECT_EQ(GetGraphicsDriver()->ToString().ToUtf8(), name);
+  // Drawing goes on with whichever driver it is.
+  SetDrawColor(1, 2, 3);
+  DrawFilledRect(5, 5, 2, 2);
+  EXPECT_EQ(Rgb(GrabScreenPixmap(6, 6, 1, 1)->ReadPixel(0, 0)), 0x010203u);
   CloseOpenedGraphics();
 }
 
