@@ -21,6 +21,7 @@
 #include "graphics/internal/ren2d_choice.h"
 #include "runtime/exceptions.h"
 #include "runtime/last_error.h"
+#include "runtime/string_ops.h"
 
 namespace vtl {
 
@@ -31,16 +32,26 @@ struct BatchVertex {
   GLubyte rgba[4];
 };
 
-// The built-in shaders, written once; each kind of context gets its own
-// version line.
-const char* const kVertexSource = R"(
-in vec2 vtl_position;
+// The shaders' declarations, written once; each kind of context gets its own
+// version line before them. A program's own shaders get them too.
+const char* const kVertexPrelude = R"(in vec2 vtl_position;
 in vec2 vtl_texcoord;
 in vec4 vtl_color;
 uniform vec2 vtl_scale;
 out vec2 texcoord;
 out vec4 color;
-void main() {
+)";
+
+const char* const kFragmentPrelude = R"(uniform sampler2D vtl_texture;
+uniform bool vtl_textured;
+uniform bool vtl_masked;
+in vec2 texcoord;
+in vec4 color;
+out vec4 vtl_fragment;
+)";
+
+// The built-in shaders.
+const char* const kVertexSource = R"(void main() {
   texcoord = vtl_texcoord;
   color = vtl_color;
   gl_Position = vec4(vtl_position * vtl_scale + vec2(-1.0, 1.0), 0.0, 1.0);
@@ -48,14 +59,7 @@ void main() {
 }
 )";
 
-const char* const kFragmentSource = R"(
-uniform sampler2D vtl_texture;
-uniform bool vtl_textured;
-uniform bool vtl_masked;
-in vec2 texcoord;
-in vec4 color;
-out vec4 vtl_fragment;
-void main() {
+const char* const kFragmentSource = R"(void main() {
   vec4 c = color;
   if (vtl_textured) c *= texture(vtl_texture, texcoord);
   if (vtl_masked && c.a < 0.5) discard;
@@ -66,6 +70,12 @@ void main() {
 std::string VersionLine(bool es) {
   return es ? "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
             : "#version 330 core\n";
+}
+
+// A whole shader: the version line, the declarations and the body, whose
+// lines the compiler's log counts from 1.
+std::string WholeShader(bool es, const char* prelude, const std::string& body) {
+  return VersionLine(es) + prelude + "#line 1\n" + body;
 }
 
 // The info log of a shader or program object.
@@ -130,10 +140,62 @@ GLubyte ClampByte(int32_t v) { return static_cast<GLubyte>(std::clamp(v, 0, 255)
 
 }  // namespace
 
+namespace {
+
+// A linked program and where its built-in uniforms are.
+struct ShaderProgram {
+  GLuint program = 0;
+  GLint scale_at = -1, textured_at = -1, masked_at = -1, texture_at = -1;
+  // Images the program's own samplers read: texture unit, frame.
+  std::map<std::string, std::pair<GLint, Ref<TImageFrame>>> images;
+  // Values of the program's own uniforms, given to it whenever it draws.
+  struct Value {
+    int32_t count = 0;  // floats; 0: an int
+    float floats[4] = {0, 0, 0, 0};
+    int32_t integer = 0;
+  };
+  std::map<std::string, Value> values;
+
+  void Apply() const {
+    for (const auto& [name, v] : values) {
+      const GLint at = glGetUniformLocation(program, name.c_str());
+      switch (v.count) {
+        case 0: glUniform1i(at, v.integer); break;
+        case 1: glUniform1f(at, v.floats[0]); break;
+        case 2: glUniform2f(at, v.floats[0], v.floats[1]); break;
+        case 3: glUniform3f(at, v.floats[0], v.floats[1], v.floats[2]); break;
+        default: glUniform4f(at, v.floats[0], v.floats[1], v.floats[2], v.floats[3]); break;
+      }
+    }
+    for (const auto& [name, image] : images) {
+      glUniform1i(glGetUniformLocation(program, name.c_str()), image.first);
+      auto frame = DowncastObject<TGLImageFrame>(image.second);
+      glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(image.first));
+      glBindTexture(GL_TEXTURE_2D, frame ? static_cast<GLuint>(frame->name) : 0);
+    }
+    glActiveTexture(GL_TEXTURE0);
+  }
+
+  void Link(bool es, const std::string& vertex_body, const std::string& fragment_body) {
+    program =
+        LinkProgram(WholeShader(es, kVertexPrelude, vertex_body), WholeShader(es, kFragmentPrelude, fragment_body));
+    scale_at = glGetUniformLocation(program, "vtl_scale");
+    textured_at = glGetUniformLocation(program, "vtl_textured");
+    masked_at = glGetUniformLocation(program, "vtl_masked");
+    texture_at = glGetUniformLocation(program, "vtl_texture");
+  }
+};
+
+}  // namespace
+
 struct TGL3Ren2DDriver::State {
   bool es = false;
-  GLuint program = 0, vbo = 0;
-  GLint scale_at = -1, textured_at = -1, masked_at = -1, texture_at = -1;
+  ShaderProgram builtin;
+  ShaderProgram* active = &builtin;  // what the batch is drawn with
+  Ref<TDrawShader> active_shader;    // keeps `active` alive when it is a program's own
+  GLuint used = 0;                   // the program in use in the context
+  float scale[2] = {1, 1};           // of the pixel projection
+  GLuint vbo = 0;
   std::map<int32_t, GLuint> vertex_arrays;  // per context: they are not shared
   std::vector<BatchVertex> batch;
   GLenum primitive = GL_TRIANGLES;  // of what the batch holds
@@ -203,12 +265,8 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   State& s = *state_;
   int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   graphics->GetSettings(width, height, depth, hertz, flags);
-  if (!s.program) {
-    s.program = LinkProgram(VersionLine(s.es) + kVertexSource, VersionLine(s.es) + kFragmentSource);
-    s.scale_at = glGetUniformLocation(s.program, "vtl_scale");
-    s.textured_at = glGetUniformLocation(s.program, "vtl_textured");
-    s.masked_at = glGetUniformLocation(s.program, "vtl_masked");
-    s.texture_at = glGetUniformLocation(s.program, "vtl_texture");
+  if (!s.builtin.program) {
+    s.builtin.Link(s.es, kVertexSource, kFragmentSource);
     glGenBuffers(1, &s.vbo);
   }
   Ref<TRen2DGraphics> ren2d = DowncastObject<TRen2DGraphics>(graphics);
@@ -231,10 +289,12 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   }
   glBindVertexArray(vao);
   glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
-  glUseProgram(s.program);
   // The same pixel projection as glOrtho(0, width, height, 0, -1, 1).
-  glUniform2f(s.scale_at, 2.0f / static_cast<float>(width), -2.0f / static_cast<float>(height));
-  glUniform1i(s.texture_at, 0);
+  s.scale[0] = 2.0f / static_cast<float>(width);
+  s.scale[1] = -2.0f / static_cast<float>(height);
+  s.active = &s.builtin;
+  s.active_shader = nullptr;
+  s.used = 0;
   glActiveTexture(GL_TEXTURE0);
   glViewport(0, 0, width, height);
   s.blend = 0;
@@ -247,8 +307,16 @@ void TGL3Ren2DDriver::FlushBatch() {
   if (s.batch.empty()) return;
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.batch.size() * sizeof(BatchVertex)), s.batch.data(),
                GL_STREAM_DRAW);
-  glUniform1i(s.textured_at, s.texture != 0);
-  glUniform1i(s.masked_at, s.blend == BlendMasked);
+  const ShaderProgram& p = *s.active;
+  if (s.used != p.program) {
+    s.used = p.program;
+    glUseProgram(p.program);
+  }
+  glUniform2f(p.scale_at, s.scale[0], s.scale[1]);
+  glUniform1i(p.texture_at, 0);
+  glUniform1i(p.textured_at, s.texture != 0);
+  glUniform1i(p.masked_at, s.blend == BlendMasked);
+  p.Apply();
   if (s.texture) glBindTexture(GL_TEXTURE_2D, s.texture);
   glDrawArrays(s.primitive, 0, static_cast<GLsizei>(s.batch.size()));
   ++s.draw_calls;
@@ -460,6 +528,95 @@ Ref<TPixmap> TGL3Ren2DDriver::GrabPixmap(int32_t x, int32_t y, int32_t width, in
 int32_t TGL3Ren2DDriver::Flip(int32_t sync) {
   FlushBatch();
   return TGLRen2DDriver::Flip(sync);
+}
+
+// --- draw shaders ---
+
+// A program of the driver's kind, made from a program's own sources.
+class TGL3DrawShader : public TDrawShader {
+ public:
+  TGL3DrawShader(const Ref<TGL3Ren2DDriver>& driver, int32_t kind) : driver_(driver), kind_(kind) {}
+  ~TGL3DrawShader() override {
+    // Programs are shared by the contexts of one kind; with none current the
+    // program stays until the process ends.
+    if (program.program && CurrentGLProfile() == kind_ && CurrentRen2DDriver.Get() == driver_.Get())
+      glDeleteProgram(program.program);
+  }
+  void SetFloat(const String& name, const float* values, int32_t count) override {
+    ShaderProgram::Value& v = Slot(name);
+    v.count = std::clamp(count, 1, 4);
+    std::copy(values, values + v.count, v.floats);
+  }
+  void SetInt(const String& name, int32_t value) override {
+    ShaderProgram::Value& v = Slot(name);
+    v.count = 0;
+    v.integer = value;
+  }
+  void SetImage(const String& name, const Ref<TImage>& image, int32_t frame) override {
+    Ref<TImageFrame> f = image->Frame(frame);
+    if (!f) RuntimeError("The image has no frame " + StringFromInt(frame) + " for the shader's " + name);
+    DrawWhatUsesTheOldValues();
+    const std::string key = name.ToUtf8();
+    auto found = program.images.find(key);
+    // Unit 0 is the drawn image's; each sampler of the program's own gets one more.
+    const GLint unit =
+        found != program.images.end() ? found->second.first : static_cast<GLint>(program.images.size()) + 1;
+    if (unit >= kMaxImageUnits) RuntimeError("A draw shader reads at most 7 images of its own");
+    program.images[key] = {unit, f};
+  }
+
+  ShaderProgram program;
+
+ private:
+  static constexpr GLint kMaxImageUnits = 8;
+
+  // What was batched with the program is drawn with the values it had.
+  void DrawWhatUsesTheOldValues() {
+    if (driver_->state_->active == &program) driver_->FlushBatch();
+  }
+  ShaderProgram::Value& Slot(const String& name) {
+    DrawWhatUsesTheOldValues();
+    return program.values[name.ToUtf8()];
+  }
+
+  Ref<TGL3Ren2DDriver> driver_;
+  int32_t kind_;
+};
+
+namespace {
+
+// The source as text for the compiler, refused when it could not be that.
+std::string ShaderText(const String& source, const char* which) {
+  if (source.IsEmpty()) RuntimeError(String("The ") + which + " shader source is empty");
+  std::string text = source.ToUtf8();
+  if (text.size() > static_cast<size_t>(MaxDrawShaderSource))
+    RuntimeError(String("The ") + which + " shader source is longer than " + StringFromInt(MaxDrawShaderSource) +
+                 " bytes");
+  if (text.find('\0') != std::string::npos)
+    RuntimeError(String("The ") + which + " shader source holds a zero character");
+  return text;
+}
+
+}  // namespace
+
+Ref<TDrawShader> TGL3Ren2DDriver::CreateShader(const String& vertex_source, const String& fragment_source) {
+  const std::string vertex = vertex_source.IsEmpty() ? std::string(kVertexSource) : ShaderText(vertex_source, "vertex");
+  const std::string fragment = ShaderText(fragment_source, "fragment");
+  auto shader = New<TGL3DrawShader>(Ref<TGL3Ren2DDriver>(this), state_->es ? GLProfileES30 : GLProfileCore33);
+  shader->program.Link(state_->es, vertex, fragment);
+  return shader;
+}
+
+int32_t TGL3Ren2DDriver::SetShader(const Ref<TDrawShader>& shader) {
+  State& s = *state_;
+  Ref<TGL3DrawShader> own = DowncastObject<TGL3DrawShader>(shader);
+  if (shader && !own) RuntimeError("The draw shader belongs to another Ren2D driver");
+  ShaderProgram* wanted = own ? &own->program : &s.builtin;
+  if (wanted == s.active) return 0;
+  FlushBatch();
+  s.active = wanted;
+  s.active_shader = shader;
+  return 0;
 }
 
 Ref<TGL3Ren2DDriver> TheGL3Ren2DDriver() {

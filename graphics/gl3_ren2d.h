@@ -14,6 +14,7 @@
 
 #include <cstdint>
 
+#include "graphics/draw_shader.h"
 #include "graphics/gl_ren2d.h"
 
 namespace vtl {
@@ -57,6 +58,10 @@ class TGL3Ren2DDriver : public TGLRen2DDriver {
   int32_t DrawPoly(const Ref<Array<float>>& xy, float handle_x, float handle_y, float origin_x,
                    float origin_y) override;
   int32_t DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y) override;
+  /// A program of this driver's kind from the sources (draw_shader.h).
+  Ref<TDrawShader> CreateShader(const String& vertex_source, const String& fragment_source) override;
+  /// Draws the batch when the shader changes.
+  int32_t SetShader(const Ref<TDrawShader>& shader) override;
   /// Draws the batch, then reads the pixels.
   Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
   /// Forgets the state caches and sets the pixel projection for the context.
@@ -75,6 +80,7 @@ class TGL3Ren2DDriver : public TGLRen2DDriver {
   struct State;  ///< GL objects, the batch and the state caches.
 
  private:
+  friend class TGL3DrawShader;
   State* state_;
 };
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "graphics/collision.h"
+#include "graphics/draw_shader.h"
 #include "graphics/frame_limiter.h"
 #include "graphics/gl3_ren2d.h"
 #include "graphics/gl_graphics.h"
