@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
 #include "graphics/internal/ren2d_choice.h"
 #include "runtime/exceptions.h"
@@ -37,9 +38,11 @@ struct BatchVertex {
 const char* const kVertexPrelude = R"(in vec2 vtl_position;
 in vec2 vtl_texcoord;
 in vec4 vtl_color;
-uniform vec2 vtl_scale;
+uniform vec4 vtl_projection;
 out vec2 texcoord;
 out vec4 color;
+// Clip space from pixels of the target.
+vec4 vtl_project(vec2 position) { return vec4(position * vtl_projection.xy + vtl_projection.zw, 0.0, 1.0); }
 )";
 
 const char* const kFragmentPrelude = R"(uniform sampler2D vtl_texture;
@@ -54,7 +57,7 @@ out vec4 vtl_fragment;
 const char* const kVertexSource = R"(void main() {
   texcoord = vtl_texcoord;
   color = vtl_color;
-  gl_Position = vec4(vtl_position * vtl_scale + vec2(-1.0, 1.0), 0.0, 1.0);
+  gl_Position = vtl_project(vtl_position);
   gl_PointSize = 1.0;
 }
 )";
@@ -145,7 +148,7 @@ namespace {
 // A linked program and where its built-in uniforms are.
 struct ShaderProgram {
   GLuint program = 0;
-  GLint scale_at = -1, textured_at = -1, masked_at = -1, texture_at = -1;
+  GLint projection_at = -1, textured_at = -1, masked_at = -1, texture_at = -1;
   // Images the program's own samplers read: texture unit, frame.
   std::map<std::string, std::pair<GLint, Ref<TImageFrame>>> images;
   // Values of the program's own uniforms, given to it whenever it draws.
@@ -179,7 +182,7 @@ struct ShaderProgram {
   void Link(bool es, const std::string& vertex_body, const std::string& fragment_body) {
     program =
         LinkProgram(WholeShader(es, kVertexPrelude, vertex_body), WholeShader(es, kFragmentPrelude, fragment_body));
-    scale_at = glGetUniformLocation(program, "vtl_scale");
+    projection_at = glGetUniformLocation(program, "vtl_projection");
     textured_at = glGetUniformLocation(program, "vtl_textured");
     masked_at = glGetUniformLocation(program, "vtl_masked");
     texture_at = glGetUniformLocation(program, "vtl_texture");
@@ -191,10 +194,10 @@ struct ShaderProgram {
 struct TGL3Ren2DDriver::State {
   bool es = false;
   ShaderProgram builtin;
-  ShaderProgram* active = &builtin;  // what the batch is drawn with
-  Ref<TDrawShader> active_shader;    // keeps `active` alive when it is a program's own
-  GLuint used = 0;                   // the program in use in the context
-  float scale[2] = {1, 1};           // of the pixel projection
+  ShaderProgram* active = &builtin;    // what the batch is drawn with
+  Ref<TDrawShader> active_shader;      // keeps `active` alive when it is a program's own
+  GLuint used = 0;                     // the program in use in the context
+  float projection[4] = {1, 1, 0, 0};  // pixels to clip space: scale x, y, offset x, y
   GLuint vbo = 0;
   std::map<int32_t, GLuint> vertex_arrays;  // per context: they are not shared
   std::vector<BatchVertex> batch;
@@ -289,9 +292,8 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   }
   glBindVertexArray(vao);
   glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
-  // The same pixel projection as glOrtho(0, width, height, 0, -1, 1).
-  s.scale[0] = 2.0f / static_cast<float>(width);
-  s.scale[1] = -2.0f / static_cast<float>(height);
+  ForgetGLRenderTarget();  // a render image is the target of one context only
+  SetProjection(width, height, false);
   s.active = &s.builtin;
   s.active_shader = nullptr;
   s.used = 0;
@@ -300,6 +302,23 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   s.blend = 0;
   s.texture = 0;
   return 0;
+}
+
+void TGL3Ren2DDriver::SetProjection(int32_t width, int32_t height, bool y_up) {
+  State& s = *state_;
+  FlushBatch();
+  // The same pixel projection as glOrtho(0, width, height, 0, -1, 1), or
+  // with y running up as glOrtho(0, width, 0, height, -1, 1).
+  s.projection[0] = 2.0f / static_cast<float>(width);
+  s.projection[1] = (y_up ? 2.0f : -2.0f) / static_cast<float>(height);
+  s.projection[2] = -1;
+  s.projection[3] = y_up ? -1.0f : 1.0f;
+  glViewport(0, 0, width, height);
+}
+
+int32_t TGL3Ren2DDriver::SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) {
+  FlushBatch();  // into the target it was batched for
+  return TGLRen2DDriver::SetRenderFrame(frame, width, height);
 }
 
 void TGL3Ren2DDriver::FlushBatch() {
@@ -312,7 +331,7 @@ void TGL3Ren2DDriver::FlushBatch() {
     s.used = p.program;
     glUseProgram(p.program);
   }
-  glUniform2f(p.scale_at, s.scale[0], s.scale[1]);
+  glUniform4fv(p.projection_at, 1, s.projection);
   glUniform1i(p.texture_at, 0);
   glUniform1i(p.textured_at, s.texture != 0);
   glUniform1i(p.masked_at, s.blend == BlendMasked);
@@ -491,13 +510,7 @@ int32_t TGL3Ren2DDriver::DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32
   if (p->width <= 0 || p->height <= 0) return 0;
   // The pixels go through a texture read one texel per pixel, solid and
   // untinted, as the OpenGL driver's pixel copy does.
-  GLuint texture = 0;
-  glGenTextures(1, &texture);
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  GLuint texture = NewNearestTexture();
   glPixelStorei(GL_UNPACK_ROW_LENGTH, p->pitch / 4);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, p->width, p->height, 0, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);

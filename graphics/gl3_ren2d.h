@@ -66,6 +66,10 @@ class TGL3Ren2DDriver : public TGLRen2DDriver {
   Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
   /// Forgets the state caches and sets the pixel projection for the context.
   int32_t ResetGLContext(const Ref<TGraphics>& graphics) override;
+  /// Draws the batch, then changes the projection the shaders get.
+  void SetProjection(int32_t width, int32_t height, bool y_up) override;
+  /// Draws the batch, then changes the target.
+  int32_t SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) override;
 
   /// Draws what the batch holds (nothing when it is empty).
   void FlushBatch();

@@ -7,8 +7,10 @@
 
 #include "graphics/gl_raw.h"
 #include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
 #include "graphics/internal/ren2d_choice.h"
+#include "runtime/exceptions.h"
 #include "runtime/module.h"
 
 namespace vtl {
@@ -240,13 +242,53 @@ int32_t TGLRen2DDriver::SetClsColor(int32_t red, int32_t green, int32_t blue) {
 }
 
 int32_t TGLRen2DDriver::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (x == 0 && y == 0 && width == CurrentGraphicsWidth() && height == CurrentGraphicsHeight()) {
+  int32_t target_width = CurrentGraphicsWidth(), target_height = CurrentGraphicsHeight();
+  // A render image's rows run from its top.
+  const bool top_down = GLRenderTargetSize(target_width, target_height);
+  if (x == 0 && y == 0 && width == target_width && height == target_height) {
     glDisable(GL_SCISSOR_TEST);
   } else {
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x, CurrentGraphicsHeight() - y - height, width, height);
+    glScissor(x, top_down ? y : target_height - y - height, width, height);
   }
   return 0;
+}
+
+Ref<TImageFrame> TGLRen2DDriver::CreateRenderFrame(int32_t width, int32_t height) {
+  Ref<TGLImageFrame> frame = NewImageFrame();
+  TheGLGraphicsDriver()->SwapSharedContext();
+  try {
+    frame->name = static_cast<int32_t>(CreateRenderTexture(width, height));
+  } catch (...) {
+    TheGLGraphicsDriver()->SwapSharedContext();
+    throw;
+  }
+  TheGLGraphicsDriver()->SwapSharedContext();
+  frame->u1 = frame->v1 = 1;
+  frame->seq = GraphicsGeneration;
+  frame->kind = CurrentGLProfile();
+  return frame;
+}
+
+int32_t TGLRen2DDriver::SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) {
+  Ref<TGLImageFrame> gl = DowncastObject<TGLImageFrame>(frame);
+  if (frame && !gl) RuntimeError("The render image was made by another Ren2D driver");
+  SetGLRenderTarget(gl ? static_cast<uint32_t>(gl->name) : 0, width, height);
+  int32_t w = CurrentGraphicsWidth(), h = CurrentGraphicsHeight();
+  const bool top_down = GLRenderTargetSize(w, h);
+  SetProjection(w, h, top_down);
+  return 0;
+}
+
+void TGLRen2DDriver::SetProjection(int32_t width, int32_t height, bool y_up) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  if (y_up)
+    glOrtho(0, width, 0, height, -1, 1);
+  else
+    glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glViewport(0, 0, width, height);
 }
 
 int32_t TGLRen2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
@@ -347,11 +389,8 @@ int32_t TGLRen2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   s.bound_texture = 0;
   s.texture_enabled = false;
   glDisable(GL_TEXTURE_2D);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, width, height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glViewport(0, 0, width, height);
+  ForgetGLRenderTarget();  // a render image is the target of one context only
+  SetProjection(width, height, false);
   return 0;
 }
 

@@ -70,6 +70,13 @@ class TGLRen2DDriver : public TRen2DDriver {
   Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
   /// Forgets the state caches and sets the pixel projection for the context.
   virtual int32_t ResetGLContext(const Ref<TGraphics>& graphics);
+  /// A frame whose texture can be drawn into (framebuffer objects needed).
+  Ref<TImageFrame> CreateRenderFrame(int32_t width, int32_t height) override;
+  /// Draws into the frame's texture, or into the window for Null.
+  int32_t SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) override;
+  /// The pixel projection of a target width x height; y_up for render
+  /// images, whose rows run from the top of the texture.
+  virtual void SetProjection(int32_t width, int32_t height, bool y_up);
   /// The empty frame CreateFrameFromPixmap fills: a TGLImageFrame here.
   virtual Ref<TGLImageFrame> NewImageFrame();
 };

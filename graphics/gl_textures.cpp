@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/internal/gl_render_target.h"
 #include "runtime/exceptions.h"
 
 namespace vtl {
@@ -96,10 +97,12 @@ void UploadGLTexture(const Ref<TPixmap>& source, int32_t flags) {
 
 Ref<TPixmap> ReadGLPixels(int32_t x, int32_t y, int32_t width, int32_t height, int32_t buffer_height) {
   Ref<TPixmap> p = NewPixmap(width, height, FMT_RGBA8888, 4);
+  int32_t target_width = 0, target_height = 0;
+  const bool top_down = GLRenderTargetSize(target_width, target_height);
   glPixelStorei(GL_PACK_ROW_LENGTH, width > 0 ? p->pitch / 4 : 0);
-  glReadPixels(x, buffer_height - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+  glReadPixels(x, top_down ? y : buffer_height - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  return FlipPixmapVertical(p);
+  return top_down ? p : FlipPixmapVertical(p);
 }
 
 }  // namespace vtl

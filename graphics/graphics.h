@@ -14,6 +14,7 @@
 #include "graphics/gl_ren2d.h"
 #include "graphics/graphics_driver.h"
 #include "graphics/ren2d.h"
+#include "graphics/render_image.h"
 #include "image/image.h"
 
 namespace vtl {

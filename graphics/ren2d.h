@@ -81,6 +81,12 @@ class TRen2DDriver : public TGraphicsDriver {
   /// The shader the following drawing runs through; Null: the built-in one.
   /// Here: an error naming the driver that has them.
   virtual int32_t SetShader(const Ref<TDrawShader>& shader);
+  /// A frame of width x height whose pixels can be drawn into
+  /// (render_image.h). Here: an error saying the driver cannot.
+  virtual Ref<TImageFrame> CreateRenderFrame(int32_t width, int32_t height);
+  /// Sends drawing into a frame made by CreateRenderFrame (width x height),
+  /// or back to the window for Null. Here: an error saying the driver cannot.
+  virtual int32_t SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height);
 };
 
 /// A Ren2D context: a graphics context with the drawing state kept for it.

@@ -83,7 +83,7 @@ TEST_P(DisplayShader, IntsAndImagesReachTheShader) {
   // A vertex shader of the program's own: everything moves 100 pixels right.
   Ref<TDrawShader> moved = CreateDrawShader(
       "void main() { color = vtl_color; texcoord = vtl_texcoord;\n"
-      "  gl_Position = vec4((vtl_position + vec2(100.0, 0.0)) * vtl_scale + vec2(-1.0, 1.0), 0.0, 1.0); }\n",
+      "  gl_Position = vtl_project(vtl_position + vec2(100.0, 0.0)); }\n",
       "void main() { vtl_fragment = color; }\n");
   SetDrawShader(moved);
   SetDrawColor(0, 255, 0);
