@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -201,6 +202,8 @@ struct TGL3Ren2DDriver::State {
   GLuint vbo = 0;
   std::map<int32_t, GLuint> vertex_arrays;  // per context: they are not shared
   std::vector<BatchVertex> batch;
+  std::vector<GLushort> indices;  // what the draw call reads, into `batch`
+  GLuint index_buffer = 0;
   GLenum primitive = GL_TRIANGLES;  // of what the batch holds
   GLuint texture = 0;               // of what the batch holds; 0: none
   int32_t blend = 0;                // applied to the context; 0: none yet
@@ -232,7 +235,8 @@ class TGL3ImageFrame : public TGLImageFrame {
 
 TGL3Ren2DDriver::TGL3Ren2DDriver(bool es) : state_(new State()) {
   state_->es = es;
-  state_->batch.reserve(GL3BatchVertices);
+  state_->batch.reserve(GL3BatchQuads * 4);
+  state_->indices.reserve(GL3BatchQuads * 6);
 }
 
 TGL3Ren2DDriver::~TGL3Ren2DDriver() { delete state_; }
@@ -271,6 +275,7 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   if (!s.builtin.program) {
     s.builtin.Link(s.es, kVertexSource, kFragmentSource);
     glGenBuffers(1, &s.vbo);
+    glGenBuffers(1, &s.index_buffer);
   }
   Ref<TRen2DGraphics> ren2d = DowncastObject<TRen2DGraphics>(graphics);
   Ref<TGLGraphics> gl = ren2d ? DowncastObject<TGLGraphics>(ren2d->_graphics) : nullptr;
@@ -280,6 +285,7 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.index_buffer);  // kept by the vertex array
     const auto stride = static_cast<GLsizei>(sizeof(BatchVertex));
     glEnableVertexAttribArray(kPositionAttribute);
     glVertexAttribPointer(kPositionAttribute, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
@@ -337,21 +343,28 @@ void TGL3Ren2DDriver::FlushBatch() {
   glUniform1i(p.masked_at, s.blend == BlendMasked);
   p.Apply();
   if (s.texture) glBindTexture(GL_TEXTURE_2D, s.texture);
-  glDrawArrays(s.primitive, 0, static_cast<GLsizei>(s.batch.size()));
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.indices.size() * sizeof(GLushort)), s.indices.data(),
+               GL_STREAM_DRAW);
+  glDrawElements(s.primitive, static_cast<GLsizei>(s.indices.size()), GL_UNSIGNED_SHORT, nullptr);
   ++s.draw_calls;
   s.batch.clear();
+  s.indices.clear();
 }
 
 namespace {
 
-// Room in the batch for `count` more vertices of the given primitive and
-// texture: what it holds is drawn first when either differs or it is full.
-void MakeRoom(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLenum primitive, GLuint texture, size_t count) {
-  if (s.primitive != primitive || s.texture != texture || s.batch.size() + count > GL3BatchVertices) {
+// Room in the batch for `vertices` more vertices and `indices` more indices
+// of the given primitive and texture: what it holds is drawn first when
+// either differs or it is full. Answers the first new vertex's index.
+GLushort MakeRoom(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLenum primitive, GLuint texture, size_t vertices,
+                  size_t indices) {
+  if (s.primitive != primitive || s.texture != texture || s.batch.size() + vertices > GL3BatchQuads * 4 ||
+      s.indices.size() + indices > GL3BatchQuads * 6) {
     driver.FlushBatch();
     s.primitive = primitive;
     s.texture = texture;
   }
+  return static_cast<GLushort>(s.batch.size());
 }
 
 void Push(TGL3Ren2DDriver::State& s, float x, float y, float u, float v) {
@@ -364,15 +377,29 @@ void PushShape(TGL3Ren2DDriver::State& s, float x, float y, float tx, float ty, 
   Push(s, x * s.ix + y * s.iy + tx, x * s.jx + y * s.jy + ty, u, v);
 }
 
+void PushIndices(TGL3Ren2DDriver::State& s, std::initializer_list<GLushort> indices) {
+  s.indices.insert(s.indices.end(), indices);
+}
+
 // A convex polygon as a fan of triangles about its first corner; xy holds
-// `count` x, y pairs in shape coordinates.
+// `count` x, y pairs in shape coordinates. One too large for the batch goes
+// in a triangle at a time.
 void PushFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, const float* xy, int32_t count, float dx, float dy,
              float tx, float ty) {
+  const auto corners = static_cast<size_t>(count);
+  if (corners <= GL3BatchQuads) {
+    const GLushort first = MakeRoom(driver, s, GL_TRIANGLES, 0, corners, (corners - 2) * 3);
+    for (int32_t i = 0; i < count; ++i) PushShape(s, xy[2 * i] + dx, xy[2 * i + 1] + dy, tx, ty);
+    for (GLushort i = 1; i + 1 < count; ++i)
+      PushIndices(s, {first, static_cast<GLushort>(first + i), static_cast<GLushort>(first + i + 1)});
+    return;
+  }
   for (int32_t i = 1; i + 1 < count; ++i) {
-    MakeRoom(driver, s, GL_TRIANGLES, 0, 3);
+    const GLushort first = MakeRoom(driver, s, GL_TRIANGLES, 0, 3, 3);
     PushShape(s, xy[0] + dx, xy[1] + dy, tx, ty);
     PushShape(s, xy[2 * i] + dx, xy[2 * i + 1] + dy, tx, ty);
     PushShape(s, xy[2 * i + 2] + dx, xy[2 * i + 3] + dy, tx, ty);
+    PushIndices(s, {first, static_cast<GLushort>(first + 1), static_cast<GLushort>(first + 2)});
   }
 }
 
@@ -381,13 +408,13 @@ void PushFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, const float* xy
 void TGL3Ren2DDriver::AddQuad(uint32_t texture, float x0, float y0, float x1, float y1, float tx, float ty, float u0,
                               float v0, float u1, float v1) {
   State& s = *state_;
-  MakeRoom(*this, s, GL_TRIANGLES, texture, 6);
+  const GLushort first = MakeRoom(*this, s, GL_TRIANGLES, texture, 4, 6);
   PushShape(s, x0, y0, tx, ty, u0, v0);
   PushShape(s, x1, y0, tx, ty, u1, v0);
   PushShape(s, x1, y1, tx, ty, u1, v1);
-  PushShape(s, x0, y0, tx, ty, u0, v0);
-  PushShape(s, x1, y1, tx, ty, u1, v1);
   PushShape(s, x0, y1, tx, ty, u0, v1);
+  const auto at = [first](int k) { return static_cast<GLushort>(first + k); };
+  PushIndices(s, {at(0), at(1), at(2), at(0), at(2), at(3)});
 }
 
 Ref<TGLImageFrame> TGL3Ren2DDriver::NewImageFrame() { return New<TGL3ImageFrame>(Ref<TGL3Ren2DDriver>(this)); }
@@ -459,7 +486,7 @@ int32_t TGL3Ren2DDriver::Cls() {
 
 int32_t TGL3Ren2DDriver::Plot(float x, float y) {
   State& s = *state_;
-  MakeRoom(*this, s, GL_POINTS, 0, 1);
+  PushIndices(s, {MakeRoom(*this, s, GL_POINTS, 0, 1, 1)});
   // A point lights the pixel its centre falls in, and one centred on a pixel
   // border the pixel right of (below) it; rasterised as a small square, as
   // here, it would light the one left of (above) the border. Centring it on
@@ -470,7 +497,8 @@ int32_t TGL3Ren2DDriver::Plot(float x, float y) {
 
 int32_t TGL3Ren2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
   State& s = *state_;
-  MakeRoom(*this, s, GL_LINES, 0, 2);
+  const GLushort first = MakeRoom(*this, s, GL_LINES, 0, 2, 2);
+  PushIndices(s, {first, static_cast<GLushort>(first + 1)});
   PushShape(s, x0, y0, tx + 0.5f, ty + 0.5f);
   PushShape(s, x1, y1, tx + 0.5f, ty + 0.5f);
   return 0;

@@ -19,9 +19,9 @@
 
 namespace vtl {
 
-/// Vertices the batch holds before it is drawn: 8192 sprites of two
-/// triangles each.
-constexpr int32_t GL3BatchVertices = 8192 * 6;
+/// Sprites the batch holds before it is drawn: four vertices and six indices
+/// each (16-bit indices bound the batch).
+constexpr int32_t GL3BatchQuads = 8192;
 
 /// The Ren2D driver over OpenGL 3.3 core (or OpenGL ES 3.0) contexts. One
 /// class serves both; the shaders are the same but for their version line.

@@ -130,10 +130,10 @@ TEST(DisplayGL3, TenThousandSpritesTakeOneCallPerBufferFlush) {
   constexpr int32_t kSprites = 10000;
   for (int32_t i = 0; i < kSprites; ++i)
     DrawImageFrame(image, static_cast<float>(i % 780), static_cast<float>(i % 580));
-  EXPECT_EQ(TheGL3Ren2DDriver()->DrawCalls(), before + kSprites * 6 / GL3BatchVertices);  // full buffers only
+  EXPECT_EQ(TheGL3Ren2DDriver()->DrawCalls(), before + kSprites / GL3BatchQuads);  // full buffers only
   FlipBuffers(0);
   const int64_t calls = TheGL3Ren2DDriver()->DrawCalls() - before;
-  EXPECT_EQ(calls, (kSprites * 6 + GL3BatchVertices - 1) / GL3BatchVertices);
+  EXPECT_EQ(calls, (kSprites + GL3BatchQuads - 1) / GL3BatchQuads);
   // A change of blend mode ends a run; a change of colour does not.
   SetDrawColor(10, 20, 30);
   DrawImageFrame(image, 0, 0);
