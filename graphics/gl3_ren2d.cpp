@@ -63,10 +63,17 @@ const char* const kVertexSource = R"(void main() {
 }
 )";
 
+// Made in four variants, with and without VTL_TEXTURED and VTL_MASKED: a
+// shader without branches takes the rasteriser's quicker paths.
 const char* const kFragmentSource = R"(void main() {
+#ifdef VTL_TEXTURED
+  vec4 c = texture(vtl_texture, texcoord) * color;
+#else
   vec4 c = color;
-  if (vtl_textured) c *= texture(vtl_texture, texcoord);
-  if (vtl_masked && c.a < 0.5) discard;
+#endif
+#ifdef VTL_MASKED
+  if (c.a < 0.5) discard;
+#endif
   vtl_fragment = c;
 }
 )";
@@ -194,8 +201,8 @@ struct ShaderProgram {
 
 struct TGL3Ren2DDriver::State {
   bool es = false;
-  ShaderProgram builtin;
-  ShaderProgram* active = &builtin;    // what the batch is drawn with
+  ShaderProgram builtin[4];            // textured + 2 * masked
+  ShaderProgram* active = nullptr;     // what the batch is drawn with; nullptr: a built-in one
   Ref<TDrawShader> active_shader;      // keeps `active` alive when it is a program's own
   GLuint used = 0;                     // the program in use in the context
   float projection[4] = {1, 1, 0, 0};  // pixels to clip space: scale x, y, offset x, y
@@ -272,8 +279,12 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   State& s = *state_;
   int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   graphics->GetSettings(width, height, depth, hertz, flags);
-  if (!s.builtin.program) {
-    s.builtin.Link(s.es, kVertexSource, kFragmentSource);
+  if (!s.builtin[0].program) {
+    for (int32_t variant = 0; variant < 4; ++variant) {
+      const std::string defines =
+          std::string(variant & 1 ? "#define VTL_TEXTURED\n" : "") + (variant & 2 ? "#define VTL_MASKED\n" : "");
+      s.builtin[variant].Link(s.es, kVertexSource, defines + kFragmentSource);
+    }
     glGenBuffers(1, &s.vbo);
     glGenBuffers(1, &s.index_buffer);
   }
@@ -300,7 +311,7 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
   ForgetGLRenderTarget();  // a render image is the target of one context only
   SetProjection(width, height, false);
-  s.active = &s.builtin;
+  s.active = nullptr;
   s.active_shader = nullptr;
   s.used = 0;
   glActiveTexture(GL_TEXTURE0);
@@ -332,7 +343,8 @@ void TGL3Ren2DDriver::FlushBatch() {
   if (s.batch.empty()) return;
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.batch.size() * sizeof(BatchVertex)), s.batch.data(),
                GL_STREAM_DRAW);
-  const ShaderProgram& p = *s.active;
+  const ShaderProgram& p =
+      s.active ? *s.active : s.builtin[(s.texture != 0 ? 1 : 0) + (s.blend == BlendMasked ? 2 : 0)];
   if (s.used != p.program) {
     s.used = p.program;
     glUseProgram(p.program);
@@ -652,7 +664,7 @@ int32_t TGL3Ren2DDriver::SetShader(const Ref<TDrawShader>& shader) {
   State& s = *state_;
   Ref<TGL3DrawShader> own = DowncastObject<TGL3DrawShader>(shader);
   if (shader && !own) RuntimeError("The draw shader belongs to another Ren2D driver");
-  ShaderProgram* wanted = own ? &own->program : &s.builtin;
+  ShaderProgram* wanted = own ? &own->program : nullptr;
   if (wanted == s.active) return 0;
   FlushBatch();
   s.active = wanted;
