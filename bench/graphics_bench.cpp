@@ -1,5 +1,8 @@
 // Sprites per frame: N 32 x 32 textured sprites drawn with Ren2D over OpenGL
-// and, as the baseline in the same run, with SDL2's own 2D renderer. Each
+// and, as the baseline in the same run, with SDL2's own 2D renderer; then the
+// OpenGL Ren2D driver and the shader driver side by side, with sprites small
+// enough that the calls cost most (20,000 of 2 x 2) and large enough that
+// filling does (10,000 of 32 x 32). Each
 // iteration is one frame: draw N sprites, present without waiting for the
 // retrace. Run under Xvfb with Mesa: xvfb-run -a ./bench_graphics
 // Rates are per wall-clock second (Mesa renders on threads of its own);
@@ -91,7 +94,41 @@ void BM_SDLRendererSprites(benchmark::State& state) {
   ReportFrames(state, n);
 }
 
+// driver 0: the OpenGL Ren2D driver; 1: the shader driver (OpenGL 3.3 core).
+// Alpha blended, the same positions as above. It opens graphics of its own,
+// so it runs after the benchmarks above.
+void BM_DriverSprites(benchmark::State& state) {
+  const bool shader = state.range(0) == 1;
+  const auto side = static_cast<int32_t>(state.range(1)), n = static_cast<int32_t>(state.range(2));
+  InitGraphics();
+  InstallGraphicsDriver(shader ? Ref<TRen2DDriver>(TheGL3Ren2DDriver()) : Ref<TRen2DDriver>(TheGLRen2DDriver()),
+                        GraphicsFlagBackBuffer);
+  if (!OpenGraphics(kWidth, kHeight, 0, 0, 0)) {
+    state.SkipWithError("no window for the driver");
+    return;
+  }
+  Ref<TPixmap> pixels = side == 32 ? SpritePixels() : NewPixmap(side, side, FMT_RGBA8888, 4);
+  if (side != 32) pixels->ClearPixels(0xFF80C0E0u);
+  Ref<TImage> sprite = LoadImageUrl(pixels, 0);
+  SetDrawBlend(BlendAlpha);
+  for (auto _ : state) {
+    ClearBackBuffer();
+    for (int32_t i = 0; i < n; ++i) DrawImageFrame(sprite, SpriteX(i), SpriteY(i));
+    FlipBuffers(0);
+  }
+  ReportFrames(state, n);
+  CloseOpenedGraphics();
+}
+
 BENCHMARK(BM_Ren2DSprites)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SDLRendererSprites)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DriverSprites)
+    ->ArgNames({"driver", "side", "sprites"})
+    ->Args({0, 2, 20000})
+    ->Args({1, 2, 20000})
+    ->Args({0, 32, 10000})
+    ->Args({1, 32, 10000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "graphics/internal/gl_context.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_opengl.h>
 #include <SDL2/SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -30,15 +31,16 @@ namespace {
 struct GLContextRecord {
   int32_t handle = 0;
   int32_t kind = 0;
+  int32_t profile = GLProfileCompatibility;
   int32_t width = 0, height = 0, depth = 0, hertz = 0, flags = 0;
   SDL_Window* window = nullptr;
   SDL_GLContext gl = nullptr;
 };
 
 struct Glue {
-  std::vector<std::unique_ptr<GLContextRecord>> records;  // newest first
-  GLContextRecord* current = nullptr;                     // last made current
-  std::unique_ptr<GLContextRecord> shared;
+  std::vector<std::unique_ptr<GLContextRecord>> records;    // newest first
+  GLContextRecord* current = nullptr;                       // last made current
+  std::unique_ptr<GLContextRecord> shared[GLProfileCount];  // one per kind of context
   SDL_Window* full_screen_window = nullptr;
   int32_t last_swap_interval = -1;
   int32_t next_handle = 1;
@@ -64,9 +66,19 @@ GLContextRecord* FindRecordByWindowId(uint32_t id) {
 
 // The graphics flags as buffer sizes; sizes of 1 ask for the smallest buffer
 // the platform offers.
-void RequestPixelFormat(int32_t flags, bool share) {
+void RequestPixelFormat(int32_t flags, bool share, int32_t profile) {
   SDL_GL_ResetAttributes();
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  if (profile == GLProfileCore33) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  } else if (profile == GLProfileES30) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  } else {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  }
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 1);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 1);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 1);
@@ -115,8 +127,9 @@ void RestoreCurrent() {
 // A context for `window` sharing the shared context's objects, or nullptr
 // with the reason recorded. Leaves the drawing context that was current
 // before as it was.
-SDL_GLContext CreateSharingContext(SDL_Window* window) {
-  SDL_GL_MakeCurrent(G().shared->window, G().shared->gl);
+SDL_GLContext CreateSharingContext(SDL_Window* window, int32_t profile) {
+  const GLContextRecord& shared = *G().shared[profile];
+  SDL_GL_MakeCurrent(shared.window, shared.gl);
   SDL_GLContext gl = SDL_GL_CreateContext(window);
   if (!gl) RefuseWithSDLError("Cannot make an OpenGL context");  // before SDL hears of anything else
   RestoreCurrent();
@@ -222,53 +235,86 @@ bool VideoDriverShowsWindows() {
 // then release everything they keep for the shared context.
 void CloseSharedGLContext() {
   Glue& g = G();
-  if (!g.shared) return;
   while (!g.records.empty()) CloseGLContext(g.records.front()->handle);
   SDL_GL_MakeCurrent(nullptr, nullptr);
   g.current = nullptr;
-  SDL_GL_DeleteContext(g.shared->gl);
-  SDL_DestroyWindow(g.shared->window);
-  g.shared = nullptr;
+  for (auto& shared : g.shared) {
+    if (!shared) continue;
+    SDL_GL_DeleteContext(shared->gl);
+    SDL_DestroyWindow(shared->window);
+    shared = nullptr;
+  }
 }
 
-}  // namespace
+const char* const kProfileNames[GLProfileCount] = {"OpenGL", "OpenGL 3.3 core", "OpenGL ES 3.0"};
 
-void EnsureSharedGLContext() {
-  Glue& g = G();
-  if (g.shared) return;
-  // Read by the X11 video driver when it starts: the class of our windows.
-  setenv("SDL_VIDEO_X11_WMCLASS", GLWindowClassName, 0);
-  if (!StartDesktopVideo()) EndWithoutDisplay(SDL_GetError());
-  if (!VideoDriverShowsWindows()) EndWithoutDisplay("no X display could be reached");
-  RequestPixelFormat(0, false);
+// The hidden 1 x 1 window and context of a kind, or false with the reason
+// recorded. The desktop must be started.
+bool MakeSharedGLContext(int32_t profile) {
+  RequestPixelFormat(0, false, profile);
   SDL_Window* window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   SDL_GLContext gl = window ? SDL_GL_CreateContext(window) : nullptr;
   if (!gl) {
     // Some servers offer no single-buffered format; any format will do here.
     if (window) SDL_DestroyWindow(window);
-    RequestPixelFormat(2, false);
+    RequestPixelFormat(2, false, profile);
     window = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     gl = window ? SDL_GL_CreateContext(window) : nullptr;
   }
-  if (!gl) EndWithoutDisplay((std::string("the display offers no OpenGL context: ") + SDL_GetError()).c_str());
+  if (!gl) {
+    RefuseWithSDLError(std::string("The display offers no ") + kProfileNames[profile] + " context");
+    if (window) SDL_DestroyWindow(window);
+    RestoreCurrent();
+    return false;
+  }
   auto r = std::make_unique<GLContextRecord>();
   r->kind = GLContextShared;
+  r->profile = profile;
   r->width = r->height = 1;
   r->window = window;
   r->gl = gl;
-  g.shared = std::move(r);
+  Glue& g = G();
+  const bool first = !g.shared[0] && !g.shared[1] && !g.shared[2];
+  g.shared[profile] = std::move(r);
   PinGLDriverModules();
   RestoreCurrent();
-  AtExit(&CloseSharedGLContext);
+  if (first) AtExit(&CloseSharedGLContext);
+  return true;
 }
 
-int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) {
+void StartDesktopForGL() {
+  // Read by the X11 video driver when it starts: the class of our windows.
+  setenv("SDL_VIDEO_X11_WMCLASS", GLWindowClassName, 0);
+  if (!StartDesktopVideo()) EndWithoutDisplay(SDL_GetError());
+  if (!VideoDriverShowsWindows()) EndWithoutDisplay("no X display could be reached");
+}
+
+}  // namespace
+
+void EnsureSharedGLContext() {
+  if (G().shared[GLProfileCompatibility]) return;
+  StartDesktopForGL();
+  if (!MakeSharedGLContext(GLProfileCompatibility))
+    EndWithoutDisplay((std::string("the display offers no OpenGL context: ") + SDL_GetError()).c_str());
+}
+
+bool TrySharedGLContext(int32_t profile) {
+  if (profile < 0 || profile >= GLProfileCount) return false;
+  if (G().shared[profile]) return true;
+  StartDesktopForGL();
+  return MakeSharedGLContext(profile);
+}
+
+int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags, int32_t profile) {
   // Sizes SDL cannot make are refused before any window is made.
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
     SetLastErrorText(String(CannotOpen(width, height, "window").c_str()) + ": each side must be 1 to 16384 pixels");
     return 0;
   }
-  EnsureSharedGLContext();
+  if (profile == GLProfileCompatibility)
+    EnsureSharedGLContext();
+  else if (!TrySharedGLContext(profile))
+    return 0;
   Glue& g = G();
   int32_t kind = GLContextFullScreen;
   int x = 0, y = 0;
@@ -278,11 +324,11 @@ int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t he
     x = y = 32;
     style = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;  // fixed size, captioned
   }
-  RequestPixelFormat(flags, true);
+  RequestPixelFormat(flags, true, profile);
   SDL_Window* window = SDL_CreateWindow(ApplicationTitle.ToUtf8().c_str(), x, y, width, height, style);
   if (!window) return RefuseWithSDLError(CannotOpen(width, height, "window"));
   SetWindowClass(window);
-  SDL_GLContext gl = CreateSharingContext(window);
+  SDL_GLContext gl = CreateSharingContext(window, profile);
   if (!gl) {
     SDL_DestroyWindow(window);
     return 0;
@@ -290,6 +336,7 @@ int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t he
   auto r = std::make_unique<GLContextRecord>();
   r->handle = g.next_handle++;
   r->kind = kind;
+  r->profile = profile;
   SDL_GetWindowSize(window, &r->width, &r->height);
   r->depth = depth;
   r->hertz = hertz;
@@ -313,18 +360,21 @@ int32_t CreateGLContext(int32_t width, int32_t height, int32_t depth, int32_t he
   return record->handle;
 }
 
-int32_t AttachGLContext(int64_t widget, int32_t flags) {
+int32_t AttachGLContext(int64_t widget, int32_t flags, int32_t profile) {
   if (widget == 0) {
     SetLastErrorText("Cannot draw with OpenGL on window 0: there is no such window");
     return 0;
   }
-  EnsureSharedGLContext();
+  if (profile == GLProfileCompatibility)
+    EnsureSharedGLContext();
+  else if (!TrySharedGLContext(profile))
+    return 0;
   Glue& g = G();
-  RequestPixelFormat(flags, true);
+  RequestPixelFormat(flags, true, profile);
   SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
   SDL_Window* window = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(widget)));
   if (!window) return RefuseWithSDLError("Cannot draw with OpenGL on window " + std::to_string(widget));
-  SDL_GLContext gl = CreateSharingContext(window);
+  SDL_GLContext gl = CreateSharingContext(window, profile);
   if (!gl) {
     SDL_DestroyWindow(window);  // only SDL's record of it: the window is the caller's
     return 0;
@@ -332,6 +382,7 @@ int32_t AttachGLContext(int64_t widget, int32_t flags) {
   auto r = std::make_unique<GLContextRecord>();
   r->handle = g.next_handle++;
   r->kind = GLContextAttached;
+  r->profile = profile;
   SDL_GetWindowSize(window, &r->width, &r->height);
   r->flags = flags;
   r->window = window;
@@ -381,11 +432,25 @@ void FlipGLContext(int32_t sync) {
 
 void SwapSharedGLContext() {
   Glue& g = G();
-  if (!g.shared) return;
-  if (SDL_GL_GetCurrentContext() != g.shared->gl)
-    SDL_GL_MakeCurrent(g.shared->window, g.shared->gl);
+  const GLContextRecord* shared = g.shared[CurrentGLProfile()].get();
+  if (!shared) return;
+  if (SDL_GL_GetCurrentContext() != shared->gl)
+    SDL_GL_MakeCurrent(shared->window, shared->gl);
   else
     RestoreCurrent();
+}
+
+int32_t CurrentGLProfile() { return G().current ? G().current->profile : GLProfileCompatibility; }
+
+void DeleteSharedGLTexture(int32_t profile, uint32_t texture) {
+  Glue& g = G();
+  if (profile < 0 || profile >= GLProfileCount || !g.shared[profile]) return;
+  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  SDL_GLContext current = SDL_GL_GetCurrentContext();
+  SDL_GL_MakeCurrent(g.shared[profile]->window, g.shared[profile]->gl);
+  const GLuint name = texture;
+  glDeleteTextures(1, &name);
+  SDL_GL_MakeCurrent(window, current);
 }
 
 bool GetGLContextSettings(int32_t handle, int32_t& width, int32_t& height, int32_t& depth, int32_t& hertz,

@@ -6,7 +6,11 @@
 #include <cmath>
 
 #include "graphics/gl_raw.h"
+#include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
+#include "graphics/internal/ren2d_choice.h"
+#include "runtime/exceptions.h"
 #include "runtime/module.h"
 
 namespace vtl {
@@ -71,10 +75,9 @@ int32_t OvalSegments(float xr, float yr) {
 TGLImageFrame::~TGLImageFrame() {
   if (seq == 0) return;
   const GLuint texture = static_cast<GLuint>(name);
-  TheGLGraphicsDriver()->SwapSharedContext();
-  glDeleteTextures(1, &texture);
-  TheGLGraphicsDriver()->SwapSharedContext();
-  if (seq == GraphicsGeneration) {
+  // Only contexts of the kind that made it share the texture's name.
+  DeleteSharedGLTexture(kind, texture);
+  if (seq == GraphicsGeneration && kind == CurrentGLProfile()) {
     glDeleteTextures(1, &texture);
     // The name may be handed out again; the bind cache must not take it for bound.
     if (RS().bound_texture == texture) RS().bound_texture = 0;
@@ -98,6 +101,12 @@ int32_t TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, fl
 }
 
 Ref<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const Ref<TPixmap>& source, int32_t flags) {
+  auto frame = New<TGLImageFrame>();
+  frame->LoadPixmap(source, flags);
+  return frame;
+}
+
+void TGLImageFrame::LoadPixmap(const Ref<TPixmap>& source, int32_t flags) {
   int32_t tw = source->width, th = source->height;
   FitGLTextureSize(tw, th);
   const int32_t w = std::min(source->width, tw), h = std::min(source->height, th);
@@ -118,13 +127,12 @@ Ref<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const Ref<TPixmap>& source, i
   } else {
     tex = src->format == FMT_RGBA8888 ? src : src->Convert(FMT_RGBA8888);
   }
-  auto frame = New<TGLImageFrame>();
-  frame->name = static_cast<int32_t>(CreateGLTexture(tw, th, flags));
+  name = static_cast<int32_t>(CreateGLTexture(tw, th, flags));
   UploadGLTexture(tex, flags);
-  frame->u1 = static_cast<float>(w) / static_cast<float>(tw);
-  frame->v1 = static_cast<float>(h) / static_cast<float>(th);
-  frame->seq = GraphicsGeneration;
-  return frame;
+  u1 = static_cast<float>(w) / static_cast<float>(tw);
+  v1 = static_cast<float>(h) / static_cast<float>(th);
+  seq = GraphicsGeneration;
+  kind = CurrentGLProfile();
 }
 
 // --- the driver ---
@@ -134,6 +142,8 @@ String TGLRen2DDriver::ToString() const { return "OpenGL"; }
 Ref<Array<Ref<TGraphicsMode>>> TGLRen2DDriver::GraphicsModes() { return TheGLGraphicsDriver()->GraphicsModes(); }
 
 Ref<TGraphics> TGLRen2DDriver::AttachGraphics(int64_t widget, int32_t flags) {
+  if (Ref<TRen2DDriver> chosen = ChosenRen2DDriver(); chosen.Get() != this)
+    return chosen->AttachGraphics(widget, flags);
   Ref<TGraphics> g = TheGLGraphicsDriver()->AttachGraphics(widget, flags);
   if (!g) return nullptr;
   return TRen2DGraphics::Create(g, Ref<TRen2DDriver>(this));
@@ -141,6 +151,8 @@ Ref<TGraphics> TGLRen2DDriver::AttachGraphics(int64_t widget, int32_t flags) {
 
 Ref<TGraphics> TGLRen2DDriver::CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz,
                                               int32_t flags) {
+  if (Ref<TRen2DDriver> chosen = ChosenRen2DDriver(); chosen.Get() != this)
+    return chosen->CreateGraphics(width, height, depth, hertz, flags);
   Ref<TGraphics> g = TheGLGraphicsDriver()->CreateGraphics(width, height, depth, hertz, flags);
   if (!g) return nullptr;
   return TRen2DGraphics::Create(g, Ref<TRen2DDriver>(this));
@@ -163,9 +175,9 @@ int32_t TGLRen2DDriver::Flip(int32_t sync) { return TheGLGraphicsDriver()->Flip(
 
 Ref<TImageFrame> TGLRen2DDriver::CreateFrameFromPixmap(const Ref<TPixmap>& pixmap, int32_t flags) {
   TheGLGraphicsDriver()->SwapSharedContext();
-  Ref<TImageFrame> frame;
+  Ref<TGLImageFrame> frame = NewImageFrame();
   try {
-    frame = TGLImageFrame::CreateFromPixmap(pixmap, flags);
+    frame->LoadPixmap(pixmap, flags);
   } catch (...) {
     TheGLGraphicsDriver()->SwapSharedContext();
     throw;
@@ -173,6 +185,8 @@ Ref<TImageFrame> TGLRen2DDriver::CreateFrameFromPixmap(const Ref<TPixmap>& pixma
   TheGLGraphicsDriver()->SwapSharedContext();
   return frame;
 }
+
+Ref<TGLImageFrame> TGLRen2DDriver::NewImageFrame() { return New<TGLImageFrame>(); }
 
 int32_t TGLRen2DDriver::SetBlend(int32_t mode) {
   if (mode == RS().blend) return 0;
@@ -228,13 +242,53 @@ int32_t TGLRen2DDriver::SetClsColor(int32_t red, int32_t green, int32_t blue) {
 }
 
 int32_t TGLRen2DDriver::SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) {
-  if (x == 0 && y == 0 && width == CurrentGraphicsWidth() && height == CurrentGraphicsHeight()) {
+  int32_t target_width = CurrentGraphicsWidth(), target_height = CurrentGraphicsHeight();
+  // A render image's rows run from its top.
+  const bool top_down = GLRenderTargetSize(target_width, target_height);
+  if (x == 0 && y == 0 && width == target_width && height == target_height) {
     glDisable(GL_SCISSOR_TEST);
   } else {
     glEnable(GL_SCISSOR_TEST);
-    glScissor(x, CurrentGraphicsHeight() - y - height, width, height);
+    glScissor(x, top_down ? y : target_height - y - height, width, height);
   }
   return 0;
+}
+
+Ref<TImageFrame> TGLRen2DDriver::CreateRenderFrame(int32_t width, int32_t height) {
+  Ref<TGLImageFrame> frame = NewImageFrame();
+  TheGLGraphicsDriver()->SwapSharedContext();
+  try {
+    frame->name = static_cast<int32_t>(CreateRenderTexture(width, height));
+  } catch (...) {
+    TheGLGraphicsDriver()->SwapSharedContext();
+    throw;
+  }
+  TheGLGraphicsDriver()->SwapSharedContext();
+  frame->u1 = frame->v1 = 1;
+  frame->seq = GraphicsGeneration;
+  frame->kind = CurrentGLProfile();
+  return frame;
+}
+
+int32_t TGLRen2DDriver::SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) {
+  Ref<TGLImageFrame> gl = DowncastObject<TGLImageFrame>(frame);
+  if (frame && !gl) RuntimeError("The render image was made by another Ren2D driver");
+  SetGLRenderTarget(gl ? static_cast<uint32_t>(gl->name) : 0, width, height);
+  int32_t w = CurrentGraphicsWidth(), h = CurrentGraphicsHeight();
+  const bool top_down = GLRenderTargetSize(w, h);
+  SetProjection(w, h, top_down);
+  return 0;
+}
+
+void TGLRen2DDriver::SetProjection(int32_t width, int32_t height, bool y_up) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  if (y_up)
+    glOrtho(0, width, 0, height, -1, 1);
+  else
+    glOrtho(0, width, height, 0, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glViewport(0, 0, width, height);
 }
 
 int32_t TGLRen2DDriver::SetTransform(float ix, float iy, float jx, float jy) {
@@ -322,11 +376,7 @@ int32_t TGLRen2DDriver::DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_
 Ref<TPixmap> TGLRen2DDriver::GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) {
   const int32_t blend = RS().blend;
   SetBlend(BlendSolid);
-  Ref<TPixmap> p = NewPixmap(width, height, FMT_RGBA8888, 4);
-  glPixelStorei(GL_PACK_ROW_LENGTH, width > 0 ? p->pitch / 4 : 0);
-  glReadPixels(x, CurrentGraphicsHeight() - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
-  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-  p = FlipPixmapVertical(p);
+  Ref<TPixmap> p = ReadGLPixels(x, y, width, height, CurrentGraphicsHeight());
   SetBlend(blend);
   return p;
 }
@@ -339,11 +389,8 @@ int32_t TGLRen2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   s.bound_texture = 0;
   s.texture_enabled = false;
   glDisable(GL_TEXTURE_2D);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, width, height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glViewport(0, 0, width, height);
+  ForgetGLRenderTarget();  // a render image is the target of one context only
+  SetProjection(width, height, false);
   return 0;
 }
 

@@ -20,6 +20,8 @@ class TGLImageFrame : public TImageFrame {
   /// larger, the pixmap's last column and row are repeated once into the
   /// margin, so that filtering stays clean at the edge.
   static Ref<TGLImageFrame> CreateFromPixmap(const Ref<TPixmap>& src, int32_t flags);
+  /// Makes the frame's texture from the pixmap, as CreateFromPixmap does.
+  void LoadPixmap(const Ref<TPixmap>& src, int32_t flags);
 
   /// The texture coordinates of the frame's corners.
   ///@{
@@ -27,6 +29,7 @@ class TGLImageFrame : public TImageFrame {
   ///@}
   int32_t name = 0;  ///< The texture name.
   int32_t seq = 0;   ///< generation the texture was made in; 0 once deleted
+  int32_t kind = 0;  ///< the kind of context whose objects hold the texture (internal/gl_context.h)
 };
 
 /// The Ren2D driver over OpenGL: its contexts are TRen2DGraphics over
@@ -36,6 +39,9 @@ class TGLRen2DDriver : public TRen2DDriver {
   String ToString() const override;  ///< "OpenGL"
   Ref<Array<Ref<TGraphicsMode>>> GraphicsModes() override;
   /// A Ren2D context over the plain OpenGL driver's context; Null on failure.
+  /// The first context asked for reads VTL_REN2D_DRIVER: with "gl3" or
+  /// "gles3" this and later contexts come from that driver instead, when it
+  /// can make its contexts (see gl3_ren2d.h).
   ///@{
   Ref<TGraphics> AttachGraphics(int64_t widget, int32_t flags) override;
   Ref<TGraphics> CreateGraphics(int32_t width, int32_t height, int32_t depth, int32_t hertz, int32_t flags) override;
@@ -64,6 +70,15 @@ class TGLRen2DDriver : public TRen2DDriver {
   Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height) override;
   /// Forgets the state caches and sets the pixel projection for the context.
   virtual int32_t ResetGLContext(const Ref<TGraphics>& graphics);
+  /// A frame whose texture can be drawn into (framebuffer objects needed).
+  Ref<TImageFrame> CreateRenderFrame(int32_t width, int32_t height) override;
+  /// Draws into the frame's texture, or into the window for Null.
+  int32_t SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height) override;
+  /// The pixel projection of a target width x height; y_up for render
+  /// images, whose rows run from the top of the texture.
+  virtual void SetProjection(int32_t width, int32_t height, bool y_up);
+  /// The empty frame CreateFrameFromPixmap fills: a TGLImageFrame here.
+  virtual Ref<TGLImageFrame> NewImageFrame();
 };
 
 /// The one OpenGL Ren2D driver.

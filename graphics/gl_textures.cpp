@@ -3,7 +3,9 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstring>
 
+#include "graphics/internal/gl_render_target.h"
 #include "runtime/exceptions.h"
 
 namespace vtl {
@@ -13,8 +15,19 @@ namespace {
 // Largest side asked for; beyond it the proxy is not even consulted.
 constexpr int32_t kMaxSide = 1 << 16;
 
+// OpenGL ES has no proxy textures: there the largest side is the limit.
+bool IsESContext() {
+  const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+  return version && std::strncmp(version, "OpenGL ES", 9) == 0;
+}
+
 bool ProxyAccepts(int32_t width, int32_t height) {
-  glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  if (IsESContext()) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return width <= largest && height <= largest;
+  }
+  glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   GLint accepted = 0;
   glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
   return accepted != 0;
@@ -80,6 +93,16 @@ void UploadGLTexture(const Ref<TPixmap>& source, int32_t flags) {
   }
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+Ref<TPixmap> ReadGLPixels(int32_t x, int32_t y, int32_t width, int32_t height, int32_t buffer_height) {
+  Ref<TPixmap> p = NewPixmap(width, height, FMT_RGBA8888, 4);
+  int32_t target_width = 0, target_height = 0;
+  const bool top_down = GLRenderTargetSize(target_width, target_height);
+  glPixelStorei(GL_PACK_ROW_LENGTH, width > 0 ? p->pitch / 4 : 0);
+  glReadPixels(x, top_down ? y : buffer_height - height - y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  return top_down ? p : FlipPixmapVertical(p);
 }
 
 }  // namespace vtl

@@ -6,12 +6,15 @@
 #pragma once
 
 #include "graphics/collision.h"
+#include "graphics/draw_shader.h"
 #include "graphics/frame_limiter.h"
+#include "graphics/gl3_ren2d.h"
 #include "graphics/gl_graphics.h"
 #include "graphics/gl_raw.h"
 #include "graphics/gl_ren2d.h"
 #include "graphics/graphics_driver.h"
 #include "graphics/ren2d.h"
+#include "graphics/render_image.h"
 #include "image/image.h"
 
 namespace vtl {

@@ -25,6 +25,8 @@
 
 namespace vtl {
 
+class TDrawShader;
+
 /// \name Blend modes
 ///@{
 constexpr int32_t BlendMasked = 1;    ///< Pixels with alpha below one half are left out; the rest are solid.
@@ -73,6 +75,18 @@ class TRen2DDriver : public TGraphicsDriver {
   virtual int32_t DrawPixmap(const Ref<TPixmap>& pixmap, int32_t x, int32_t y);
   /// A new pixmap of the back buffer's pixels in the rectangle.
   virtual Ref<TPixmap> GrabPixmap(int32_t x, int32_t y, int32_t width, int32_t height);
+  /// A draw shader (draw_shader.h); an empty vertex source means the
+  /// built-in one. Here: an error naming the driver that has them.
+  virtual Ref<TDrawShader> CreateShader(const String& vertex_source, const String& fragment_source);
+  /// The shader the following drawing runs through; Null: the built-in one.
+  /// Here: an error naming the driver that has them.
+  virtual int32_t SetShader(const Ref<TDrawShader>& shader);
+  /// A frame of width x height whose pixels can be drawn into
+  /// (render_image.h). Here: an error saying the driver cannot.
+  virtual Ref<TImageFrame> CreateRenderFrame(int32_t width, int32_t height);
+  /// Sends drawing into a frame made by CreateRenderFrame (width x height),
+  /// or back to the window for Null. Here: an error saying the driver cannot.
+  virtual int32_t SetRenderFrame(const Ref<TImageFrame>& frame, int32_t width, int32_t height);
 };
 
 /// A Ren2D context: a graphics context with the drawing state kept for it.

@@ -20,4 +20,8 @@ uint32_t CreateGLTexture(int32_t width, int32_t height, int32_t flags);
 // Replaces level 0 (and, when mipmapped, every smaller level) of the bound texture.
 void UploadGLTexture(const Ref<TPixmap>& pixmap, int32_t flags);
 
+// A new pixmap of the current read buffer's pixels in the rectangle (y down
+// in a buffer `buffer_height` high), or of the render target's when one is set.
+Ref<TPixmap> ReadGLPixels(int32_t x, int32_t y, int32_t width, int32_t height, int32_t buffer_height);
+
 }  // namespace vtl

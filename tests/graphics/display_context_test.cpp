@@ -87,6 +87,10 @@ TEST(DisplayRawGL, FillAndTextBetweenBeginAndEnd) {
   InitGraphics();
   InstallGraphicsDriver(TheGLRen2DDriver(), 2);
   ASSERT_NE(OpenGraphics(320, 240, 0, 60, 0), nullptr);
+  if (CurrentRen2DDriver != TheGLRen2DDriver()) {
+    CloseOpenedGraphics();
+    GTEST_SKIP() << "the raw OpenGL 1.1 helpers need the OpenGL driver, and VTL_REN2D_DRIVER chose another";
+  }
   BeginRawGL2D();
   GLFillRect(10, 20, 30, 5);
   GLDrawText8x16("A", 100, 100);
