@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_draw_state.h"
 #include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
 #include "graphics/internal/ren2d_choice.h"
@@ -146,8 +147,6 @@ GLuint LinkProgram(const std::string& vertex, const std::string& fragment) {
   }
   return program;
 }
-
-GLubyte ClampByte(int32_t v) { return static_cast<GLubyte>(std::clamp(v, 0, 255)); }
 
 }  // namespace
 
@@ -436,30 +435,12 @@ int32_t TGL3Ren2DDriver::SetBlend(int32_t mode) {
   if (mode == s.blend) return 0;
   FlushBatch();
   s.blend = mode;
-  switch (mode) {
-    case BlendAlpha:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      break;
-    case BlendAdditive:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      break;
-    case BlendMultiply:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_DST_COLOR, GL_ZERO);
-      break;
-    default:  // masked (the shader drops the pixels), solid and unknown modes
-      glDisable(GL_BLEND);
-      break;
-  }
+  ApplyBlendFunction(mode);  // masked pixels are dropped by the shader
   return 0;
 }
 
 int32_t TGL3Ren2DDriver::SetAlpha(float alpha) {
-  if (std::isnan(alpha)) alpha = 0;
-  alpha = std::clamp(alpha, 0.0f, 1.0f);
-  state_->colour[3] = static_cast<GLubyte>(alpha * 255);
+  state_->colour[3] = AlphaByte(alpha);
   return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "graphics/gl_raw.h"
 #include "graphics/internal/gl_context.h"
+#include "graphics/internal/gl_draw_state.h"
 #include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
 #include "graphics/internal/ren2d_choice.h"
@@ -55,8 +56,6 @@ void Vertex(float x, float y, float tx, float ty) {
   const GLRenderState& s = RS();
   glVertex2f(x * s.ix + y * s.iy + tx, x * s.jx + y * s.jy + ty);
 }
-
-GLubyte ClampByte(int32_t v) { return static_cast<GLubyte>(std::clamp(v, 0, 255)); }
 
 // Past this an ellipse would only cost time, never look rounder.
 constexpr int32_t kMaxOvalSegments = 1 << 16;
@@ -191,39 +190,18 @@ Ref<TGLImageFrame> TGLRen2DDriver::NewImageFrame() { return New<TGLImageFrame>()
 int32_t TGLRen2DDriver::SetBlend(int32_t mode) {
   if (mode == RS().blend) return 0;
   RS().blend = mode;
-  switch (mode) {
-    case BlendMasked:
-      glDisable(GL_BLEND);
-      glEnable(GL_ALPHA_TEST);
-      glAlphaFunc(GL_GEQUAL, 0.5f);
-      break;
-    case BlendAlpha:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      glDisable(GL_ALPHA_TEST);
-      break;
-    case BlendAdditive:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      glDisable(GL_ALPHA_TEST);
-      break;
-    case BlendMultiply:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_DST_COLOR, GL_ZERO);
-      glDisable(GL_ALPHA_TEST);
-      break;
-    default:  // BlendSolid and unknown modes
-      glDisable(GL_BLEND);
-      glDisable(GL_ALPHA_TEST);
-      break;
+  ApplyBlendFunction(mode);
+  if (mode == BlendMasked) {
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GEQUAL, 0.5f);
+  } else {
+    glDisable(GL_ALPHA_TEST);
   }
   return 0;
 }
 
 int32_t TGLRen2DDriver::SetAlpha(float alpha) {
-  if (std::isnan(alpha)) alpha = 0;
-  alpha = std::clamp(alpha, 0.0f, 1.0f);
-  RS().colour[3] = static_cast<GLubyte>(alpha * 255);
+  RS().colour[3] = AlphaByte(alpha);
   glColor4ubv(RS().colour);
   return 0;
 }
