@@ -42,7 +42,7 @@ int32_t TakeButtonHits(int32_t button);
 /// 1 while the button (1 to 3) is held, else 0.
 int32_t ButtonIsDown(int32_t button);
 
-/// Forget keys, hits and typed characters.
+/// Forget keys, hits, typed characters and joystick button hits.
 void FlushInput();
 /// Forget buttons, their hits and the wheel position (the pointer stays).
 void FlushPointer();

@@ -7,6 +7,7 @@
 #include "system/event.h"
 #include "system/event_queue.h"
 #include "system/hooks.h"
+#include "system/joystick.h"
 #include "system/polled_input.h"
 #include "system/sdl_system_driver.h"
 #include "system/system_driver.h"
@@ -14,8 +15,8 @@
 
 namespace vtl {
 
-/// Initialises the runtime, then hooks, events, the system driver, the event
-/// queue, polled input and timers, once.
+/// Initialises the runtime, then hooks, events, the system driver, joysticks,
+/// the event queue, polled input and timers, once.
 void InitSystem();
 
 }  // namespace vtl
