@@ -62,8 +62,9 @@ enum : int32_t {
 
 /// The number of connected devices.
 int32_t JoyCount();
-/// The device's name, or the empty string for a free port. Bytes the device
-/// gives that are not UTF-8 come through one character per byte.
+/// The device's name, or the empty string for a free port (a device that
+/// gives no name is called "Unnamed device"). Bytes the device gives that
+/// are not UTF-8 come through one character per byte.
 String JoyName(int32_t port);
 /// 1 when the device uses the gamepad layout (JOY_A..., JOY_LEFTX...), else 0.
 int32_t JoyIsGamepad(int32_t port);

@@ -124,7 +124,8 @@ std::unique_ptr<JoyDevice> OpenDevice(int deviceIndex) {
   state.gamepad = device->gamepad != nullptr;
   const char* name = state.gamepad ? SDL_GameControllerName(device->gamepad) : nullptr;
   if (!name) name = SDL_JoystickName(device->joystick);
-  state.name = name ? String(name) : String();
+  // A free port is the one without a name, so a device never goes without.
+  state.name = name && *name ? String(name) : String("Unnamed device");
   if (state.gamepad) {
     SizeState(state, SDL_CONTROLLER_BUTTON_MAX, SDL_CONTROLLER_AXIS_MAX, 0);
   } else {

@@ -71,13 +71,14 @@ TEST(JoystickInput, HostileDevices) {
   START_OR_SKIP();
   // More buttons than a fixed table would hold, and a name that is not UTF-8.
   auto wide = VirtualJoystick::Raw(40, 200, 20, "Pad \xff\xfe\x01 odd");
-  auto unnamed = VirtualJoystick::Raw(0, 0, 0, nullptr);
+  auto unnamed = VirtualJoystick::Raw(0, 0, 0, "");
   auto pad = VirtualJoystick::Gamepad("Gamepad \xc3\x28");
   PumpJoyEvents();
   EXPECT_EQ(vtl::JoyCount(), 3);
   EXPECT_EQ(vtl::JoyButtonCount(0), 200);
   EXPECT_EQ(vtl::JoyName(0), vtl::String(u"Pad \u00ff\u00fe\u0001 odd"));
   EXPECT_EQ(vtl::JoyName(2), vtl::String(u"Gamepad \u00c3("));
+  EXPECT_EQ(vtl::JoyName(1).ToUtf8(), "Unnamed device") << "a connected device has a name; a free port has none";
   EXPECT_EQ(vtl::JoyButtonCount(1), 0);
   EXPECT_EQ(vtl::JoyButtonIsDown(1, 0), 0);
 
