@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/dev}"
 # name:frames; enough frames for the moving parts to have moved.
-examples=(shapes:30 sprites:30 text:30 outline_text:30 input:180 timer:100 collide:80 run_command:150 shader:40 render_image:60)
+examples=(shapes:30 sprites:30 text:30 outline_text:30 input:180 gamepad:30 timer:100 collide:80 run_command:150 shader:40 render_image:60)
 
 if [ -z "${INSIDE_XVFB:-}" ]; then
   [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
