@@ -28,7 +28,7 @@ int32_t TakeTypedChar();
 /// quit, then 0 until the next request.
 int32_t TakeTerminateRequest();
 /// 1 while the program's window has lost the input focus. Losing or getting
-/// the focus also forgets keys and buttons.
+/// the focus also forgets keys, buttons and joystick button hits.
 int32_t IsAppSuspended();
 /// The pointer's position as of the last move.
 ///@{

@@ -135,6 +135,11 @@ TEST(JoystickInput, HitsCountPressesAndFlushInputForgetsThem) {
   vtl::FlushInput();
   EXPECT_EQ(vtl::TakeJoyButtonHits(0, vtl::JOY_X), 0);
   EXPECT_EQ(vtl::JoyButtonIsDown(0, vtl::JOY_X), 1);
+  // Losing the focus forgets hits as it forgets keys.
+  pad.Button(vtl::JOY_Y, true);
+  PumpJoyEvents();
+  systest::PushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+  EXPECT_EQ(vtl::TakeJoyButtonHits(0, vtl::JOY_Y), 0);
 }
 
 TEST(JoystickInput, RumbleWhereTheDeviceHasIt) {
