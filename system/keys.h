@@ -80,26 +80,64 @@ inline constexpr int32_t KEY_SLEEP = 95;        ///< Sleep.
 /// \name Digit keys of the main block
 /// KEY_0 + n is the key of digit n: the codes are the characters '0' to '9'.
 ///@{
-inline constexpr int32_t KEY_0 = 48, KEY_1 = 49, KEY_2 = 50, KEY_3 = 51, KEY_4 = 52;
-inline constexpr int32_t KEY_5 = 53, KEY_6 = 54, KEY_7 = 55, KEY_8 = 56, KEY_9 = 57;
+inline constexpr int32_t KEY_0 = 48;  ///< Digit 0.
+inline constexpr int32_t KEY_1 = 49;  ///< Digit 1.
+inline constexpr int32_t KEY_2 = 50;  ///< Digit 2.
+inline constexpr int32_t KEY_3 = 51;  ///< Digit 3.
+inline constexpr int32_t KEY_4 = 52;  ///< Digit 4.
+inline constexpr int32_t KEY_5 = 53;  ///< Digit 5.
+inline constexpr int32_t KEY_6 = 54;  ///< Digit 6.
+inline constexpr int32_t KEY_7 = 55;  ///< Digit 7.
+inline constexpr int32_t KEY_8 = 56;  ///< Digit 8.
+inline constexpr int32_t KEY_9 = 57;  ///< Digit 9.
 ///@}
 
 /// \name Letter keys
 /// KEY_A + n is the n-th letter: the codes are the capitals 'A' to 'Z',
 /// whichever case the key types. Letters follow the keyboard layout.
 ///@{
-inline constexpr int32_t KEY_A = 65, KEY_B = 66, KEY_C = 67, KEY_D = 68, KEY_E = 69, KEY_F = 70, KEY_G = 71;
-inline constexpr int32_t KEY_H = 72, KEY_I = 73, KEY_J = 74, KEY_K = 75, KEY_L = 76, KEY_M = 77, KEY_N = 78;
-inline constexpr int32_t KEY_O = 79, KEY_P = 80, KEY_Q = 81, KEY_R = 82, KEY_S = 83, KEY_T = 84, KEY_U = 85;
-inline constexpr int32_t KEY_V = 86, KEY_W = 87, KEY_X = 88, KEY_Y = 89, KEY_Z = 90;
+inline constexpr int32_t KEY_A = 65;  ///< Letter A.
+inline constexpr int32_t KEY_B = 66;  ///< Letter B.
+inline constexpr int32_t KEY_C = 67;  ///< Letter C.
+inline constexpr int32_t KEY_D = 68;  ///< Letter D.
+inline constexpr int32_t KEY_E = 69;  ///< Letter E.
+inline constexpr int32_t KEY_F = 70;  ///< Function key F.
+inline constexpr int32_t KEY_G = 71;  ///< Letter G.
+inline constexpr int32_t KEY_H = 72;  ///< Letter H.
+inline constexpr int32_t KEY_I = 73;  ///< Letter I.
+inline constexpr int32_t KEY_J = 74;  ///< Letter J.
+inline constexpr int32_t KEY_K = 75;  ///< Letter K.
+inline constexpr int32_t KEY_L = 76;  ///< Letter L.
+inline constexpr int32_t KEY_M = 77;  ///< Letter M.
+inline constexpr int32_t KEY_N = 78;  ///< Letter N.
+inline constexpr int32_t KEY_O = 79;  ///< Letter O.
+inline constexpr int32_t KEY_P = 80;  ///< Letter P.
+inline constexpr int32_t KEY_Q = 81;  ///< Letter Q.
+inline constexpr int32_t KEY_R = 82;  ///< Letter R.
+inline constexpr int32_t KEY_S = 83;  ///< Letter S.
+inline constexpr int32_t KEY_T = 84;  ///< Letter T.
+inline constexpr int32_t KEY_U = 85;  ///< Letter U.
+inline constexpr int32_t KEY_V = 86;  ///< Letter V.
+inline constexpr int32_t KEY_W = 87;  ///< Letter W.
+inline constexpr int32_t KEY_X = 88;  ///< Letter X.
+inline constexpr int32_t KEY_Y = 89;  ///< Letter Y.
+inline constexpr int32_t KEY_Z = 90;  ///< Letter Z.
 ///@}
 
 /// \name Keypad keys
 /// KEY_NUM0 + n is keypad digit n while Num Lock is on. Keypad Enter is
 /// KEY_ENTER.
 ///@{
-inline constexpr int32_t KEY_NUM0 = 96, KEY_NUM1 = 97, KEY_NUM2 = 98, KEY_NUM3 = 99, KEY_NUM4 = 100;
-inline constexpr int32_t KEY_NUM5 = 101, KEY_NUM6 = 102, KEY_NUM7 = 103, KEY_NUM8 = 104, KEY_NUM9 = 105;
+inline constexpr int32_t KEY_NUM0 = 96;           ///< Keypad 0.
+inline constexpr int32_t KEY_NUM1 = 97;           ///< Keypad 1.
+inline constexpr int32_t KEY_NUM2 = 98;           ///< Keypad 2.
+inline constexpr int32_t KEY_NUM3 = 99;           ///< Keypad 3.
+inline constexpr int32_t KEY_NUM4 = 100;          ///< Keypad 4.
+inline constexpr int32_t KEY_NUM5 = 101;          ///< Keypad 5.
+inline constexpr int32_t KEY_NUM6 = 102;          ///< Keypad 6.
+inline constexpr int32_t KEY_NUM7 = 103;          ///< Keypad 7.
+inline constexpr int32_t KEY_NUM8 = 104;          ///< Keypad 8.
+inline constexpr int32_t KEY_NUM9 = 105;          ///< Keypad 9.
 inline constexpr int32_t KEY_NUMMULTIPLY = 106;   ///< Keypad *.
 inline constexpr int32_t KEY_NUMADD = 107;        ///< Keypad +.
 inline constexpr int32_t KEY_NUMSEPARATOR = 108;  ///< Keypad separator (a comma on some keypads).
@@ -111,11 +149,30 @@ inline constexpr int32_t KEY_NUMDIVIDE = 111;     ///< Keypad /.
 /// \name Function keys
 /// KEY_F1 + n - 1 is function key n, for n from 1 to 24.
 ///@{
-inline constexpr int32_t KEY_F1 = 112, KEY_F2 = 113, KEY_F3 = 114, KEY_F4 = 115, KEY_F5 = 116, KEY_F6 = 117;
-inline constexpr int32_t KEY_F7 = 118, KEY_F8 = 119, KEY_F9 = 120, KEY_F10 = 121, KEY_F11 = 122, KEY_F12 = 123;
-inline constexpr int32_t KEY_F13 = 124, KEY_F14 = 125, KEY_F15 = 126, KEY_F16 = 127, KEY_F17 = 128;
-inline constexpr int32_t KEY_F18 = 129, KEY_F19 = 130, KEY_F20 = 131, KEY_F21 = 132, KEY_F22 = 133;
-inline constexpr int32_t KEY_F23 = 134, KEY_F24 = 135;
+inline constexpr int32_t KEY_F1 = 112;   ///< Function key F1.
+inline constexpr int32_t KEY_F2 = 113;   ///< Function key F2.
+inline constexpr int32_t KEY_F3 = 114;   ///< Function key F3.
+inline constexpr int32_t KEY_F4 = 115;   ///< Function key F4.
+inline constexpr int32_t KEY_F5 = 116;   ///< Function key F5.
+inline constexpr int32_t KEY_F6 = 117;   ///< Function key F6.
+inline constexpr int32_t KEY_F7 = 118;   ///< Function key F7.
+inline constexpr int32_t KEY_F8 = 119;   ///< Function key F8.
+inline constexpr int32_t KEY_F9 = 120;   ///< Function key F9.
+inline constexpr int32_t KEY_F10 = 121;  ///< Function key F10.
+inline constexpr int32_t KEY_F11 = 122;  ///< Function key F11.
+inline constexpr int32_t KEY_F12 = 123;  ///< Function key F12.
+inline constexpr int32_t KEY_F13 = 124;  ///< Function key F13.
+inline constexpr int32_t KEY_F14 = 125;  ///< Function key F14.
+inline constexpr int32_t KEY_F15 = 126;  ///< Function key F15.
+inline constexpr int32_t KEY_F16 = 127;  ///< Function key F16.
+inline constexpr int32_t KEY_F17 = 128;  ///< Function key F17.
+inline constexpr int32_t KEY_F18 = 129;  ///< Function key F18.
+inline constexpr int32_t KEY_F19 = 130;  ///< Function key F19.
+inline constexpr int32_t KEY_F20 = 131;  ///< Function key F20.
+inline constexpr int32_t KEY_F21 = 132;  ///< Function key F21.
+inline constexpr int32_t KEY_F22 = 133;  ///< Function key F22.
+inline constexpr int32_t KEY_F23 = 134;  ///< Function key F23.
+inline constexpr int32_t KEY_F24 = 135;  ///< Function key F24.
 ///@}
 
 /// \name Browser and media keys
