@@ -7,6 +7,7 @@
 #include "system/event.h"
 #include "system/event_queue.h"
 #include "system/hooks.h"
+#include "system/keys.h"
 #include "system/polled_input.h"
 #include "system/sdl_system_driver.h"
 #include "system/system_driver.h"
