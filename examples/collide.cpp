@@ -5,7 +5,6 @@
 //   example_collide [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -97,12 +96,12 @@ void DrawScene(const Ref<TImage>& wheel, const Ref<TImage>& crescent, int32_t fr
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: collide";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   Ref<TImage> wheel = MakeSprite(0xF0B040u, Wheel);
   Ref<TImage> crescent = MakeSprite(0xD8E8FFu, Crescent);
-  do DrawScene(wheel, crescent, run.FramesShown());
-  while (run.ShowFrame());
+  do DrawScene(wheel, crescent, run->FramesShown());
+  while (run->ShowFrame());
 }
 
 }  // namespace

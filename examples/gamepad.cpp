@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -110,7 +109,7 @@ void DrawScene(const Ref<TImage>& sprite, float x, float y, int32_t port) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: gamepad";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   Ref<TImage> sprite = MakeSprite();
   float x = 320, y = 330;
@@ -121,7 +120,7 @@ void Main() {
       if (TakeJoyButtonHits(port, JOY_A) && JoyIsGamepad(port)) JoyRumble(port, 0.6f, 0.3f, 150);
     }
     DrawScene(sprite, x, y, port);
-  } while (run.ShowFrame());
+  } while (run->ShowFrame());
 }
 
 }  // namespace

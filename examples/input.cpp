@@ -4,43 +4,42 @@
 //   example_input [--frames N] [--shot file.png]     Escape ends it.
 #include <algorithm>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
 
 using namespace vtl;
 
-// Key codes of the keys this example asks about.
-constexpr int32_t kBackspace = 8, kEnter = 13;
-constexpr int32_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
+// Typed characters are character codes, not key codes: these two are what
+// Backspace and Enter type.
+constexpr int32_t kCharBackspace = 8, kCharEnter = 13;
 
 struct State {
   float x = 300, y = 200;  // the square
   String typed;
-  int32_t hits[4] = {};  // per mouse button 1 to 3
+  int32_t hits[4] = {};  // per mouse button, MOUSE_LEFT to MOUSE_MIDDLE
 };
 
 String KeysDown() {
   String text;
   for (int32_t key = 1; key < 256; ++key) {
     if (KeyIsDown(key) == 0) continue;
-    const bool printable = (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+    const bool printable = (key >= KEY_0 && key <= KEY_9) || (key >= KEY_A && key <= KEY_Z);
     text = text + (printable ? StringFromChar(key) : StringFromInt(key)) + " ";
   }
   return text;
 }
 
 void ReadInput(State& s) {
-  s.x = std::clamp(s.x + 4.0f * ((KeyIsDown(kRight) != 0) - (KeyIsDown(kLeft) != 0)), 0.0f, 600.0f);
-  s.y = std::clamp(s.y + 4.0f * ((KeyIsDown(kDown) != 0) - (KeyIsDown(kUp) != 0)), 130.0f, 370.0f);
+  s.x = std::clamp(s.x + 4.0f * ((KeyIsDown(KEY_RIGHT) != 0) - (KeyIsDown(KEY_LEFT) != 0)), 0.0f, 600.0f);
+  s.y = std::clamp(s.y + 4.0f * ((KeyIsDown(KEY_DOWN) != 0) - (KeyIsDown(KEY_UP) != 0)), 130.0f, 370.0f);
   // Typed characters queue up until taken; 0 means none is left.
   for (int32_t c = TakeTypedChar(); c != 0; c = TakeTypedChar()) {
-    if (c == kBackspace) s.typed = LeftChars(s.typed, s.typed.Length() - 1);
-    if (c == kEnter) s.typed = "";
+    if (c == kCharBackspace) s.typed = LeftChars(s.typed, s.typed.Length() - 1);
+    if (c == kCharEnter) s.typed = "";
     if (c >= 32) s.typed = RightChars(s.typed + StringFromChar(c), 60);
   }
-  for (int32_t button = 1; button <= 3; ++button) s.hits[button] += TakeButtonHits(button);
+  for (int32_t button = MOUSE_LEFT; button <= MOUSE_MIDDLE; ++button) s.hits[button] += TakeButtonHits(button);
 }
 
 void DrawScene(const State& s, int32_t frame) {
@@ -53,7 +52,7 @@ void DrawScene(const State& s, int32_t frame) {
   SetDrawColor(255, 200, 80);
   DrawSegment(px - 12, py, px + 12, py);
   DrawSegment(px, py - 12, px, py + 12);
-  if (ButtonIsDown(1) != 0) FillEllipse(px - 8, py - 8, 16, 16);
+  if (ButtonIsDown(MOUSE_LEFT) != 0) FillEllipse(px - 8, py - 8, 16, 16);
 
   SetDrawColor(255, 255, 255);
   DrawString("Key codes down: " + KeysDown(), 20, 20);
@@ -63,7 +62,7 @@ void DrawScene(const State& s, int32_t frame) {
                  StringFromInt(WheelPosition()),
              20, 420);
   String buttons = "Buttons:";
-  for (int32_t b = 1; b <= 3; ++b) {
+  for (int32_t b = MOUSE_LEFT; b <= MOUSE_MIDDLE; ++b) {
     buttons =
         buttons + "   " + StringFromInt(b) + (ButtonIsDown(b) ? " down" : " up") + ", hits " + StringFromInt(s.hits[b]);
   }
@@ -74,13 +73,13 @@ void DrawScene(const State& s, int32_t frame) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: input";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   State state;
   do {
     ReadInput(state);
-    DrawScene(state, run.FramesShown());
-  } while (run.ShowFrame());
+    DrawScene(state, run->FramesShown());
+  } while (run->ShowFrame());
 }
 
 }  // namespace

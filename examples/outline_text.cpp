@@ -2,7 +2,6 @@
 // installs it, opened at two pixel sizes with LoadImageFontUrl and drawn with
 // DrawString; StringWidth and FontHeight measure it in the font in use.
 //   example_outline_text [--frames N] [--shot file.png]     Escape ends it.
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -51,7 +50,7 @@ void DrawScene(const Ref<TImageFont>& large, const Ref<TImageFont>& small, const
     DrawString("row " + StringFromInt(i + 1), 30, 240 + i * static_cast<float>(FontHeight()));
   }
 
-  // Style 4 pads each glyph and filters it, so that turned and scaled text stays smooth.
+  // FONT_SMOOTH pads each glyph and filters it, so that turned and scaled text stays smooth.
   SetDrawFont(smooth);
   SetDrawColor(20, 110, 70);
   SetDrawRotation(-8);
@@ -68,11 +67,11 @@ void DrawScene(const Ref<TImageFont>& large, const Ref<TImageFont>& small, const
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: outline text";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
-  Ref<TImageFont> large = LoadSans(48, 0), small = LoadSans(18, 0), smooth = LoadSans(24, 4);
-  do DrawScene(large, small, smooth, run.FramesShown());
-  while (run.ShowFrame());
+  Ref<TImageFont> large = LoadSans(48, 0), small = LoadSans(18, 0), smooth = LoadSans(24, FONT_SMOOTH);
+  do DrawScene(large, small, smooth, run->FramesShown());
+  while (run->ShowFrame());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 //   example_render_image [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -37,12 +36,12 @@ void DrawWorld(int32_t frame) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: render image";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   Ref<TImage> world = CreateRenderImage(400, 300);
   do {
     SetRenderImage(world);  // draws go into the image, with its own viewport
-    DrawWorld(run.FramesShown());
+    DrawWorld(run->FramesShown());
     SetRenderImage(nullptr);
 
     SetClearColor(16, 16, 24);
@@ -55,7 +54,7 @@ void Main() {
     SetDrawTransform(0, 1, 1);
     SetDrawBlend(BlendAlpha);
     DrawString("drawn into an image, then drawn twice", 20, 40);
-  } while (run.ShowFrame());
+  } while (run->ShowFrame());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <deque>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -73,7 +72,7 @@ void DrawScene(const std::deque<Line>& lines, bool running, int32_t frames) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: run_command";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   Ref<TProcess> command = CreateProcess(kCommand);
   if (command == nullptr) RuntimeError("cannot start /bin/sh");
@@ -83,8 +82,8 @@ void Main() {
     const bool running = command->Status() == 1;
     TakeLines(command->pipe, false, lines);
     TakeLines(command->err, true, lines);
-    DrawScene(lines, running, run.FramesShown());
-  } while (run.ShowFrame());
+    DrawScene(lines, running, run->FramesShown());
+  } while (run->ShowFrame());
 }
 
 }  // namespace

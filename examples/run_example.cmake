@@ -1,7 +1,13 @@
 # Runs one example for the test command and checks what it did:
-#   cmake -DPROGRAM=<exe> [-DFRAMES=<n> -DSHOT=<png>] [-DEXPECTED=<txt>] -P run_example.cmake
+#   cmake -DPROGRAM=<exe> [-DFRAMES=<n> -DSHOT=<png>] [-DEXPECTED=<txt>] [-DDATA_HOME=<dir>] -P run_example.cmake
 # The example must end with exit code 0; with EXPECTED it must print exactly
 # that file's text, with SHOT it must leave a picture that is not blank.
+# DATA_HOME: the program's user data folder starts empty, under <dir>.
+set(env)
+if(DEFINED DATA_HOME)
+  file(REMOVE_RECURSE ${DATA_HOME})
+  set(env ${CMAKE_COMMAND} -E env XDG_DATA_HOME=${DATA_HOME})
+endif()
 set(args)
 if(DEFINED FRAMES)
   list(APPEND args --frames ${FRAMES})
@@ -13,7 +19,7 @@ if(DEFINED SHOT)
   list(APPEND args --shot ${SHOT})
 endif()
 
-execute_process(COMMAND ${PROGRAM} ${args} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+execute_process(COMMAND ${env} ${PROGRAM} ${args} RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT code EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} ended with ${code}\nstdout:\n${out}\nstderr:\n${err}")
 endif()

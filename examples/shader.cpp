@@ -3,7 +3,6 @@
 //   example_shader [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -41,7 +40,7 @@ Ref<TImage> MakePicture() {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: shader";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   InstallGraphicsDriver(TheGL3Ren2DDriver(), GraphicsFlagBackBuffer);
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window: " + LastErrorText());
   Ref<TImage> picture = MakePicture();
@@ -50,7 +49,7 @@ void Main() {
   do {
     SetClearColor(20, 24, 32);
     ClearBackBuffer();
-    SetShaderFloat(ripple, "time", static_cast<float>(run.FramesShown()) / 30.0f);
+    SetShaderFloat(ripple, "time", static_cast<float>(run->FramesShown()) / 30.0f);
     SetDrawShader(ripple);
     SetDrawScale(1.5f, 1.5f);
     DrawImageFrame(picture, 320, 230);
@@ -58,7 +57,7 @@ void Main() {
     SetDrawShader(nullptr);  // the built-in shader for the caption
     DrawString("a fragment shader ripples the picture",
                320 - StringWidth("a fragment shader ripples the picture") / 2.0f, 440);
-  } while (run.ShowFrame());
+  } while (run->ShowFrame());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -79,10 +78,10 @@ void DrawScene(int32_t frame) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: shapes";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
-  do DrawScene(run.FramesShown());
-  while (run.ShowFrame());
+  do DrawScene(run->FramesShown());
+  while (run->ShowFrame());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 //   example_sprites [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -78,11 +77,11 @@ void DrawScene(const Ref<TImage>& sprite, int32_t frame) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: sprites";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   Ref<TImage> sprite = MakeSprite();
-  do DrawScene(sprite, run.FramesShown());
-  while (run.ShowFrame());
+  do DrawScene(sprite, run->FramesShown());
+  while (run->ShowFrame());
 }
 
 }  // namespace

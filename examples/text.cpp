@@ -1,7 +1,6 @@
 // Text in the built-in 8 x 16 font: every character it has, colours, scale,
 // rotation, alpha, and lining text up with StringWidth and FontHeight.
 //   example_text [--frames N] [--shot file.png]     Escape ends it.
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -69,10 +68,10 @@ void DrawScene(int32_t frame) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: text";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
-  do DrawScene(run.FramesShown());
-  while (run.ShowFrame());
+  do DrawScene(run->FramesShown());
+  while (run->ShowFrame());
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 //   example_timer [--frames N] [--shot file.png]     Escape ends it.
 #include <cmath>
 
-#include "frame_run.h"
 #include "framework/framework.h"
 
 namespace {
@@ -58,7 +57,7 @@ void DrawScene(int32_t polledTicks, int32_t step, int32_t frames) {
 void Main() {
   InitFramework();
   ApplicationTitle = "Vantorel example: timer";
-  examples::FrameRun run;
+  Ref<TFrameRun> run = TFrameRun::Create();
   if (OpenGraphics(640, 480) == nullptr) RuntimeError("cannot open a 640 x 480 window");
   // With no event of its own, a timer emits a fresh EVENT_TIMERTICK per tick.
   Ref<TTimer> smooth = NewTimer(60, nullptr);
@@ -67,8 +66,8 @@ void Main() {
   int32_t step = 0;
   do {
     TakeQueuedEvents(stepper, step);
-    DrawScene(TimerTickCount(smooth), step, run.FramesShown());
-  } while (run.ShowFrame());
+    DrawScene(TimerTickCount(smooth), step, run->FramesShown());
+  } while (run->ShowFrame());
   // A running timer keeps itself alive; stopping it lets it go.
   HaltTimer(smooth);
   HaltTimer(stepper);

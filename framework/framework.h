@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/audio.h"
+#include "framework/frame_run.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "net/net.h"

@@ -10,8 +10,7 @@
 namespace game {
 namespace {
 
-constexpr int32_t kKeyEnter = 13;
-constexpr int32_t kCharBackspace = 8;
+constexpr int32_t kCharBackspace = 8;  // the character Backspace types
 constexpr int32_t kCursorBlinkMillis = 500;
 
 // Spells whose words begin the incantation; the target is what follows the
@@ -109,7 +108,7 @@ void CastIncantation() {
 }
 
 void UpdateInputLine() {
-  if (vtl::TakeKeyHits(kKeyEnter) != 0) {
+  if (vtl::TakeKeyHits(vtl::KEY_ENTER) != 0) {
     // Characters typed with or after Enter go with the finished line.
     vtl::FlushInput();
     CastIncantation();

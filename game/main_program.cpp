@@ -1,11 +1,11 @@
 #include "game/main_program.h"
 
+#include "framework/framework.h"
 #include "game/drawing.h"
 #include "game/globals.h"
 #include "game/incantations.h"
 #include "game/map.h"
 #include "game/unit.h"
-#include "framework/framework.h"
 #include "graphics/graphics.h"
 #include "image/image.h"
 #include "system/system.h"
@@ -13,7 +13,6 @@
 namespace game {
 namespace {
 
-constexpr int32_t kKeyEscape = 27;
 constexpr int32_t kEndScreenPauseMillis = 2000;
 
 // A picture the game cannot do without: a missing or unreadable file ends the
@@ -91,7 +90,7 @@ FrameResult PlayFrame(int32_t nowMillis) {
 
   ShowBackBuffer();
   vtl::ClearBackBuffer();
-  if (vtl::TakeKeyHits(kKeyEscape) != 0 || vtl::TakeTerminateRequest() != 0) return FrameResult::Quit;
+  if (vtl::TakeKeyHits(vtl::KEY_ESCAPE) != 0 || vtl::TakeTerminateRequest() != 0) return FrameResult::Quit;
   return FrameResult::Playing;
 }
 

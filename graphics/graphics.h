@@ -15,6 +15,7 @@
 #include "graphics/graphics_driver.h"
 #include "graphics/ren2d.h"
 #include "graphics/render_image.h"
+#include "graphics/screenshot.h"
 #include "image/image.h"
 
 namespace vtl {

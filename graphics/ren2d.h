@@ -266,7 +266,7 @@ int32_t StringWidth(const String& text);
 /// The current font's height.
 int32_t FontHeight();
 ///@}
-/// TImageFont::Load.
+/// TImageFont::Load: a font file at a pixel size; style 0 or FONT_SMOOTH.
 ///@{
 Ref<TImageFont> LoadImageFontUrl(const Ref<Object>& url, float size, int32_t style = 0);
 Ref<TImageFont> LoadImageFontUrl(const String& url, float size, int32_t style = 0);

@@ -10,6 +10,13 @@
 
 namespace vtl {
 
+/// Style bit of LoadImageFontUrl and the font loaders: each glyph gets a
+/// transparent border and its image is filtered and mipmapped, so that
+/// turned, scaled or sub-pixel placed text stays smooth. Without it glyphs
+/// are drawn pixel for pixel as the font renders them, sharpest at whole-pixel
+/// positions. Bold and italic are faces of their own: load their files.
+inline constexpr int32_t FONT_SMOOTH = 4;
+
 /// One glyph of a source font. The base's operations throw TNullMethodException.
 class TGlyph : public Object {
  public:

@@ -90,7 +90,7 @@ Ref<TGlyph> TFreeTypeFont::LoadGlyph(int32_t index) {
   // A bitmap without rows has no pixels either.
   if (g.width == 0 || g.rows == 0) return glyph;
 
-  const int32_t pad = (_style & 4) ? 1 : 0;  // room for filtering to fade out
+  const int32_t pad = (_style & FONT_SMOOTH) ? 1 : 0;  // room for filtering to fade out
   glyph->_pixmap = CoveragePixmap(g, pad);
   glyph->_x = ClampToInt32(int64_t{glyph->_x} - pad);
   glyph->_y = ClampToInt32(int64_t{glyph->_y} - pad);

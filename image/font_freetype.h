@@ -125,7 +125,7 @@ class TFreeTypeFont : public TFont {
   /// height to size (truncated, at most MaxFontPixelSize), or when the face
   /// refuses it the next smaller one, a pixel at a time. Null when nothing
   /// can be opened, no size from size down to 1 is accepted, or size is
-  /// below 1. Style bit 4 pads every glyph with a transparent pixel.
+  /// below 1. FONT_SMOOTH pads every glyph with a transparent pixel.
   static Ref<TFreeTypeFont> Load(const String& path, float size, int32_t style);
 
   FTFace _face;                             ///< The face record when the font was made.

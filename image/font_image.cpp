@@ -73,7 +73,7 @@ Ref<TImageFont> TImageFont::Load(const Ref<Object>& url, float size, int32_t sty
   auto font = New<TImageFont>();
   font->_src_font = source;
   font->_glyphs = NewArray<Ref<TImageGlyph>>({source->CountGlyphs()});
-  font->_imageFlags = (style & 4) ? ImageFlagFilter | ImageFlagMipmap : 0;
+  font->_imageFlags = (style & FONT_SMOOTH) ? ImageFlagFilter | ImageFlagMipmap : 0;
   return font;
 }
 

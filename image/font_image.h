@@ -50,7 +50,7 @@ class TImageFont : public Object {
   /// Width in whole pixels: advances summed and truncated after each character.
   int32_t TextWidth(const String& text);
 
-  /// Null when no loader produces a font. Style bit 4 makes the glyph images
+  /// Null when no loader produces a font. FONT_SMOOTH makes the glyph images
   /// filtered and mipmapped.
   static Ref<TImageFont> Load(const Ref<Object>& url, float size, int32_t style);
   /// The built-in font, decoded from the embedded "quornfont.bin": glyphs of

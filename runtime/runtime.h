@@ -22,4 +22,5 @@
 #include "runtime/string.h"
 #include "runtime/string_ops.h"
 #include "runtime/type_tag.h"
+#include "runtime/user_data.h"
 #include "runtime/value.h"

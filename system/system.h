@@ -8,6 +8,7 @@
 #include "system/event_queue.h"
 #include "system/hooks.h"
 #include "system/joystick.h"
+#include "system/keys.h"
 #include "system/polled_input.h"
 #include "system/sdl_system_driver.h"
 #include "system/system_driver.h"

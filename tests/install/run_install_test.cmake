@@ -12,14 +12,7 @@
 cmake_minimum_required(VERSION 3.25)
 include(${ROOT}/cmake/VtlHeaders.cmake)
 
-# Runs a command; on failure shows what it printed and fails the test.
-function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${result}):\n${ARGN}\n${out}")
-  endif()
-  message(STATUS "${what}: ok")
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run_step.cmake)
 
 set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})

@@ -6,6 +6,7 @@
 
 #include "runtime/runtime.h"
 #include "system/internal/key_codes.h"
+#include "system/system.h"
 #include "tests/system/system_test_support.h"
 
 namespace {
@@ -85,6 +86,89 @@ TEST(KeyCodes, TableCoversTheKeyboard) {
       EXPECT_TRUE(c >= 0 && c <= 255 && c != 16 && c != 17 && c != 18) << "scancode " << s;
     }
   }
+}
+
+// The names a program writes are the codes the desktop reports.
+TEST(KeyCodes, NamesMatchWhatTheDesktopReports) {
+  auto code = [](SDL_Scancode s, SDL_Keycode sym = 0, bool numLock = true) {
+    return vtl::KeyCodeFromSDL(s, sym, numLock);
+  };
+  for (int i = 0; i < 26; ++i) {
+    EXPECT_EQ(code(static_cast<SDL_Scancode>(SDL_SCANCODE_A + i), SDLK_a + i), vtl::KEY_A + i);
+  }
+  EXPECT_EQ(vtl::KEY_Z, vtl::KEY_A + 25);
+  EXPECT_EQ(code(SDL_SCANCODE_0), vtl::KEY_0);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(code(static_cast<SDL_Scancode>(SDL_SCANCODE_1 + i)), vtl::KEY_1 + i);
+  EXPECT_EQ(vtl::KEY_9, vtl::KEY_0 + 9);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(code(static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + i)), vtl::KEY_F1 + i);
+  EXPECT_EQ(vtl::KEY_F12, vtl::KEY_F1 + 11);
+  EXPECT_EQ(code(SDL_SCANCODE_F24), vtl::KEY_F24);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(code(static_cast<SDL_Scancode>(SDL_SCANCODE_KP_1 + i)), vtl::KEY_NUM1 + i);
+  EXPECT_EQ(code(SDL_SCANCODE_KP_0), vtl::KEY_NUM0);
+  EXPECT_EQ(vtl::KEY_NUM9, vtl::KEY_NUM0 + 9);
+  const std::pair<SDL_Scancode, int32_t> named[] = {{SDL_SCANCODE_BACKSPACE, vtl::KEY_BACKSPACE},
+                                                    {SDL_SCANCODE_TAB, vtl::KEY_TAB},
+                                                    {SDL_SCANCODE_CLEAR, vtl::KEY_CLEAR},
+                                                    {SDL_SCANCODE_RETURN, vtl::KEY_ENTER},
+                                                    {SDL_SCANCODE_KP_ENTER, vtl::KEY_ENTER},
+                                                    {SDL_SCANCODE_PAUSE, vtl::KEY_PAUSE},
+                                                    {SDL_SCANCODE_CAPSLOCK, vtl::KEY_CAPSLOCK},
+                                                    {SDL_SCANCODE_ESCAPE, vtl::KEY_ESCAPE},
+                                                    {SDL_SCANCODE_SPACE, vtl::KEY_SPACE},
+                                                    {SDL_SCANCODE_PAGEUP, vtl::KEY_PAGEUP},
+                                                    {SDL_SCANCODE_PAGEDOWN, vtl::KEY_PAGEDOWN},
+                                                    {SDL_SCANCODE_END, vtl::KEY_END},
+                                                    {SDL_SCANCODE_HOME, vtl::KEY_HOME},
+                                                    {SDL_SCANCODE_LEFT, vtl::KEY_LEFT},
+                                                    {SDL_SCANCODE_UP, vtl::KEY_UP},
+                                                    {SDL_SCANCODE_RIGHT, vtl::KEY_RIGHT},
+                                                    {SDL_SCANCODE_DOWN, vtl::KEY_DOWN},
+                                                    {SDL_SCANCODE_SELECT, vtl::KEY_SELECT},
+                                                    {SDL_SCANCODE_EXECUTE, vtl::KEY_EXECUTE},
+                                                    {SDL_SCANCODE_PRINTSCREEN, vtl::KEY_PRINTSCREEN},
+                                                    {SDL_SCANCODE_INSERT, vtl::KEY_INSERT},
+                                                    {SDL_SCANCODE_DELETE, vtl::KEY_DELETE},
+                                                    {SDL_SCANCODE_HELP, vtl::KEY_HELP},
+                                                    {SDL_SCANCODE_LGUI, vtl::KEY_LSYS},
+                                                    {SDL_SCANCODE_RGUI, vtl::KEY_RSYS},
+                                                    {SDL_SCANCODE_APPLICATION, vtl::KEY_APPS},
+                                                    {SDL_SCANCODE_SLEEP, vtl::KEY_SLEEP},
+                                                    {SDL_SCANCODE_KP_MULTIPLY, vtl::KEY_NUMMULTIPLY},
+                                                    {SDL_SCANCODE_KP_PLUS, vtl::KEY_NUMADD},
+                                                    {SDL_SCANCODE_KP_COMMA, vtl::KEY_NUMSEPARATOR},
+                                                    {SDL_SCANCODE_KP_MINUS, vtl::KEY_NUMSUBTRACT},
+                                                    {SDL_SCANCODE_KP_PERIOD, vtl::KEY_NUMDECIMAL},
+                                                    {SDL_SCANCODE_KP_DIVIDE, vtl::KEY_NUMDIVIDE},
+                                                    {SDL_SCANCODE_NUMLOCKCLEAR, vtl::KEY_NUMLOCK},
+                                                    {SDL_SCANCODE_SCROLLLOCK, vtl::KEY_SCROLLLOCK},
+                                                    {SDL_SCANCODE_LSHIFT, vtl::KEY_LSHIFT},
+                                                    {SDL_SCANCODE_RSHIFT, vtl::KEY_RSHIFT},
+                                                    {SDL_SCANCODE_LCTRL, vtl::KEY_LCONTROL},
+                                                    {SDL_SCANCODE_RCTRL, vtl::KEY_RCONTROL},
+                                                    {SDL_SCANCODE_LALT, vtl::KEY_LALT},
+                                                    {SDL_SCANCODE_RALT, vtl::KEY_RALT},
+                                                    {SDL_SCANCODE_AC_BACK, vtl::KEY_BROWSER_BACK},
+                                                    {SDL_SCANCODE_AC_HOME, vtl::KEY_BROWSER_HOME},
+                                                    {SDL_SCANCODE_MUTE, vtl::KEY_VOLUME_MUTE},
+                                                    {SDL_SCANCODE_VOLUMEUP, vtl::KEY_VOLUME_UP},
+                                                    {SDL_SCANCODE_AUDIOPLAY, vtl::KEY_MEDIA_PLAY},
+                                                    {SDL_SCANCODE_CALCULATOR, vtl::KEY_LAUNCH_APP2},
+                                                    {SDL_SCANCODE_SEMICOLON, vtl::KEY_SEMICOLON},
+                                                    {SDL_SCANCODE_EQUALS, vtl::KEY_EQUALS},
+                                                    {SDL_SCANCODE_COMMA, vtl::KEY_COMMA},
+                                                    {SDL_SCANCODE_MINUS, vtl::KEY_MINUS},
+                                                    {SDL_SCANCODE_PERIOD, vtl::KEY_PERIOD},
+                                                    {SDL_SCANCODE_SLASH, vtl::KEY_SLASH},
+                                                    {SDL_SCANCODE_GRAVE, vtl::KEY_TILDE},
+                                                    {SDL_SCANCODE_LEFTBRACKET, vtl::KEY_OPENBRACKET},
+                                                    {SDL_SCANCODE_BACKSLASH, vtl::KEY_BACKSLASH},
+                                                    {SDL_SCANCODE_RIGHTBRACKET, vtl::KEY_CLOSEBRACKET},
+                                                    {SDL_SCANCODE_APOSTROPHE, vtl::KEY_QUOTES},
+                                                    {SDL_SCANCODE_NONUSBACKSLASH, vtl::KEY_BACKSLASH2}};
+  for (const auto& [scancode, key] : named) EXPECT_EQ(code(scancode), key) << SDL_GetScancodeName(scancode);
+  // With Num Lock off the keypad gives the navigation keys.
+  EXPECT_EQ(code(SDL_SCANCODE_KP_4, 0, false), vtl::KEY_LEFT);
+  EXPECT_EQ(code(SDL_SCANCODE_KP_PERIOD, 0, false), vtl::KEY_DELETE);
 }
 
 TEST(Input, ModifiersPerSideAreRecomputedBeforeTheirEvent) {

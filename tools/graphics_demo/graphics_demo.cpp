@@ -120,7 +120,7 @@ void Main() {
       break;
     }
     FlipBuffers(-1);
-    if (TakeKeyHits(27) || TakeTerminateRequest()) break;
+    if (TakeKeyHits(KEY_ESCAPE) || TakeTerminateRequest()) break;
   }
   EndProgram();
 }
