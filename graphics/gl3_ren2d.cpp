@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -218,7 +219,9 @@ struct TGL3Ren2DDriver::State {
   float projection[4] = {1, 1, 0, 0};       // pixels to clip space: scale x, y, offset x, y
   GLuint vbo = 0;                           // room for kBatchVertices, allocated once
   std::map<int32_t, GLuint> vertex_arrays;  // per context: they are not shared
-  std::vector<BatchVertex> batch;
+  // The batch's vertices: room for kBatchVertices, the first `filled` set.
+  std::unique_ptr<BatchVertex[]> batch;
+  size_t filled = 0;
   // Filled shapes go in as triangle fans (a quad is a fan of four corners),
   // all drawn with one call: where each starts in `batch` and its corners.
   std::vector<GLint> fan_first;
@@ -259,7 +262,7 @@ class TGL3ImageFrame : public TGLImageFrame {
 
 TGL3Ren2DDriver::TGL3Ren2DDriver(bool es) : state_(new State()) {
   state_->es = es;
-  state_->batch.reserve(kBatchVertices);
+  state_->batch.reset(new BatchVertex[kBatchVertices]);
   state_->fan_first.reserve(GL3BatchQuads);
   state_->fan_count.reserve(GL3BatchQuads);
 }
@@ -360,11 +363,11 @@ int32_t TGL3Ren2DDriver::SetRenderFrame(const Ref<TImageFrame>& frame, int32_t w
 
 void TGL3Ren2DDriver::FlushBatch() {
   State& s = *state_;
-  if (s.batch.empty()) return;
+  if (s.filled == 0) return;
   // A fresh store of the same size, so that a draw still reading the old one
   // need not be waited for.
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kBatchVertices * sizeof(BatchVertex)), nullptr, GL_STREAM_DRAW);
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(s.batch.size() * sizeof(BatchVertex)), s.batch.data());
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(s.filled * sizeof(BatchVertex)), s.batch.get());
   const ShaderProgram& p =
       s.active ? *s.active : s.builtin[(s.texture != 0 ? 1 : 0) + (s.blend == BlendMasked ? 2 : 0)];
   if (s.used != p.program) {
@@ -378,7 +381,7 @@ void TGL3Ren2DDriver::FlushBatch() {
   p.Apply();
   if (s.texture) glBindTexture(GL_TEXTURE_2D, s.texture);
   if (s.primitive != GL_TRIANGLE_FAN) {
-    glDrawArrays(s.primitive, 0, static_cast<GLsizei>(s.batch.size()));
+    glDrawArrays(s.primitive, 0, static_cast<GLsizei>(s.filled));
   } else if (s.multi_draw && !call_per_fan_forced) {
     glMultiDrawArrays(GL_TRIANGLE_FAN, s.fan_first.data(), s.fan_count.data(),
                       static_cast<GLsizei>(s.fan_first.size()));
@@ -386,7 +389,7 @@ void TGL3Ren2DDriver::FlushBatch() {
     for (size_t i = 0; i < s.fan_first.size(); ++i) glDrawArrays(GL_TRIANGLE_FAN, s.fan_first[i], s.fan_count[i]);
   }
   ++s.draw_calls;
-  s.batch.clear();
+  s.filled = 0;
   s.fan_first.clear();
   s.fan_count.clear();
 }
@@ -397,12 +400,12 @@ namespace {
 // texture: what it holds is drawn first when either differs or it is full.
 // Answers where the first new vertex goes.
 GLint MakeRoom(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLenum primitive, GLuint texture, size_t vertices) {
-  if (s.primitive != primitive || s.texture != texture || s.batch.size() + vertices > kBatchVertices) {
+  if (s.primitive != primitive || s.texture != texture || s.filled + vertices > kBatchVertices) {
     driver.FlushBatch();
     s.primitive = primitive;
     s.texture = texture;
   }
-  return static_cast<GLint>(s.batch.size());
+  return static_cast<GLint>(s.filled);
 }
 
 // Room for a fan of `corners` vertices, which the caller then pushes.
@@ -412,7 +415,7 @@ void BeginFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLuint texture
 }
 
 void Push(TGL3Ren2DDriver::State& s, float x, float y, float u, float v) {
-  s.batch.push_back(BatchVertex{x, y, u, v, {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}});
+  s.batch[s.filled++] = BatchVertex{x, y, u, v, {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}};
 }
 
 // A vertex in shape coordinates, transformed and moved to (tx, ty).
