@@ -2,6 +2,7 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -161,6 +162,47 @@ Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& freq
   vorbis_analysis_wrote(&encoder.dsp, 0);
   encoder.Drain(out, extraGranules);
   return out;
+}
+
+void WriteLongOgg(const std::string& path, int32_t seconds) {
+  constexpr int32_t kHertz = 44100;
+  const int64_t frames = int64_t{seconds} * kHertz;
+  // The mark holds the frames and the file's size: a file cut short by an
+  // interrupted run, or made for another length, is made again.
+  const std::string mark = path + ".frames";
+  const auto markOf = [&](uint64_t bytes) {
+    Bytes m;
+    Put32(m, static_cast<uint32_t>(frames));
+    Put32(m, static_cast<uint32_t>(bytes));
+    return m;
+  };
+  if (ReadFile(mark) == markOf(ReadFile(path).size())) return;
+  OggEncoder encoder(2, kHertz, -0.1f, 0x10C6);
+  if (!encoder.ready) return;
+  Bytes out;
+  encoder.Headers(out);
+  // One period of each tone, stepped through at two speeds.
+  constexpr int32_t kTable = 4096;
+  std::vector<float> table(kTable);
+  for (int32_t i = 0; i < kTable; ++i) {
+    table[static_cast<size_t>(i)] = 0.4f * static_cast<float>(std::sin(2 * std::numbers::pi * i / kTable));
+  }
+  constexpr int32_t kBlock = 4096;
+  for (int64_t done = 0; done < frames; done += kBlock) {
+    const auto count = static_cast<int32_t>(std::min<int64_t>(kBlock, frames - done));
+    float** buffer = vorbis_analysis_buffer(&encoder.dsp, count);
+    for (int32_t i = 0; i < count; ++i) {
+      const int64_t at = done + i;
+      buffer[0][i] = table[static_cast<size_t>(at * 41 % kTable)];  // some 440 Hz
+      buffer[1][i] = table[static_cast<size_t>(at * 61 % kTable)];  // some 660 Hz
+    }
+    vorbis_analysis_wrote(&encoder.dsp, count);
+    encoder.Drain(out, 0);
+  }
+  vorbis_analysis_wrote(&encoder.dsp, 0);
+  encoder.Drain(out, 0);
+  WriteFile(path, out);
+  WriteFile(mark, markOf(out.size()));
 }
 
 std::vector<std::pair<std::string, Bytes>> SoundFiles() {
