@@ -108,10 +108,11 @@ void Finish(MixerVoice* voice) {
 // reference of the main thread's, so that a streamed sound is always freed,
 // and its stream closed, on the main thread.
 void SetStarted(MixerVoice* voice, SoundData* data) {
-  if (voice->started == data) return;
-  if (data && data->stream) RetainSoundData(data);
-  if (voice->started && voice->started->stream) ReleaseSoundData(voice->started);
-  voice->started = data;
+  SoundData* streamed = data && data->stream ? data : nullptr;
+  if (voice->started == streamed) return;
+  RetainSoundData(streamed);
+  ReleaseSoundData(voice->started);
+  voice->started = streamed;
 }
 
 // Whether the streamed sound's current play is on this voice.

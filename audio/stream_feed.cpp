@@ -202,6 +202,10 @@ void StopStreamDecoding() {
   d.stopAll.store(false, release);
 }
 
+void WakeStreamDecoding() {
+  if (StreamDecodingRuns()) TheDecoding().wake.release();
+}
+
 bool StreamDecodingRuns() { return TheDecoding().active.load(acquire) >= 0; }
 
 }  // namespace vtl

@@ -116,7 +116,7 @@ class MixerVoice {
   int32_t handle = 0;            // its voice handle, or 0
   int32_t channels = 1;          // of its sound, for Position
   bool inMixer = false;          // queued and not yet taken back from the recycle ring
-  SoundData* started = nullptr;  // the sound it was last started on (no reference)
+  SoundData* started = nullptr;  // the streamed sound it was last started on (a reference)
 
   // Handed over through the rings.
   MixerVoice* next = nullptr;  // link in the playing list (mixing side)

@@ -73,6 +73,9 @@ void HandOverStreamFeed(StreamFeed* feed);
 void ReclaimStreamSource(StreamFeed& feed);
 /// Main thread: every feed stops, and the decoding thread ends.
 void StopStreamDecoding();
+/// Lets the decoding thread look at its rings now rather than at its next
+/// round (every 10 ms), for tests that play faster than real time.
+void WakeStreamDecoding();
 /// Whether a decoding thread runs (for the tests).
 bool StreamDecodingRuns();
 

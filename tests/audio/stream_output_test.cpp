@@ -2,10 +2,12 @@
 // exactly the mix of the file loaded whole, ten minutes stream in constant
 // memory where loading them whole takes over 100 MB, and a busy main thread
 // costs a streamed voice no frame.
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <thread>
 
@@ -111,6 +113,108 @@ TEST_F(AudioStream, TheDiskOutputHoldsTheWholeMixAcrossLoopSeams) {
   EXPECT_EQ(underruns, 0);
   ExpectSameFrames(captured, MixLoadedWhole(path, SOUND_LOOP, kDelayFrames + frames + kBlockFrames), frames);
   std::remove(path.c_str());
+}
+
+// Peak resident memory since the last ResetPeakMemory, and resident memory
+// now, in bytes.
+int64_t MemoryFigure(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field + ":", 0) == 0) return std::stoll(line.substr(field.size() + 1)) * 1024;
+  }
+  return -1;
+}
+void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+class StreamedMemory : public StreamFixture {};
+
+TEST_F(StreamedMemory, TenMinutesStreamInConstantMemoryWhereWholeTheyTakeOver100MB) {
+  const std::string path = LongOggPath();
+  const int32_t frames = 600 * MIXER_HERTZ;
+  std::vector<int16_t> block;
+  ResetPeakMemory();
+  const int64_t start = MemoryFigure("VmRSS");
+  ASSERT_GT(start, 0);
+  {
+    Ref<TSound> sound = LoadSoundUrl(String(path.c_str()), SOUND_STREAM | SOUND_LOOP);
+    Ref<TChannel> channel = Start(sound);
+    auto own = DowncastObject<TZuveRererChannel>(channel);
+    // The whole file and five seconds past its loop seam.
+    while (own->Position() < frames + 5 * MIXER_HERTZ) {
+      block.clear();
+      Step(block, sound);
+    }
+    EXPECT_EQ(channel->Underruns(), 0);
+    EXPECT_EQ(IsChannelPlaying(channel), 1);
+  }
+  const int64_t streamed = MemoryFigure("VmHWM") - start;
+  EXPECT_LE(streamed, 4 << 20) << "peak memory while streaming rose by " << streamed << " bytes";
+
+  ResetPeakMemory();
+  const int64_t before = MemoryFigure("VmRSS");
+  {
+    Ref<TAudioSample> whole = LoadSampleUrl(String(path.c_str()));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->length, frames);
+  }
+  const int64_t loaded = MemoryFigure("VmHWM") - before;
+  EXPECT_GT(loaded, 100 << 20) << "loading it whole took " << loaded << " bytes";
+  std::cout << "[ memory   ] streamed: " << streamed / 1024 << " KB above the start; whole: " << loaded / 1024
+            << " KB\n";
+}
+
+// Mixes blocks of 1024 frames on a thread of its own, in real time.
+class PacedDevice : public AudioDevice {
+ public:
+  ~PacedDevice() override { close(); }
+  int32_t open() override {
+    mix = std::make_unique<Mixer>(2048);
+    running_ = true;
+    thread_ = std::thread([this] {
+      std::vector<int16_t> out(2048);
+      auto next = std::chrono::steady_clock::now();
+      while (running_.load()) {
+        mix->MixStep(out.data(), 2048);
+        next += std::chrono::microseconds(1024 * 1000000LL / MIXER_HERTZ);
+        std::this_thread::sleep_until(next);
+      }
+    });
+    return 0;
+  }
+  void close() override {
+    running_ = false;
+    if (thread_.joinable()) thread_.join();
+    mix.reset();
+  }
+
+ private:
+  std::atomic<bool> running_{false};
+  std::thread thread_;
+};
+
+std::unique_ptr<AudioDevice> MakePacedDevice() { return std::make_unique<PacedDevice>(); }
+
+TEST_F(AudioStream, NoUnderrunWhileTheMainThreadIsBusyFor200Milliseconds) {
+  const std::string path = LongOggPath();
+  SetOutputDeviceMaker(&MakePacedDevice);
+  ASSERT_EQ(SelectAudioDriver("ZuveRerer"), 1);
+  Ref<TSound> sound = LoadSoundUrl(String(path.c_str()), SOUND_STREAM);
+  Ref<TChannel> channel = StartSound(sound);
+  auto own = DowncastObject<TZuveRererChannel>(channel);
+  for (int round = 0; round < 10; ++round) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    volatile uint64_t work = 0;
+    while (std::chrono::steady_clock::now() < until) work = work + 1;
+    AdjustChannelVolume(channel, round % 2 ? 1.0f : 0.8f);
+  }
+  EXPECT_GT(own->Position(), MIXER_HERTZ) << "it played on meanwhile";
+  EXPECT_EQ(channel->Underruns(), 0);
+  EXPECT_EQ(IsChannelPlaying(channel), 1);
+  channel = nullptr;
+  sound = nullptr;
+  SelectAudioDriver("Null");
+  SetOutputDeviceMaker(nullptr);
 }
 
 }  // namespace

@@ -40,6 +40,21 @@ bool Eventually(Condition what) {
   return what();
 }
 
+/// Waits up to two seconds for the streamed sound's ring to hold frames
+/// beyond what its voice consumed, or all its data, waking the decoding
+/// thread as it goes.
+inline bool AwaitFrames(const vtl::SoundData* data, int64_t frames) {
+  const auto enough = [&] {
+    const int64_t ahead = vtl::MixerStreamFramesAhead(data);
+    return ahead < 0 || ahead >= frames;
+  };
+  for (int i = 0; i < 10000 && !enough(); ++i) {
+    vtl::WakeStreamDecoding();
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return enough();
+}
+
 inline std::unique_ptr<vtl::AudioDevice> MakeStepDevice() { return std::make_unique<vtl::StepDevice>(); }
 
 /// The mixer driver over a step device, with the test clock.
@@ -74,13 +89,7 @@ class StreamFixture : public ::testing::Test {
   /// Mixes the next block once the streamed sound (if any) has the frames
   /// it needs decoded, and appends it to out.
   static void Step(std::vector<int16_t>& out, const vtl::Ref<vtl::TSound>& streamed = nullptr, int64_t frames = 4000) {
-    if (streamed) {
-      vtl::SoundData* data = DataOf(streamed);
-      Eventually([&] {
-        const int64_t ahead = vtl::MixerStreamFramesAhead(data);
-        return ahead < 0 || ahead >= frames;
-      });
-    }
+    if (streamed) AwaitFrames(DataOf(streamed), frames);
     const std::vector<int16_t>& block = Device().Step();
     out.insert(out.end(), block.begin(), block.end());
   }
