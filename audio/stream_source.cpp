@@ -51,19 +51,27 @@ class WavStreamDecoder : public StreamDecoder {
   }
 
   int32_t Decode(uint8_t* out, int32_t frames) noexcept override {
+    if (!failure.empty()) return -1;  // the frames before the failure went out first
     const int32_t frameBytes = FrameBytes();
     const int64_t want = std::min<int64_t>(int64_t{frames} * frameBytes, left_ - left_ % frameBytes);
+    int32_t got = 0;
     try {
-      const int32_t got = ReadUpTo(stream_, out, static_cast<int32_t>(want));
-      left_ -= got;
-      if (got < want) left_ = 0;  // the file ended first
-      return got / frameBytes;    // a frame cut short at the end is dropped
+      while (got < want) {
+        const int32_t n = stream_.Read(out + got, static_cast<int32_t>(want) - got);
+        if (n <= 0) {
+          if (stream_.Eof()) break;
+          ThrowStreamRead();
+        }
+        got += n;
+      }
     } catch (const ThrownObject& thrown) {
       failure = "WAV: the stream failed (" + thrown.object->ToString().ToUtf8() + ")";
     } catch (...) {
       failure = "WAV: the stream failed";
     }
-    return -1;
+    left_ = got < want ? 0 : left_ - got;  // a stream that ended or failed has no more
+    if (got < frameBytes && !failure.empty()) return -1;
+    return got / frameBytes;  // a frame cut short at the end is dropped
   }
 
   bool Rewind() noexcept override {

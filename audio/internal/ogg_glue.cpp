@@ -25,6 +25,7 @@ struct OggDecoder {
   uint8_t prefix[4] = {};
   int32_t prefixLeft = 0;  // bytes of prefix not yet handed out, from its end
   int32_t prefixBytes = 0;
+  bool readFailed = false;  // the stream raised an error, which vorbisfile takes for its end
 };
 
 namespace {
@@ -54,6 +55,7 @@ size_t ReadFromStream(void* buffer, size_t size, size_t count, void* source) noe
     errno = 0;
     return static_cast<size_t>(got) / size;
   } catch (...) {
+    static_cast<OggDecoder*>(source)->readFailed = true;
     errno = EIO;
     return 0;
   }
@@ -152,7 +154,12 @@ int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes) {
     int link = 0;
     const long got =
         ov_read(&decoder.file, reinterpret_cast<char*>(buffer + done), static_cast<int>(want), 0, 2, 1, &link);
-    if (got == 0) break;  // the end of the stream
+    if (got == 0) {
+      // The end of the stream; one that failed says so once what came before
+      // it is handed out.
+      if (decoder.readFailed && done == 0) return -1;
+      break;
+    }
     if (got < 0 || got > want) return -1;
     // A chained file whose next link has another layout would be read as noise.
     const vorbis_info* info = ov_info(&decoder.file, -1);

@@ -43,8 +43,9 @@ bool RewindOgg(OggDecoder& decoder);
 
 // Fills buffer with up to `bytes` of 16-bit signed little-endian PCM and
 // returns how many bytes it wrote, fewer only at the end of the stream; a
-// negative value on a decoding error or when a later link of a chained file
-// changes the channels or the rate. `bytes` should be whole frames. With no
+// negative value on a decoding error, when a later link of a chained file
+// changes the channels or the rate, or (after the frames that came before
+// it) when the stream raised an error. `bytes` should be whole frames. With no
 // buffer it closes the decoder and returns 0.
 int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes);
 

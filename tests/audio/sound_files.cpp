@@ -238,6 +238,21 @@ std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles() {
   };
 }
 
+std::vector<std::pair<std::string, Bytes>> DamagedMidwaySoundFiles() {
+  const Bytes ogg = MakeOggSine(20000, 22050, {440, 880}, 0.0f);
+  Bytes overwritten = ogg;
+  for (size_t i = ogg.size() / 2; i < ogg.size() / 2 + 600 && i < ogg.size(); ++i) {
+    overwritten[i] = static_cast<uint8_t>(i * 13);
+  }
+  WavLayout claims = PcmLayout(2, 22050, 16);
+  claims.dataSize = 0x7FFFFFF0;
+  return {
+      {"cut_midway.ogg", Bytes(ogg.begin(), ogg.begin() + static_cast<ptrdiff_t>(ogg.size() * 2 / 3))},
+      {"damaged_midway.ogg", overwritten},
+      {"claims_2gb.wav", MakeWav(claims, SineFrames16(700, 22050, {300, 500}))},
+  };
+}
+
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes) {
   Bytes copy = bytes;  // the stream may not write, but it takes a mutable address
   Ref<TRamStream> ram = TRamStream::Create(copy.data(), static_cast<int32_t>(copy.size()), 1, 0);

@@ -57,6 +57,11 @@ std::vector<std::pair<std::string, Bytes>> SoundFiles();
 // Files that look like sound files but must be refused (seed corpus only).
 std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles();
 
+// Files damaged past their start, which a streamed sound meets only while it
+// plays: cut short, overwritten in the middle, a "data" chunk claiming 2 GB
+// (seed corpus only).
+std::vector<std::pair<std::string, Bytes>> DamagedMidwaySoundFiles();
+
 // LoadSampleUrl over a memory stream holding bytes.
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes);
 // One loader alone over a memory stream; stream exceptions become Null.

@@ -147,14 +147,22 @@ TEST_F(StreamedSound, DamagedTruncatedAndOverclaimingFilesEndQuietly) {
 }
 
 TEST_F(StreamedSound, AStreamThatCannotSeekPlaysOnceAndCannotLoop) {
-  const Bytes ogg = test::MakeOggSine(20000, 22050, {440, 880}, 0.0f);
+  const Bytes ogg = test::MakeOggSine(60000, 22050, {440, 880}, 0.0f);
   const Bytes wav = test::MakeWav(test::PcmLayout(2, 22050, 16), test::SineFrames16(5000, 22050, {300, 400}));
-  for (const auto& [bytes, frames] : {std::pair{ogg, 20000}, std::pair{wav, 5000}}) {
+  for (const auto& [bytes, frames] : {std::pair{ogg, 60000}, std::pair{wav, 5000}}) {
     Ref<TSound> sound = LoadSoundUrl(Ref<Object>(New<test::OneWayStream>(bytes)), SOUND_STREAM);
     ASSERT_TRUE(sound);
     EXPECT_EQ(PlayToTheEnd(sound), frames);
     EXPECT_FALSE(StartSound(sound)) << "there is nothing to play again";
     EXPECT_NE(LastErrorText().ToUtf8().find("plays only once"), std::string::npos) << LastErrorText();
+    // A stream that fails midway ends the sound there, and says why.
+    Ref<TSound> failing = LoadSoundUrl(Ref<Object>(New<test::OneWayStream>(bytes, bytes.size() * 4 / 5)), SOUND_STREAM);
+    ASSERT_TRUE(failing);
+    ClearLastErrorText();
+    const int32_t played = PlayToTheEnd(failing);
+    EXPECT_GT(played, 0);
+    EXPECT_LT(played, frames);
+    EXPECT_FALSE(LastErrorText().IsEmpty());
     try {
       LoadSoundUrl(Ref<Object>(New<test::OneWayStream>(bytes)), SOUND_STREAM | SOUND_LOOP);
       ADD_FAILURE() << "looping a stream that cannot seek raises";
@@ -162,6 +170,23 @@ TEST_F(StreamedSound, AStreamThatCannotSeekPlaysOnceAndCannotLoop) {
       EXPECT_NE(std::string(thrown.what()).find("cannot seek cannot loop"), std::string::npos) << thrown.what();
     }
   }
+}
+
+TEST_F(StreamedSound, CorpusReplaysThroughStreaming) {
+  int32_t files = 0;
+  for (const std::string& path : test::FilesIn(VTL_AUDIO_CORPUS_DIR)) {
+    SCOPED_TRACE(path);
+    for (int32_t flags : {SOUND_STREAM, SOUND_STREAM | SOUND_LOOP}) {
+      Ref<TSound> sound = LoadSoundUrl(String::FromLatin1(path), flags);
+      if (!sound) continue;
+      Ref<TChannel> channel = Start(sound);
+      std::vector<int16_t> out;
+      for (int32_t i = 0; i < 200 && IsChannelPlaying(channel); ++i) Step(out, sound, 1000);
+      HaltChannel(channel);
+    }
+    ++files;
+  }
+  EXPECT_GE(files, 14);
 }
 
 TEST_F(StreamedSound, PlayingAgainRestartsOnOneVoice) {
