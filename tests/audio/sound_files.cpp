@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
+#include <string>
+
+#include <unistd.h>
 
 #include "stream/stream.h"
 
@@ -201,8 +205,13 @@ void WriteLongOgg(const std::string& path, int32_t seconds) {
   }
   vorbis_analysis_wrote(&encoder.dsp, 0);
   encoder.Drain(out, 0);
-  WriteFile(path, out);
-  WriteFile(mark, markOf(out.size()));
+  // Tests running at once may make it together: each writes a file of its
+  // own and renames it into place, so a reader never sees half of one.
+  const std::string own = "." + std::to_string(getpid());
+  WriteFile(path + own, out);
+  std::rename((path + own).c_str(), path.c_str());
+  WriteFile(mark + own, markOf(out.size()));
+  std::rename((mark + own).c_str(), mark.c_str());
 }
 
 std::vector<std::pair<std::string, Bytes>> SoundFiles() {

@@ -49,12 +49,12 @@ std::vector<int16_t> MixLoadedWhole(const std::string& path, int32_t flags, int3
 }
 
 // What SDL's disk output wrote while the file streamed for frames frames,
-// paced at about four times real time.
+// paced at about three times real time.
 std::vector<int16_t> CaptureStreamed(const std::string& path, int32_t flags, int32_t frames, int32_t& underruns) {
   const std::string file = ::testing::TempDir() + "vtl_stream_disk_" + std::to_string(getpid()) + ".raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
-  setenv("SDL_DISKAUDIODELAY", "3", 1);  // milliseconds per 11.6 ms block
+  setenv("SDL_DISKAUDIODELAY", "4", 1);  // milliseconds per 11.6 ms block
   SetMixerClock(&StillClock);
   EXPECT_EQ(SelectAudioDriver("ZuveRerer Multimedia"), 1);
   {
