@@ -50,28 +50,41 @@ class WavStreamDecoder : public StreamDecoder {
     left_ = announced_;
   }
 
+  // Hands out the frames of one read as soon as they came (at least one
+  // whole frame), so that a slow stream delays no frame it delivered; the
+  // bytes of a frame cut by a read wait for the next call.
   int32_t Decode(uint8_t* out, int32_t frames) noexcept override {
     if (!failure.empty()) return -1;  // the frames before the failure went out first
     const int32_t frameBytes = FrameBytes();
-    const int64_t want = std::min<int64_t>(int64_t{frames} * frameBytes, left_ - left_ % frameBytes);
-    int32_t got = 0;
+    int64_t got = carried_;
+    std::memcpy(out, carry_, static_cast<size_t>(carried_));
+    carried_ = 0;
+    const int64_t room = int64_t{frames} * frameBytes;
     try {
-      while (got < want) {
-        const int32_t n = stream_.Read(out + got, static_cast<int32_t>(want) - got);
+      while (got < frameBytes && left_ > 0) {
+        const auto want = static_cast<int32_t>(std::min<int64_t>(room - got, left_));
+        const int32_t n = stream_.Read(out + got, want);
         if (n <= 0) {
-          if (stream_.Eof()) break;
+          if (stream_.Eof()) {
+            left_ = 0;  // the file ended before the chunk did
+            break;
+          }
           ThrowStreamRead();
         }
         got += n;
+        left_ -= n;
       }
     } catch (const ThrownObject& thrown) {
       failure = "WAV: the stream failed (" + thrown.object->ToString().ToUtf8() + ")";
     } catch (...) {
       failure = "WAV: the stream failed";
     }
-    left_ = got < want ? 0 : left_ - got;  // a stream that ended or failed has no more
-    if (got < frameBytes && !failure.empty()) return -1;
-    return got / frameBytes;  // a frame cut short at the end is dropped
+    if (!failure.empty()) left_ = 0;
+    const int64_t whole = got - got % frameBytes;
+    carried_ = static_cast<int32_t>(got - whole);  // at the end, a frame cut short is dropped
+    std::memcpy(carry_, out + whole, static_cast<size_t>(carried_));
+    if (whole == 0 && !failure.empty()) return -1;
+    return static_cast<int32_t>(whole / frameBytes);
   }
 
   bool Rewind() noexcept override {
@@ -82,11 +95,14 @@ class WavStreamDecoder : public StreamDecoder {
       return false;
     }
     left_ = announced_;
+    carried_ = 0;
     return true;
   }
 
  private:
   TStream& stream_;
+  uint8_t carry_[4] = {};
+  int32_t carried_ = 0;
   int32_t dataStart_ = -1;
   int64_t announced_ = 0;
   int64_t left_ = 0;

@@ -33,6 +33,8 @@ void WritePages(ogg_stream_state& stream, std::FILE* file, bool flush) {
 
 // Each note a plucked sine that dies away, the right channel an octave down.
 void WriteMelody(const char* path) {
+  std::FILE* file = std::fopen(path, "wb");
+  if (!file) RuntimeError(String("Cannot write ") + path);
   vorbis_info info;
   vorbis_info_init(&info);
   vorbis_encode_init_vbr(&info, 2, kRate, 0.4f);
@@ -44,7 +46,6 @@ void WriteMelody(const char* path) {
   vorbis_block_init(&dsp, &block);
   ogg_stream_state stream;
   ogg_stream_init(&stream, 1);
-  std::FILE* file = std::fopen(path, "wb");
   ogg_packet id, comments, codebooks, packet;
   vorbis_analysis_headerout(&dsp, &comment, &id, &comments, &codebooks);
   for (ogg_packet* header : {&id, &comments, &codebooks}) ogg_stream_packetin(&stream, header);

@@ -1,6 +1,8 @@
 // Streamed sounds over a step device: they mix exactly what the same file
 // loaded whole mixes, whatever the channel does meanwhile; they end, loop
 // and fail as they should; and they leave no file or thread behind.
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -187,6 +189,57 @@ TEST_F(StreamedSound, CorpusReplaysThroughStreaming) {
     ++files;
   }
   EXPECT_GE(files, 14);
+}
+
+// A file whose bytes past `open` come only once the test lets them through:
+// the decoding thread waits inside Read meanwhile, as over a slow network.
+class GatedStream : public TStream {
+ public:
+  GatedStream(Bytes bytes, size_t open) : bytes_(std::move(bytes)), open_(open) {}
+  int32_t Eof() override { return at_ == bytes_.size(); }
+  int32_t Pos() override { return static_cast<int32_t>(at_); }
+  int32_t Size() override { return static_cast<int32_t>(bytes_.size()); }
+  int32_t Seek(int32_t pos) override {
+    at_ = std::min(static_cast<size_t>(pos), bytes_.size());
+    return static_cast<int32_t>(at_);
+  }
+  int32_t Read(void* buf, int32_t count) override {
+    while (at_ >= open_.load() && at_ < bytes_.size()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const size_t n = std::min({static_cast<size_t>(count), open_.load() - at_, bytes_.size() - at_});
+    std::memcpy(buf, bytes_.data() + at_, n);
+    at_ += n;
+    return static_cast<int32_t>(n);
+  }
+  void OpenAll() { open_ = bytes_.size(); }
+
+ private:
+  Bytes bytes_;
+  std::atomic<size_t> open_;
+  size_t at_ = 0;
+};
+
+TEST_F(StreamedSound, ARingRunDryPlaysSilenceCountsUnderrunsAndLosesNoFrame) {
+  const Bytes wav = test::MakeWav({}, test::SineFrames16(100000, 44100, {441}, 0.5));
+  const size_t header = wav.size() - 200000;
+  auto gated = New<GatedStream>(wav, header + 2 * 20000);
+  Ref<TSound> sound = LoadSoundUrl(Ref<Object>(gated), SOUND_STREAM);
+  ASSERT_TRUE(sound);
+  Ref<TChannel> channel = Start(sound);
+  auto own = DowncastObject<TZuveRererChannel>(channel);
+  ASSERT_TRUE(AwaitFrames(DataOf(sound), 20000)) << "the decoding thread took all it could";
+  std::vector<int16_t> out;
+  for (int i = 0; i < 60; ++i) Step(out);  // 30720 frames asked, 20000 there
+  EXPECT_GE(channel->Underruns(), 19);
+  EXPECT_EQ(IsChannelPlaying(channel), 1) << "a dry ring does not end the sound";
+  EXPECT_EQ(own->Position(), 19999) << "it stops before the last frame that has no partner yet";
+  const std::vector<int16_t> lastBlock(out.end() - MIXER_BLOCK, out.end());
+  EXPECT_EQ(lastBlock, std::vector<int16_t>(MIXER_BLOCK, 0)) << "silence while dry";
+  const int32_t dry = channel->Underruns();
+  gated->OpenAll();
+  for (int i = 0; i < 400 && IsChannelPlaying(channel); ++i) Step(out, sound);
+  EXPECT_EQ(IsChannelPlaying(channel), 0);
+  EXPECT_EQ(own->Position(), 100000) << "every frame played once the data came";
+  EXPECT_EQ(channel->Underruns(), dry);
 }
 
 TEST_F(StreamedSound, PlayingAgainRestartsOnOneVoice) {
