@@ -258,6 +258,25 @@ TEST_F(StreamedSound, PlayingAgainRestartsOnOneVoice) {
   std::remove(path.c_str());
 }
 
+TEST_F(StreamedSound, ASamplePassedInAndTheSilentDriverLoadWhole) {
+  const std::string path = test::TempPath("whole.wav");
+  test::WriteFile(path, test::MakeWav({}, test::SineFrames16(3000, 44100, {500})));
+  Ref<TAudioSample> sample = LoadSampleUrl(String(path.c_str()));
+  ASSERT_TRUE(sample);
+  Ref<TSound> fromSample = LoadSoundUrl(Ref<Object>(sample), SOUND_STREAM);
+  ASSERT_TRUE(fromSample);
+  EXPECT_FALSE(DataOf(fromSample)->stream) << "the flag is ignored for a sample";
+  EXPECT_EQ(DataOf(fromSample)->length, 3000);
+
+  ASSERT_EQ(SelectAudioDriver("Null"), 1);
+  const int32_t files = test::OpenFileCount();
+  Ref<TSound> silent = LoadSoundUrl(String(path.c_str()), SOUND_STREAM);
+  EXPECT_TRUE(silent) << "a driver that cannot stream loads the whole sound";
+  EXPECT_EQ(test::OpenFileCount(), files);
+  EXPECT_EQ(IsChannelPlaying(StartSound(silent)), 0);
+  std::remove(path.c_str());
+}
+
 TEST_F(StreamedSound, DroppingTheSoundAndItsChannelClosesTheFileAndEndsTheThread) {
   const std::string path = test::TempPath("lifetime.ogg");
   test::WriteFile(path, test::MakeOggSine(100000, 44100, {440, 550}, 0.0f));
