@@ -47,12 +47,14 @@ void TChannel::SetPan(float) {}
 void TChannel::SetDepth(float) {}
 void TChannel::SetRate(float) {}
 int32_t TChannel::Playing() { return 0; }
+int32_t TChannel::Underruns() { return 0; }
 
 Ref<TChannel> TSound::Play(const Ref<TChannel>&) { return New<TChannel>(); }
 Ref<TChannel> TSound::Cue(const Ref<TChannel>&) { return New<TChannel>(); }
 
 Ref<TSound> TSound::Load(const Ref<Object>& url, int32_t flags) {
   Ref<TAudioSample> sample = DowncastObject<TAudioSample>(url);
+  if (!sample && (flags & SOUND_STREAM)) return CurrentAudioDriver()->CreateStreamedSound(url, flags);
   if (!sample) sample = LoadSampleUrl(url);
   if (!sample) return nullptr;
   return CurrentAudioDriver()->CreateSound(sample, flags);
@@ -65,6 +67,10 @@ void TAudioDriver::Shutdown() {}
 Ref<TSound> TAudioDriver::CreateSound(const Ref<TAudioSample>&, int32_t) { return New<TSound>(); }
 Ref<TChannel> TAudioDriver::AllocChannel() { return New<TChannel>(); }
 Ref<TSound> TAudioDriver::LoadSound(const Ref<Object>& url, int32_t flags) { return TSound::Load(url, flags); }
+Ref<TSound> TAudioDriver::CreateStreamedSound(const Ref<Object>& url, int32_t flags) {
+  Ref<TAudioSample> sample = LoadSampleUrl(url);
+  return sample ? CreateSound(sample, flags) : nullptr;
+}
 Ref<TAudioDriver> TAudioDriver::First() { return Drivers().Head(); }
 
 int32_t RegisterAudioDriver(const Ref<TAudioDriver>& driver) { return Drivers().Add(driver) ? 1 : 0; }

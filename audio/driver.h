@@ -17,6 +17,10 @@ namespace vtl {
 
 /// Sound flag: the sound loops.
 constexpr int32_t SOUND_LOOP = 1;
+/// Sound flag: the sound is streamed from its file as it plays instead of
+/// being decoded whole first, in constant memory (see TSound::Load). Ignored
+/// where a TAudioSample is passed in.
+constexpr int32_t SOUND_STREAM = 2;
 
 /// One voice playing a sound. The base does nothing and reports 0.
 class TChannel : public Object {
@@ -35,6 +39,11 @@ class TChannel : public Object {
   virtual void SetRate(float rate);
   /// 1 while the voice is audible (started, not finished, not paused).
   virtual int32_t Playing();
+  /// How often the voice, playing a streamed sound, found no decoded frames
+  /// ready and played silence instead: one count per block of output
+  /// (some 12 ms) that ran dry. 0 for other sounds; the base returns 0.
+  /// Starting a sound on the channel counts from 0 again.
+  virtual int32_t Underruns();
 };
 
 /// A sample prepared for one driver.
@@ -48,7 +57,9 @@ class TSound : public Object {
 
   /// The url may be a TAudioSample or anything LoadSampleUrl opens; the
   /// current driver's sound for it, or the Null object when nothing loads.
-  /// flags: SOUND_LOOP.
+  /// flags: SOUND_LOOP, SOUND_STREAM. With SOUND_STREAM (and a url that is
+  /// not a sample) the current driver's CreateStreamedSound makes the sound:
+  /// the mixer keeps the stream open and decodes it while it plays.
   static Ref<TSound> Load(const Ref<Object>& url, int32_t flags);
 };
 
@@ -71,6 +82,11 @@ class TAudioDriver : public Object {
   virtual Ref<TChannel> AllocChannel();
   /// TSound::Load(url, flags).
   virtual Ref<TSound> LoadSound(const Ref<Object>& url, int32_t flags);
+  /// A sound streamed from url (a stream or a name) as it plays; flags:
+  /// SOUND_LOOP. The base, for drivers that cannot stream, loads the whole
+  /// sample (LoadSampleUrl) and returns CreateSound's sound; the Null object
+  /// when nothing loads.
+  virtual Ref<TSound> CreateStreamedSound(const Ref<Object>& url, int32_t flags);
 
   /// The head of the driver list; follow _succ for the others.
   static Ref<TAudioDriver> First();

@@ -2,6 +2,7 @@
 // "WAVE" directly; any chunks between it and "data" are skipped by their size.
 #include <cstring>
 
+#include "audio/internal/wav_header.h"
 #include "audio/internal/wav_limits.h"
 #include "audio/sample_loaders.h"
 #include "runtime/string_ops.h"
@@ -69,13 +70,21 @@ String ReadChunkTag(const Ref<TStream>& stream) {
 
 constexpr char kEndsEarly[] = "WAV: the file ends before its \"data\" chunk (truncated)";
 
-Ref<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const Ref<TStream>& url) {
-  Ref<TStream> stream = LittleEndianView(url);
-  if (!stream) return nullptr;
-  if (ReadChunkTag(stream) != String("RIFF")) return RefuseLoad("not a WAV file");
+namespace {
+
+// RefuseLoad for a function that answers with a bool.
+bool Refused(const String& reason) {
+  RefuseLoad(reason);
+  return false;
+}
+
+}  // namespace
+
+bool ReadWavHeader(const Ref<TStream>& stream, WavData& out, bool riffRead) {
+  if (!riffRead && ReadChunkTag(stream) != String("RIFF")) return Refused("not a WAV file");
   stream->ReadInt();  // size of the rest
-  if (ReadChunkTag(stream) != String("WAVE")) return RefuseLoad("not a WAV file (a RIFF file of another kind)");
-  if (ReadChunkTag(stream) != String("fmt ")) return RefuseLoad("WAV: no format chunk after \"WAVE\"");
+  if (ReadChunkTag(stream) != String("WAVE")) return Refused("not a WAV file (a RIFF file of another kind)");
+  if (ReadChunkTag(stream) != String("fmt ")) return Refused("WAV: no format chunk after \"WAVE\"");
 
   const int32_t formatLength = stream->ReadInt();
   const int32_t formatTag = stream->ReadShort();
@@ -85,26 +94,36 @@ Ref<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const Ref<TStream>& url
   stream->ReadShort();  // block alignment
   const int32_t bits = stream->ReadShort();
   // A format chunk shorter than the fields just read is no format chunk.
-  if (formatLength < 16) return RefuseLoad("WAV: damaged format chunk");
-  if (formatTag != 1) return RefuseLoad("WAV: format " + StringFromInt(formatTag) + " is not PCM");
-  if (hertz < 1) return RefuseLoad("WAV: no sample rate");
+  if (formatLength < 16) return Refused("WAV: damaged format chunk");
+  if (formatTag != 1) return Refused("WAV: format " + StringFromInt(formatTag) + " is not PCM");
+  if (hertz < 1) return Refused("WAV: no sample rate");
   const int32_t format = WavSampleFormat(channels, bits);
   if (format == 0) {
-    return RefuseLoad("WAV: " + StringFromInt(channels) + " channels of " + StringFromInt(bits) +
-                      " bits not supported");
+    return Refused("WAV: " + StringFromInt(channels) + " channels of " + StringFromInt(bits) + " bits not supported");
   }
-  if (!SkipChunkBody(*stream, formatLength - 16, formatLength % 2 == 1)) return RefuseLoad(kEndsEarly);
+  if (!SkipChunkBody(*stream, formatLength - 16, formatLength % 2 == 1)) return Refused(kEndsEarly);
 
   while (!stream->Eof()) {
     const String tag = ReadChunkTag(stream);
     const int64_t unread = UnreadBytes(*stream);
-    if (tag.IsEmpty() || (unread >= 0 && unread < 4)) return RefuseLoad(kEndsEarly);  // in a chunk header
+    if (tag.IsEmpty() || (unread >= 0 && unread < 4)) return Refused(kEndsEarly);  // in a chunk header
     const int32_t size = stream->ReadInt();
-    if (size < 0) return RefuseLoad("WAV: a chunk of 2 GB or more");  // no sample is that large
-    if (tag == String("data")) return ReadDataChunk(*stream, size, hertz, format);
-    if (!SkipChunkBody(*stream, size, size % 2 == 1)) return RefuseLoad(kEndsEarly);
+    if (size < 0) return Refused("WAV: a chunk of 2 GB or more");  // no sample is that large
+    if (tag == String("data")) {
+      out = WavData{format, hertz, size};
+      return true;
+    }
+    if (!SkipChunkBody(*stream, size, size % 2 == 1)) return Refused(kEndsEarly);
   }
-  return RefuseLoad(kEndsEarly);
+  return Refused(kEndsEarly);
+}
+
+Ref<TAudioSample> TAudioSampleLoaderWAV::LoadAudioSample(const Ref<TStream>& url) {
+  Ref<TStream> stream = LittleEndianView(url);
+  if (!stream) return nullptr;
+  WavData wav;
+  if (!ReadWavHeader(stream, wav, false)) return nullptr;
+  return ReadDataChunk(*stream, wav.announced, wav.hertz, wav.format);
 }
 
 }  // namespace vtl

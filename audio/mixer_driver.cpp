@@ -2,6 +2,7 @@
 #include "audio/mixer_driver.h"
 
 #include "audio/internal/mixer_flat.h"
+#include "runtime/exceptions.h"
 #include "runtime/last_error.h"
 
 namespace vtl {
@@ -35,6 +36,20 @@ Ref<TChannel> TZuveRererAudioDriver::AllocChannel() {
   const int32_t handle = MixerReserveVoice();
   if (handle == 0) return nullptr;
   return TZuveRererChannel::CreateWithChannel(handle);
+}
+
+Ref<TSound> TZuveRererAudioDriver::CreateStreamedSound(const Ref<Object>& url, int32_t flags) {
+  if (Ref<TAudioSample> sample = DowncastObject<TAudioSample>(url)) return CreateSound(sample, flags);
+  std::unique_ptr<StreamSource> source = OpenStreamSource(url);
+  if (!source) return nullptr;  // it said why
+  const bool loop = (flags & SOUND_LOOP) != 0;
+  if (loop && !source->decoder->seekable) {
+    const String why = "A stream that cannot seek cannot loop";
+    RuntimeError(source->name.IsEmpty() ? why : why + ": " + source->name);
+  }
+  SoundData* data = MixerMakeStreamSound(std::move(source), loop ? 1 : 0);
+  if (!data) return nullptr;
+  return TZuveRererSound::CreateWithSound(data, nullptr);
 }
 
 Ref<TZuveRererAudioDriver> TZuveRererAudioDriver::Create(const String& name, int32_t mode) {
@@ -83,6 +98,7 @@ int32_t TZuveRererChannel::Playing() {
 }
 
 int32_t TZuveRererChannel::Position() { return MixerVoicePosition(fa_channel); }
+int32_t TZuveRererChannel::Underruns() { return MixerVoiceUnderruns(fa_channel); }
 
 Ref<TZuveRererChannel> TZuveRererChannel::CreateWithChannel(int32_t handle) {
   Ref<TZuveRererChannel> channel = New<TZuveRererChannel>();

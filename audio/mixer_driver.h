@@ -35,6 +35,14 @@ class TZuveRererAudioDriver : public TAudioDriver {
   /// A channel with a voice handle of its own, or the Null object when all
   /// 4095 are taken.
   Ref<TChannel> AllocChannel() override;
+  /// A sound that keeps url's stream open and plays it as the mixer's
+  /// decoding thread decodes it (WAV or Ogg Vorbis), about a second ahead of
+  /// the voice, in constant memory. flags: SOUND_LOOP, which goes back to the
+  /// first frame seamlessly. The Null object when nothing opens or the data
+  /// is neither format (LastErrorText says why); a stream that cannot seek
+  /// and SOUND_LOOP raise a runtime error. A sample passed as url is loaded
+  /// as CreateSound does.
+  Ref<TSound> CreateStreamedSound(const Ref<Object>& url, int32_t flags) override;
 
   /// A new driver, at the head of the driver list.
   static Ref<TZuveRererAudioDriver> Create(const String& name, int32_t mode);
@@ -43,10 +51,15 @@ class TZuveRererAudioDriver : public TAudioDriver {
   int32_t _mode = 0;  ///< 0 the desktop's output, -1 any output, 1 none here.
 };
 
-/// A sound of the mixer driver.
+/// A sound of the mixer driver. A streamed sound plays on one voice at a
+/// time: playing it again cuts that voice off and starts from the first
+/// frame (a stream that cannot seek plays only once: Play then returns the
+/// Null object). Once the sound and every channel playing it are dropped,
+/// its voice stops and its stream is closed.
 class TZuveRererSound : public TSound {
  public:
-  /// Drops the sound's reference; voices still playing it keep theirs.
+  /// Drops the sound's reference; voices still playing it keep theirs (a
+  /// streamed sound's voice only while a channel holds it).
   ~TZuveRererSound() override;
   /// Starts the sound on channel (Null: a new voice) and returns the channel
   /// it plays on: channel itself, a new channel, or the Null object when
@@ -85,6 +98,8 @@ class TZuveRererChannel : public TChannel {
   void SetRate(float rate) override;
   /// 1 while started, not finished and not paused.
   int32_t Playing() override;
+  /// Blocks of output in which a streamed sound had no decoded frames ready.
+  int32_t Underruns() override;
   /// Frames played since the sound started.
   virtual int32_t Position();
 

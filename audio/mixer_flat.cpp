@@ -6,7 +6,21 @@
 #include <cmath>
 #include <vector>
 
+#include "audio/internal/stream_feed.h"
+#include "runtime/last_error.h"
+
 namespace vtl {
+
+// A streamed sound's main-thread state. The source is lent to the current
+// play's feed while the decoding thread fills it, and comes back when the
+// thread lets go (ReclaimStreamSource).
+struct StreamSound {
+  std::unique_ptr<StreamSource> source;  // nullptr once closed
+  StreamFeed* feed = nullptr;            // the current play's ring (a reference)
+  MixerVoice* voice = nullptr;           // the current play's voice
+  bool dropped = false;                  // the sound object is gone
+  bool reported = false;                 // the feed's failure went to LastErrorText
+};
 
 namespace {
 
@@ -30,6 +44,7 @@ struct MixerState {
   std::unique_ptr<VoiceTable> table;
   std::vector<std::unique_ptr<MixerVoice>> voices;  // every voice made while open
   std::vector<MixerVoice*> spare;                   // voices the mixer never saw, ready for use
+  std::vector<StreamSound*> streams;                // every streamed sound alive
 };
 
 MixerState& State() {
@@ -89,6 +104,86 @@ void Finish(MixerVoice* voice) {
   }
 }
 
+// A voice remembers the streamed sound it was last started on with a
+// reference of the main thread's, so that a streamed sound is always freed,
+// and its stream closed, on the main thread.
+void SetStarted(MixerVoice* voice, SoundData* data) {
+  SoundData* streamed = data && data->stream ? data : nullptr;
+  if (voice->started == streamed) return;
+  RetainSoundData(streamed);
+  ReleaseSoundData(voice->started);
+  voice->started = streamed;
+}
+
+// Whether the streamed sound's current play is on this voice.
+bool PlaysOn(const StreamSound& stream, const MixerVoice* voice, const SoundData* data) {
+  return voice && stream.voice == voice && voice->started == data;
+}
+
+// The current play ends: the decoding thread lets go of the source, which
+// the main thread then owns again.
+void EndPlay(StreamSound& stream) {
+  if (!stream.feed) return;
+  ReclaimStreamSource(*stream.feed);
+  ReleaseStreamFeed(stream.feed);
+  stream.feed = nullptr;
+  stream.voice = nullptr;
+}
+
+// Once the sound object is gone and no channel holds its voice, nothing can
+// reach the stream any more: the voice stops and the stream is closed.
+void EndIfOrphaned(SoundData* data) {
+  StreamSound& stream = *data->stream;
+  if (!stream.dropped || !stream.source) return;
+  MixerVoice* voice = stream.voice;
+  if (PlaysOn(stream, voice, data)) {
+    if (voice->handle != 0) return;  // a channel may still stop, pause or ask it
+    Finish(voice);
+  }
+  EndPlay(stream);
+  stream.source.reset();
+}
+
+// A play that ended on damaged data says why, once.
+void ReportFailure(const MixerVoice& voice) {
+  if (!voice.started || !voice.started->stream) return;
+  StreamSound& stream = *voice.started->stream;
+  if (!PlaysOn(stream, &voice, voice.started) || !stream.feed || stream.reported) return;
+  if (!stream.feed->failed.load(std::memory_order_acquire)) return;
+  stream.reported = true;
+  const String why = String(stream.feed->failure.c_str());
+  SetLastErrorText(stream.source->name.IsEmpty() ? why : stream.source->name + ": " + why);
+}
+
+// A new play of a streamed sound: the one before is cut off, the source goes
+// back to its first frame, a ring is filled a little on this thread (so the
+// voice has frames from its first block) and handed to the decoding thread.
+StreamFeed* StartPlay(SoundData& data) {
+  StreamSound& stream = *data.stream;
+  if (!stream.source) return nullptr;
+  if (PlaysOn(stream, stream.voice, &data)) Finish(stream.voice);
+  EndPlay(stream);
+  StreamSource& source = *stream.source;
+  if (!source.fresh) {
+    if (!source.decoder->Rewind()) {
+      const String why = "the stream cannot seek, so it plays only once";
+      SetLastErrorText(source.name.IsEmpty() ? why : source.name + ": " + why);
+      return nullptr;
+    }
+    source.fresh = true;
+  }
+  auto* feed = new StreamFeed(&source, data.loop != 0);
+  constexpr uint32_t kFirstFill = 16384;  // some 370 ms at 44100 Hz
+  if (FillStreamFeed(*feed, kFirstFill)) {
+    HandOverStreamFeed(feed);
+  } else {
+    feed->released.store(true, std::memory_order_release);  // all of it is in the ring
+  }
+  stream.feed = feed;
+  stream.reported = false;
+  return feed;
+}
+
 // The slot forgets its voice. A voice without handle is recycled by the
 // mixer as soon as it finishes; a paused one is finished now, as nothing can
 // resume it any more; one the mixer never saw is spare at once.
@@ -101,6 +196,7 @@ void Unmap(int32_t slot) {
   voice->autoRelease.store(1, relaxed);
   if (voice->status.load(relaxed) & VOICE_PAUSED) Finish(voice);
   if (!voice->inMixer) s.spare.push_back(voice);
+  if (voice->started && voice->started->stream) EndIfOrphaned(voice->started);
 }
 
 void FreeSlot(int32_t slot) {
@@ -156,7 +252,13 @@ void MixerClose() {
   if (!s.device) return;
   s.device->close();  // no MixStep runs after this
   s.device.reset();
-  for (const std::unique_ptr<MixerVoice>& voice : s.voices) ReleaseSoundData(voice->data);
+  StopStreamDecoding();  // every source is the main thread's again
+  for (StreamSound* stream : s.streams) EndPlay(*stream);
+  for (const std::unique_ptr<MixerVoice>& voice : s.voices) {
+    ReleaseStreamFeed(voice->feed);
+    ReleaseSoundData(voice->data);
+    SetStarted(voice.get(), nullptr);
+  }
   s.voices.clear();
   s.spare.clear();
   s.table.reset();
@@ -170,7 +272,36 @@ SoundData* MixerMakeSound(int32_t length, int32_t bits, int32_t channels, int32_
   return NewSoundData(length, bits, channels, hertz, frames, loop);
 }
 
-void MixerDropSound(SoundData* sound) { ReleaseSoundData(sound); }
+SoundData* MixerMakeStreamSound(std::unique_ptr<StreamSource> source, int32_t loop) {
+  MixerState& s = State();
+  if (!s.device || !source || !source->decoder) return nullptr;
+  const StreamDecoder& decoder = *source->decoder;
+  auto* data = new SoundData();
+  data->hertz = decoder.hertz;
+  data->channels = decoder.channels;
+  data->bits = decoder.bits;
+  data->frameBytes = decoder.FrameBytes();
+  data->loop = loop != 0;
+  data->stream.reset(new StreamSound());
+  data->stream->source = std::move(source);
+  s.streams.push_back(data->stream.get());
+  return data;
+}
+
+void MixerDropSound(SoundData* sound) {
+  if (sound && sound->stream) {
+    sound->stream->dropped = true;
+    EndIfOrphaned(sound);
+  }
+  ReleaseSoundData(sound);
+}
+
+void StreamSoundDeleter::operator()(StreamSound* stream) const {
+  EndPlay(*stream);
+  std::vector<StreamSound*>& streams = State().streams;
+  streams.erase(std::remove(streams.begin(), streams.end(), stream), streams.end());
+  delete stream;
+}
 
 int32_t MixerReserveVoice() {
   MixerState& s = State();
@@ -199,6 +330,8 @@ int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
     previous = Lookup(handle);
     if (!previous) return 0;
   }
+  StreamFeed* feed = data->stream ? StartPlay(*data) : nullptr;
+  if (data->stream && !feed) return 0;
   const int32_t used = handle ? handle : MixerReserveVoice();
   MixerVoice settings;
   if (previous) settings.CopySettings(*previous);  // before the voice object may be reused
@@ -207,6 +340,12 @@ int32_t MixerStartSound(SoundData* data, int32_t paused, int32_t handle) {
   voice->CopySettings(settings);
   RetainSoundData(data);
   voice->data = data;
+  SetStarted(voice, data);
+  RetainStreamFeed(feed);
+  voice->feed = feed;
+  voice->streamBase = 0;
+  voice->underruns.store(0, relaxed);
+  if (feed) data->stream->voice = voice;
   voice->channels = data->channels;
   voice->position = 0;
   voice->elapsed.store(0, relaxed);
@@ -242,7 +381,10 @@ void MixerStopVoice(int32_t handle) {
 
 int32_t MixerVoiceStatus(int32_t handle) {
   MixerVoice* voice = Lookup(handle);
-  return voice ? voice->status.load(relaxed) : 0;
+  if (!voice) return 0;
+  const int32_t status = voice->status.load(relaxed);
+  if (!(status & (VOICE_ONCE | VOICE_LOOPED))) ReportFailure(*voice);
+  return status;
 }
 
 void MixerPauseVoice(int32_t handle, int32_t paused) {
@@ -278,6 +420,19 @@ void MixerVoiceRate(int32_t handle, float rate) {
 int32_t MixerVoicePosition(int32_t handle) {
   MixerVoice* voice = Lookup(handle);
   return voice ? voice->Position() : 0;
+}
+
+int64_t MixerStreamFramesAhead(const SoundData* sound) {
+  if (!sound || !sound->stream || !sound->stream->feed) return -1;
+  const StreamFeed& feed = *sound->stream->feed;
+  const uint64_t written = feed.written.load(std::memory_order_acquire);
+  if (feed.end.load(relaxed) != kNoStreamEnd) return -1;
+  return static_cast<int64_t>(written - feed.consumed.load(std::memory_order_acquire));
+}
+
+int32_t MixerVoiceUnderruns(int32_t handle) {
+  MixerVoice* voice = Lookup(handle);
+  return voice ? static_cast<int32_t>(voice->underruns.load(relaxed)) : 0;
 }
 
 }  // namespace vtl

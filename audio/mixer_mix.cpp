@@ -1,8 +1,10 @@
 // MixStep: every playing voice added into one block in fixed point, then
 // turned into 16-bit output; and the two rings between the threads.
 #include <algorithm>
+#include <cstring>
 
 #include "audio/internal/mixer_core.h"
+#include "audio/internal/stream_feed.h"
 
 namespace vtl {
 
@@ -39,10 +41,20 @@ inline void Add(int32_t& sum, int32_t value) {
   sum = static_cast<int32_t>(static_cast<uint32_t>(sum) + static_cast<uint32_t>(value));
 }
 
+// Frames to mix from: a sound's own, or those a streamed voice gathered from
+// its ring. Held in 16-bit words; 8-bit frames read their bytes.
+struct Source {
+  const int16_t* words;
+  int32_t bits;
+  int32_t channels;
+  int32_t hertz;
+  const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(words); }
+};
+
 // The sample of channel c at frame index, interpolated towards the next frame
 // by f (the fraction's upper 16 bits), as a signed 16-bit value.
 template <int Bits, int Channels>
-inline int32_t Interpolate(const SoundData& d, size_t index, int32_t c, int32_t f) {
+inline int32_t Interpolate(const Source& d, size_t index, int32_t c, int32_t f) {
   const size_t at = index * Channels + static_cast<size_t>(c);
   if constexpr (Bits == 8) {
     const int32_t a = d.Bytes()[at];
@@ -65,7 +77,7 @@ struct Run {
 // Mixes n frames; true when a one-shot voice reached its end. With Ramp, the
 // volume (8.8) and the step move by their increments every frame.
 template <int Bits, int Channels, bool Ramp>
-bool MixFrames(const SoundData& d, int32_t* acc, int32_t n, Run& run, uint64_t step, int64_t stepInc, int32_t vol88,
+bool MixFrames(const Source& d, int32_t* acc, int32_t n, Run& run, uint64_t step, int64_t stepInc, int32_t vol88,
                int32_t volInc, Gains gains, int32_t pan, int32_t depth) {
   uint64_t pos = run.pos;
   uint64_t elapsed = run.elapsed;
@@ -100,7 +112,7 @@ bool MixFrames(const SoundData& d, int32_t* acc, int32_t n, Run& run, uint64_t s
 }
 
 template <bool Ramp>
-bool MixAny(const SoundData& d, int32_t* acc, int32_t n, Run& run, uint64_t step, int64_t stepInc, int32_t vol88,
+bool MixAny(const Source& d, int32_t* acc, int32_t n, Run& run, uint64_t step, int64_t stepInc, int32_t vol88,
             int32_t volInc, Gains gains, int32_t pan, int32_t depth) {
   if (d.bits == 8) {
     if (d.channels == 1) return MixFrames<8, 1, Ramp>(d, acc, n, run, step, stepInc, vol88, volInc, gains, pan, depth);
@@ -131,9 +143,79 @@ bool Skip(int32_t n, Run& run, uint64_t step) {
   return true;
 }
 
+// Mixes frames output frames of the voice from d over run, ramping rate and
+// volume to their targets: true when run reached its end.
+bool MixRun(MixerVoice& voice, const Source& d, int32_t* accum, int32_t frames, Run& run) {
+  const int32_t rateOld = voice.rateCurrent.load(relaxed);
+  const int32_t rateNew = voice.rateTarget.load(relaxed);
+  const int32_t volOld = voice.volumeCurrent.load(relaxed);
+  const int32_t volNew = voice.volumeTarget.load(relaxed);
+  const int32_t pan = voice.panTarget.load(relaxed);
+  const int32_t depth = voice.depthTarget.load(relaxed);
+  voice.panCurrent.store(pan, relaxed);
+  voice.depthCurrent.store(depth, relaxed);
+  const uint64_t stepOld = SampleStep(rateOld, d.hertz, d.channels);
+
+  if (rateOld == rateNew && volOld == volNew) {
+    if (volOld == 0) return stepOld > 0 && Skip(frames, run, stepOld);
+    return MixAny<false>(d, accum, frames, run, stepOld, 0, 0, 0, GainsOf(volOld, pan, depth), pan, depth);
+  }
+  voice.rateCurrent.store(rateNew, relaxed);
+  voice.volumeCurrent.store(volNew, relaxed);
+  const uint64_t stepNew = SampleStep(rateNew, d.hertz, d.channels);
+  const int64_t stepInc = (static_cast<int64_t>(stepNew) - static_cast<int64_t>(stepOld)) / frames;
+  const int32_t volInc = (volNew - volOld) * 256 / frames;
+  return MixAny<true>(d, accum, frames, run, stepOld, stepInc, volOld * 256, volInc, Gains{}, pan, depth);
+}
+
+// Source frames a block of the voice may read from its position on, with
+// the interpolation partner of the last.
+uint64_t FramesInReach(const MixerVoice& voice, const StreamFeed& feed, int32_t frames) {
+  const uint64_t step = std::max(SampleStep(voice.rateCurrent.load(relaxed), feed.hertz, feed.channels),
+                                 SampleStep(voice.rateTarget.load(relaxed), feed.hertz, feed.channels));
+  const unsigned __int128 reach =
+      (static_cast<unsigned __int128>(voice.position) + static_cast<unsigned __int128>(step) * frames) /
+      static_cast<uint64_t>(feed.channels);
+  return static_cast<uint64_t>(std::min<unsigned __int128>((reach >> 32) + 2, feed.capacity));
+}
+
+// A streamed voice: the frames in reach are gathered from the ring into
+// scratch and mixed from there. Running out of decoded frames before the
+// data ends is an underrun: the rest of the block stays silent, counted
+// once, and the voice goes on from there when the ring has frames again.
+VoiceResult MixFromFeed(MixerVoice& voice, int32_t* accum, int32_t frames, int16_t* scratch) {
+  StreamFeed& feed = *voice.feed;
+  const uint64_t written = feed.written.load(std::memory_order_acquire);
+  const uint64_t end = feed.end.load(relaxed);  // stored before written
+  const uint64_t base = voice.streamBase;
+  const uint64_t gathered = std::min(written - base, FramesInReach(voice, feed, frames));
+  const uint64_t first = base % feed.capacity;
+  const uint64_t before = std::min<uint64_t>(gathered, feed.capacity - first);
+  auto* bytes = reinterpret_cast<uint8_t*>(scratch);
+  const auto frameBytes = static_cast<size_t>(feed.frameBytes);
+  std::memcpy(bytes, feed.Frame(base), before * frameBytes);
+  std::memcpy(bytes + before * frameBytes, feed.Frame(0), (gathered - before) * frameBytes);
+
+  const auto channels = static_cast<uint64_t>(feed.channels);
+  const bool endInReach = end != kNoStreamEnd && gathered > 0 && end - base <= gathered - 1;
+  const uint64_t limit = endInReach ? end - base : gathered > 0 ? gathered - 1 : 0;
+  Run run{voice.position, voice.elapsed.load(relaxed), limit * channels << 32, false};
+  bool reached = run.pos >= run.end;
+  if (!reached) {
+    reached = MixRun(voice, Source{scratch, feed.bits, feed.channels, feed.hertz}, accum, frames, run);
+  }
+  if (reached && !endInReach) voice.underruns.fetch_add(1, relaxed);
+  const uint64_t whole = run.pos / channels >> 32;
+  voice.position = run.pos - (whole * channels << 32);
+  voice.elapsed.store(run.elapsed, relaxed);
+  voice.streamBase = base + whole;
+  feed.consumed.store(voice.streamBase, std::memory_order_release);
+  return reached && endInReach ? VoiceResult::Finished : VoiceResult::Keep;
+}
+
 }  // namespace
 
-VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames) noexcept {
+VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames, int16_t* scratch) noexcept {
   const int32_t status = voice.status.load(relaxed);
   if (status == VOICE_FREE) return VoiceResult::Free;
   if (status & VOICE_PAUSED) return VoiceResult::Keep;
@@ -145,43 +227,22 @@ VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames) noexcept
   accum += 2 * voice.startDelay;
   frames -= voice.startDelay;
   voice.startDelay = 0;
+  if (voice.feed) return MixFromFeed(voice, accum, frames, scratch);
 
   const SoundData& d = *voice.data;
   Run run{voice.position, voice.elapsed.load(relaxed),
           static_cast<uint64_t>(d.length) * static_cast<uint64_t>(d.channels) << 32, (status & VOICE_LOOPED) != 0};
   if (run.end == 0) return VoiceResult::Finished;  // nothing to play, looping or not
-
-  const int32_t rateOld = voice.rateCurrent.load(relaxed);
-  const int32_t rateNew = voice.rateTarget.load(relaxed);
-  const int32_t volOld = voice.volumeCurrent.load(relaxed);
-  const int32_t volNew = voice.volumeTarget.load(relaxed);
-  const int32_t pan = voice.panTarget.load(relaxed);
-  const int32_t depth = voice.depthTarget.load(relaxed);
-  voice.panCurrent.store(pan, relaxed);
-  voice.depthCurrent.store(depth, relaxed);
-  const uint64_t stepOld = SampleStep(rateOld, d.hertz, d.channels);
-
-  bool finished;
-  if (rateOld == rateNew && volOld == volNew) {
-    if (volOld == 0) {
-      finished = stepOld > 0 && Skip(frames, run, stepOld);
-    } else {
-      finished = MixAny<false>(d, accum, frames, run, stepOld, 0, 0, 0, GainsOf(volOld, pan, depth), pan, depth);
-    }
-  } else {
-    voice.rateCurrent.store(rateNew, relaxed);
-    voice.volumeCurrent.store(volNew, relaxed);
-    const uint64_t stepNew = SampleStep(rateNew, d.hertz, d.channels);
-    const int64_t stepInc = (static_cast<int64_t>(stepNew) - static_cast<int64_t>(stepOld)) / frames;
-    const int32_t volInc = (volNew - volOld) * 256 / frames;
-    finished = MixAny<true>(d, accum, frames, run, stepOld, stepInc, volOld * 256, volInc, Gains{}, pan, depth);
-  }
+  const bool finished = MixRun(voice, Source{d.words.data(), d.bits, d.channels, d.hertz}, accum, frames, run);
   voice.position = run.pos;
   voice.elapsed.store(run.elapsed, relaxed);
   return finished ? VoiceResult::Finished : VoiceResult::Keep;
 }
 
-Mixer::Mixer(int32_t bufferSamples) : accum_(static_cast<size_t>(std::max(bufferSamples, 2) & ~1), 0) {}
+Mixer::Mixer(int32_t bufferSamples)
+    : accum_(static_cast<size_t>(std::max(bufferSamples, 2) & ~1), 0),
+      // Left uninitialised: its pages are touched only as streamed voices use them.
+      scratch_(new int16_t[static_cast<size_t>(kMostStreamRing) * 2]) {}
 
 void Mixer::MixStep(int16_t* out, int32_t count) noexcept {
   if (count <= 0) count = BufferSamples();
@@ -199,7 +260,8 @@ void Mixer::MixBlock(int16_t* out, int32_t count) noexcept {
   int32_t* accum = accum_.data();
   MixerVoice** link = &playing_;
   while (MixerVoice* voice = *link) {
-    const VoiceResult result = MixVoice(*voice, accum, count / 2);
+    const VoiceResult result = MixVoice(*voice, accum, count / 2, scratch_.get());
+    if (result == VoiceResult::Finished && voice->feed) voice->feed->stop.store(true, relaxed);
     if (result == VoiceResult::Finished && !voice->autoRelease.load(relaxed)) {
       // Its owner may still ask; it leaves when stopped or released.
       voice->status.store(VOICE_FINISHED, relaxed);
@@ -232,6 +294,11 @@ void Mixer::TakeStarts() noexcept {
 }
 
 void Mixer::Recycle(MixerVoice* voice) noexcept {
+  if (voice->feed) {
+    voice->feed->stop.store(true, relaxed);  // the decoding thread lets go of it
+    ReleaseStreamFeed(voice->feed);
+    voice->feed = nullptr;
+  }
   ReleaseSoundData(voice->data);
   voice->data = nullptr;
   voice->status.store(VOICE_FREE, relaxed);

@@ -12,11 +12,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "graphics/internal/gl3_fan_calls.h"
 #include "graphics/internal/gl_context.h"
 #include "graphics/internal/gl_draw_state.h"
 #include "graphics/internal/gl_render_target.h"
@@ -148,6 +149,17 @@ GLuint LinkProgram(const std::string& vertex, const std::string& fragment) {
   return program;
 }
 
+// Whether the current context offers the extension.
+bool HasGLExtension(const char* name) {
+  GLint count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &count);
+  for (GLint i = 0; i < count; ++i) {
+    const auto* extension = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(i)));
+    if (extension && std::strcmp(extension, name) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 namespace {
@@ -200,25 +212,34 @@ struct ShaderProgram {
 
 struct TGL3Ren2DDriver::State {
   bool es = false;
-  ShaderProgram builtin[4];            // textured + 2 * masked
-  ShaderProgram* active = nullptr;     // what the batch is drawn with; nullptr: a built-in one
-  Ref<TDrawShader> active_shader;      // keeps `active` alive when it is a program's own
-  GLuint used = 0;                     // the program in use in the context
-  float projection[4] = {1, 1, 0, 0};  // pixels to clip space: scale x, y, offset x, y
-  GLuint vbo = 0;
+  ShaderProgram builtin[4];                 // textured + 2 * masked
+  ShaderProgram* active = nullptr;          // what the batch is drawn with; nullptr: a built-in one
+  Ref<TDrawShader> active_shader;           // keeps `active` alive when it is a program's own
+  GLuint used = 0;                          // the program in use in the context
+  float projection[4] = {1, 1, 0, 0};       // pixels to clip space: scale x, y, offset x, y
+  GLuint vbo = 0;                           // room for kBatchVertices, allocated once
   std::map<int32_t, GLuint> vertex_arrays;  // per context: they are not shared
-  std::vector<BatchVertex> batch;
-  std::vector<GLushort> indices;  // what the draw call reads, into `batch`
-  GLuint index_buffer = 0;
-  GLenum primitive = GL_TRIANGLES;  // of what the batch holds
-  GLuint texture = 0;               // of what the batch holds; 0: none
-  int32_t blend = 0;                // applied to the context; 0: none yet
+  // The batch's vertices: room for kBatchVertices, the first `filled` set.
+  std::unique_ptr<BatchVertex[]> batch;
+  size_t filled = 0;
+  // Filled shapes go in as triangle fans (a quad is a fan of four corners),
+  // all drawn with one call: where each starts in `batch` and its corners.
+  std::vector<GLint> fan_first;
+  std::vector<GLsizei> fan_count;
+  bool multi_draw = true;              // the context draws many fans with one call
+  GLenum primitive = GL_TRIANGLE_FAN;  // of what the batch holds
+  GLuint texture = 0;                  // of what the batch holds; 0: none
+  int32_t blend = 0;                   // applied to the context; 0: none yet
   GLubyte colour[4] = {255, 255, 255, 255};
   float ix = 1, iy = 0, jx = 0, jy = 1;
   int64_t draw_calls = 0;
 };
 
 namespace {
+
+constexpr size_t kBatchVertices = static_cast<size_t>(GL3BatchQuads) * 4;
+
+bool call_per_fan_forced = false;
 
 // An image frame whose Draw adds a quad to its driver's batch.
 class TGL3ImageFrame : public TGLImageFrame {
@@ -241,8 +262,9 @@ class TGL3ImageFrame : public TGLImageFrame {
 
 TGL3Ren2DDriver::TGL3Ren2DDriver(bool es) : state_(new State()) {
   state_->es = es;
-  state_->batch.reserve(GL3BatchQuads * 4);
-  state_->indices.reserve(GL3BatchQuads * 6);
+  state_->batch.reset(new BatchVertex[kBatchVertices]);
+  state_->fan_first.reserve(GL3BatchQuads);
+  state_->fan_count.reserve(GL3BatchQuads);
 }
 
 TGL3Ren2DDriver::~TGL3Ren2DDriver() { delete state_; }
@@ -285,7 +307,10 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
       s.builtin[variant].Link(s.es, kVertexSource, defines + kFragmentSource);
     }
     glGenBuffers(1, &s.vbo);
-    glGenBuffers(1, &s.index_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kBatchVertices * sizeof(BatchVertex)), nullptr,
+                 GL_STREAM_DRAW);
+    s.multi_draw = !s.es || HasGLExtension("GL_EXT_multi_draw_arrays");
   }
   Ref<TRen2DGraphics> ren2d = DowncastObject<TRen2DGraphics>(graphics);
   Ref<TGLGraphics> gl = ren2d ? DowncastObject<TGLGraphics>(ren2d->_graphics) : nullptr;
@@ -295,7 +320,6 @@ int32_t TGL3Ren2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, s.index_buffer);  // kept by the vertex array
     const auto stride = static_cast<GLsizei>(sizeof(BatchVertex));
     glEnableVertexAttribArray(kPositionAttribute);
     glVertexAttribPointer(kPositionAttribute, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
@@ -339,9 +363,11 @@ int32_t TGL3Ren2DDriver::SetRenderFrame(const Ref<TImageFrame>& frame, int32_t w
 
 void TGL3Ren2DDriver::FlushBatch() {
   State& s = *state_;
-  if (s.batch.empty()) return;
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.batch.size() * sizeof(BatchVertex)), s.batch.data(),
-               GL_STREAM_DRAW);
+  if (s.filled == 0) return;
+  // A fresh store of the same size, so that a draw still reading the old one
+  // need not be waited for.
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(kBatchVertices * sizeof(BatchVertex)), nullptr, GL_STREAM_DRAW);
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(s.filled * sizeof(BatchVertex)), s.batch.get());
   const ShaderProgram& p =
       s.active ? *s.active : s.builtin[(s.texture != 0 ? 1 : 0) + (s.blend == BlendMasked ? 2 : 0)];
   if (s.used != p.program) {
@@ -354,33 +380,42 @@ void TGL3Ren2DDriver::FlushBatch() {
   glUniform1i(p.masked_at, s.blend == BlendMasked);
   p.Apply();
   if (s.texture) glBindTexture(GL_TEXTURE_2D, s.texture);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(s.indices.size() * sizeof(GLushort)), s.indices.data(),
-               GL_STREAM_DRAW);
-  glDrawElements(s.primitive, static_cast<GLsizei>(s.indices.size()), GL_UNSIGNED_SHORT, nullptr);
+  if (s.primitive != GL_TRIANGLE_FAN) {
+    glDrawArrays(s.primitive, 0, static_cast<GLsizei>(s.filled));
+  } else if (s.multi_draw && !call_per_fan_forced) {
+    glMultiDrawArrays(GL_TRIANGLE_FAN, s.fan_first.data(), s.fan_count.data(),
+                      static_cast<GLsizei>(s.fan_first.size()));
+  } else {
+    for (size_t i = 0; i < s.fan_first.size(); ++i) glDrawArrays(GL_TRIANGLE_FAN, s.fan_first[i], s.fan_count[i]);
+  }
   ++s.draw_calls;
-  s.batch.clear();
-  s.indices.clear();
+  s.filled = 0;
+  s.fan_first.clear();
+  s.fan_count.clear();
 }
 
 namespace {
 
-// Room in the batch for `vertices` more vertices and `indices` more indices
-// of the given primitive and texture: what it holds is drawn first when
-// either differs or it is full. Answers the first new vertex's index.
-GLushort MakeRoom(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLenum primitive, GLuint texture, size_t vertices,
-                  size_t indices) {
-  if (s.primitive != primitive || s.texture != texture || s.batch.size() + vertices > GL3BatchQuads * 4 ||
-      s.indices.size() + indices > GL3BatchQuads * 6) {
+// Room in the batch for `vertices` more vertices of the given primitive and
+// texture: what it holds is drawn first when either differs or it is full.
+// Answers where the first new vertex goes.
+GLint MakeRoom(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLenum primitive, GLuint texture, size_t vertices) {
+  if (s.primitive != primitive || s.texture != texture || s.filled + vertices > kBatchVertices) {
     driver.FlushBatch();
     s.primitive = primitive;
     s.texture = texture;
   }
-  return static_cast<GLushort>(s.batch.size());
+  return static_cast<GLint>(s.filled);
+}
+
+// Room for a fan of `corners` vertices, which the caller then pushes.
+void BeginFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, GLuint texture, size_t corners) {
+  s.fan_first.push_back(MakeRoom(driver, s, GL_TRIANGLE_FAN, texture, corners));
+  s.fan_count.push_back(static_cast<GLsizei>(corners));
 }
 
 void Push(TGL3Ren2DDriver::State& s, float x, float y, float u, float v) {
-  BatchVertex vertex{x, y, u, v, {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}};
-  s.batch.push_back(vertex);
+  s.batch[s.filled++] = BatchVertex{x, y, u, v, {s.colour[0], s.colour[1], s.colour[2], s.colour[3]}};
 }
 
 // A vertex in shape coordinates, transformed and moved to (tx, ty).
@@ -388,29 +423,18 @@ void PushShape(TGL3Ren2DDriver::State& s, float x, float y, float tx, float ty, 
   Push(s, x * s.ix + y * s.iy + tx, x * s.jx + y * s.jy + ty, u, v);
 }
 
-void PushIndices(TGL3Ren2DDriver::State& s, std::initializer_list<GLushort> indices) {
-  s.indices.insert(s.indices.end(), indices);
-}
-
 // A convex polygon as a fan of triangles about its first corner; xy holds
 // `count` x, y pairs in shape coordinates. One too large for the batch goes
-// in a triangle at a time.
+// in as several fans about the same corner.
 void PushFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, const float* xy, int32_t count, float dx, float dy,
              float tx, float ty) {
-  const auto corners = static_cast<size_t>(count);
-  if (corners <= GL3BatchQuads) {
-    const GLushort first = MakeRoom(driver, s, GL_TRIANGLES, 0, corners, (corners - 2) * 3);
-    for (int32_t i = 0; i < count; ++i) PushShape(s, xy[2 * i] + dx, xy[2 * i + 1] + dy, tx, ty);
-    for (GLushort i = 1; i + 1 < count; ++i)
-      PushIndices(s, {first, static_cast<GLushort>(first + i), static_cast<GLushort>(first + i + 1)});
-    return;
-  }
-  for (int32_t i = 1; i + 1 < count; ++i) {
-    const GLushort first = MakeRoom(driver, s, GL_TRIANGLES, 0, 3, 3);
-    PushShape(s, xy[0] + dx, xy[1] + dy, tx, ty);
-    PushShape(s, xy[2 * i] + dx, xy[2 * i + 1] + dy, tx, ty);
-    PushShape(s, xy[2 * i + 2] + dx, xy[2 * i + 3] + dy, tx, ty);
-    PushIndices(s, {first, static_cast<GLushort>(first + 1), static_cast<GLushort>(first + 2)});
+  const auto corner = [&](int32_t i) { PushShape(s, xy[2 * i] + dx, xy[2 * i + 1] + dy, tx, ty); };
+  for (int32_t start = 1; start + 1 < count;) {
+    const int32_t more = std::min(count - start, static_cast<int32_t>(kBatchVertices) - 1);
+    BeginFan(driver, s, 0, static_cast<size_t>(more) + 1);
+    corner(0);
+    for (int32_t i = start; i < start + more; ++i) corner(i);
+    start += more - 1;  // the next fan starts at this one's last corner
   }
 }
 
@@ -419,13 +443,11 @@ void PushFan(TGL3Ren2DDriver& driver, TGL3Ren2DDriver::State& s, const float* xy
 void TGL3Ren2DDriver::AddQuad(uint32_t texture, float x0, float y0, float x1, float y1, float tx, float ty, float u0,
                               float v0, float u1, float v1) {
   State& s = *state_;
-  const GLushort first = MakeRoom(*this, s, GL_TRIANGLES, texture, 4, 6);
+  BeginFan(*this, s, texture, 4);
   PushShape(s, x0, y0, tx, ty, u0, v0);
   PushShape(s, x1, y0, tx, ty, u1, v0);
   PushShape(s, x1, y1, tx, ty, u1, v1);
   PushShape(s, x0, y1, tx, ty, u0, v1);
-  const auto at = [first](int k) { return static_cast<GLushort>(first + k); };
-  PushIndices(s, {at(0), at(1), at(2), at(0), at(2), at(3)});
 }
 
 Ref<TGLImageFrame> TGL3Ren2DDriver::NewImageFrame() { return New<TGL3ImageFrame>(Ref<TGL3Ren2DDriver>(this)); }
@@ -479,7 +501,7 @@ int32_t TGL3Ren2DDriver::Cls() {
 
 int32_t TGL3Ren2DDriver::Plot(float x, float y) {
   State& s = *state_;
-  PushIndices(s, {MakeRoom(*this, s, GL_POINTS, 0, 1, 1)});
+  MakeRoom(*this, s, GL_POINTS, 0, 1);
   // A point lights the pixel its centre falls in, and one centred on a pixel
   // border the pixel right of (below) it; rasterised as a small square, as
   // here, it would light the one left of (above) the border. Centring it on
@@ -490,8 +512,7 @@ int32_t TGL3Ren2DDriver::Plot(float x, float y) {
 
 int32_t TGL3Ren2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
   State& s = *state_;
-  const GLushort first = MakeRoom(*this, s, GL_LINES, 0, 2, 2);
-  PushIndices(s, {first, static_cast<GLushort>(first + 1)});
+  MakeRoom(*this, s, GL_LINES, 0, 2);
   PushShape(s, x0, y0, tx + 0.5f, ty + 0.5f);
   PushShape(s, x1, y1, tx + 0.5f, ty + 0.5f);
   return 0;
@@ -652,6 +673,8 @@ int32_t TGL3Ren2DDriver::SetShader(const Ref<TDrawShader>& shader) {
   s.active_shader = shader;
   return 0;
 }
+
+void ForceGL3CallPerFan(bool force) { call_per_fan_forced = force; }
 
 Ref<TGL3Ren2DDriver> TheGL3Ren2DDriver() {
   static Ref<TGL3Ren2DDriver>* driver = new Ref<TGL3Ren2DDriver>(New<TGL3Ren2DDriver>(false));

@@ -3,9 +3,8 @@
 /// OpenGL ES 3.0 contexts. It draws the same pixels as the OpenGL driver
 /// (gl_ren2d.h), but collects quads, lines and points into one vertex buffer
 /// and draws each run of the same texture, blend mode and primitive with one
-/// call. The buffer is drawn when that state changes, before a grab, a clear
-/// or a flip, and when it is full. Vertices are still transformed on the
-/// processor.
+/// call (filled shapes, sprites included, as one triangle fan each). The buffer is drawn when that state changes,
+/// before a grab, a clear or a flip, and when it is full. Vertices are still transformed on the processor.
 ///
 /// Programs pick it without code changes with the environment variable
 /// VTL_REN2D_DRIVER ("gl3" or "gles3"; "gl" or nothing keeps the OpenGL
@@ -19,8 +18,8 @@
 
 namespace vtl {
 
-/// Sprites the batch holds before it is drawn: four vertices and six indices
-/// each (16-bit indices bound the batch).
+/// Sprites the batch holds before it is drawn, four vertices each; the batch
+/// holds as many vertices of other shapes.
 constexpr int32_t GL3BatchQuads = 8192;
 
 /// The Ren2D driver over OpenGL 3.3 core (or OpenGL ES 3.0) contexts. One

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "graphics/gl_graphics.h"
+#include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
 #include "stream/embedded_files.h"
 
@@ -110,10 +111,14 @@ int32_t GLDrawText8x16(const String& text, int32_t x, int32_t y) {
 }
 
 int32_t GLDrawPixmapRaw(const Ref<TPixmap>& pixmap, int32_t x, int32_t y) {
-  Ref<TPixmap> p = FlipPixmapVertical(pixmap);
+  // The window's rows run up from its bottom; a render image's run the way
+  // its pixmap's do, from its top, so its pixels go in as they are.
+  int32_t target_width = 0, target_height = 0;
+  const bool render_image = GLRenderTargetSize(target_width, target_height);
+  Ref<TPixmap> p = render_image ? pixmap : FlipPixmapVertical(pixmap);
   if (p->format != FMT_RGBA8888) p = p->Convert(FMT_RGBA8888);
   glRasterPos2i(0, 0);
-  glBitmap(0, 0, 0, 0, static_cast<float>(x), static_cast<float>(-y - p->height), nullptr);
+  glBitmap(0, 0, 0, 0, static_cast<float>(x), static_cast<float>(render_image ? y : -y - p->height), nullptr);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, p->pitch / 4);
   glDrawPixels(p->width, p->height, GL_RGBA, GL_UNSIGNED_BYTE, p->pixels);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);

@@ -22,7 +22,8 @@ int32_t GLFillRect(int32_t x, int32_t y, int32_t width, int32_t height);
 /// Only characters 32 to 127 draw. Turn blending on first: without it each
 /// cell draws as a box.
 int32_t GLDrawText8x16(const String& text, int32_t x, int32_t y);
-/// The pixmap's pixels with their top left at (x, y), unscaled.
+/// The pixmap's pixels with their top left at (x, y), unscaled; into a
+/// render image (render_image.h) when one is the target.
 int32_t GLDrawPixmapRaw(const Ref<TPixmap>& pixmap, int32_t x, int32_t y);
 /// A texture of the pixmap, fitted to a size the driver takes; no filters set.
 /// mipmapped adds every smaller level. Returns the texture name.

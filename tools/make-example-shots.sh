@@ -2,12 +2,25 @@
 # Builds the examples and runs each windowed one for a few frames under a
 # virtual X server, saving its last frame as examples/shots/<name>.png for
 # examples/README.md. The input example gets typed keys and mouse clicks.
-#   tools/make-example-shots.sh [build dir]   (default build/dev)
+#   tools/make-example-shots.sh [build dir] [example ...]
+# (default build/dev and every example below; name examples to remake only
+# their pictures)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/dev}"
+[ $# -gt 0 ] && shift
 # name:frames; enough frames for the moving parts to have moved.
 examples=(shapes:30 sprites:30 text:30 outline_text:30 input:180 gamepad:30 timer:100 collide:80 run_command:150 shader:40 render_image:60)
+if [ $# -gt 0 ]; then
+  chosen=()
+  for name in "$@"; do
+    found=""
+    for entry in "${examples[@]}"; do [ "${entry%%:*}" = "$name" ] && found="$entry"; done
+    [ -n "$found" ] || { echo "no windowed example named $name" >&2; exit 2; }
+    chosen+=("$found")
+  done
+  examples=("${chosen[@]}")
+fi
 
 if [ -z "${INSIDE_XVFB:-}" ]; then
   [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -15,7 +28,7 @@ if [ -z "${INSIDE_XVFB:-}" ]; then
   for entry in "${examples[@]}"; do targets+=(--target "example_${entry%%:*}"); done
   cmake --build "$build" -j2 "${targets[@]}" >/dev/null
   export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$build"
+  INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$build" "${examples[@]%%:*}"
 fi
 build="$(cd "$build" && pwd)"
 shots="$root/examples/shots"

@@ -12,9 +12,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vtl {
+
+struct StreamFeed;
+struct StreamSound;
 
 constexpr int32_t MIXER_HERTZ = 44100;        ///< Output frames per second.
 constexpr int32_t MIXER_CHANNELS = 2;         ///< Output samples per frame.
@@ -29,8 +33,15 @@ constexpr int32_t VOICE_ONCE = 2;
 constexpr int32_t VOICE_LOOPED = 4;
 constexpr int32_t VOICE_PAUSED = 0x10;
 
+/// Frees a streamed sound's main-thread state.
+struct StreamSoundDeleter {
+  void operator()(StreamSound* stream) const;
+};
+
 /// One loaded sound. Counted: the sound object holds one reference and every
 /// voice started on it one more. The last release, on either thread, frees it.
+/// A streamed sound has no frames of its own: stream holds its source, which
+/// only the main thread touches, and each play gets a ring (StreamFeed).
 struct SoundData {
   int32_t hertz = 0;
   int32_t channels = 0;    // 1 or 2
@@ -45,6 +56,7 @@ struct SoundData {
   // past the end reads sound. Held as 16-bit words so 16-bit sources are read
   // without casts; 8-bit sources read its bytes.
   std::vector<int16_t> words;
+  std::unique_ptr<StreamSound, StreamSoundDeleter> stream;  // main thread only
 
   const uint8_t* Bytes() const { return reinterpret_cast<const uint8_t*>(words.data()); }
 };
@@ -97,16 +109,20 @@ class MixerVoice {
   std::atomic<int32_t> volumeCurrent{4096}, volumeTarget{4096};
   std::atomic<int32_t> panCurrent{0}, panTarget{0};
   std::atomic<int32_t> depthCurrent{0}, depthTarget{0};
-  std::atomic<uint64_t> elapsed{0};  // 32.32 samples since the start, never wrapped
+  std::atomic<uint64_t> elapsed{0};    // 32.32 samples since the start, never wrapped
+  std::atomic<uint32_t> underruns{0};  // blocks a streamed voice ran out of frames in
 
   // Main thread only.
-  int32_t handle = 0;    // its voice handle, or 0
-  int32_t channels = 1;  // of its sound, for Position
-  bool inMixer = false;  // queued and not yet taken back from the recycle ring
+  int32_t handle = 0;            // its voice handle, or 0
+  int32_t channels = 1;          // of its sound, for Position
+  bool inMixer = false;          // queued and not yet taken back from the recycle ring
+  SoundData* started = nullptr;  // the streamed sound it was last started on (a reference)
 
   // Handed over through the rings.
   MixerVoice* next = nullptr;  // link in the playing list (mixing side)
   SoundData* data = nullptr;   // what it plays; holds a reference
+  StreamFeed* feed = nullptr;  // a streamed sound's ring; holds a reference
+  uint64_t streamBase = 0;     // the ring's frame that position counts from
   uint64_t position = 0;       // 32.32 read position in samples
   int32_t startTime = 0;       // millisecond clock at the start
   int32_t startDelay = 0;      // output frames still to wait
@@ -148,6 +164,7 @@ class Mixer {
   void FlushRetired() noexcept;
 
   std::vector<int32_t> accum_;
+  std::unique_ptr<int16_t[]> scratch_;  // a streamed voice's frames of one block
   MixerVoice* playing_ = nullptr;
   // Recycled voices waiting for room in the recycle ring (mixing side only).
   MixerVoice* retired_ = nullptr;
@@ -167,8 +184,13 @@ int32_t StartDelayFrames(int32_t startTime, int32_t now);
 /// The result of mixing one voice into a block.
 enum class VoiceResult { Free, Keep, Finished };
 
+/// Frames of the largest ring a streamed voice reads (StreamFeed).
+constexpr uint32_t kMostStreamRing = (1u << 18) + 4096;
+
 /// Mixes one voice into frames output frames of accum (interleaved left,
-/// right). Exposed for the benchmark and tests; MixStep calls it per voice.
-VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames) noexcept;
+/// right). A streamed voice gathers its frames into scratch, which holds
+/// kMostStreamRing stereo 16-bit frames. Exposed for the benchmark and
+/// tests; MixStep calls it per voice.
+VoiceResult MixVoice(MixerVoice& voice, int32_t* accum, int32_t frames, int16_t* scratch = nullptr) noexcept;
 
 }  // namespace vtl

@@ -12,6 +12,7 @@
 
 #include "audio/internal/mixer_core.h"
 #include "audio/internal/mixer_device.h"
+#include "audio/internal/stream_source.h"
 
 namespace vtl {
 
@@ -29,7 +30,12 @@ AudioDevice* MixerDevice();
 /// or the shape is not playable.
 SoundData* MixerMakeSound(int32_t length, int32_t bits, int32_t channels, int32_t hertz, const void* frames,
                           int32_t loop);
-/// Drops one reference (also with no device open).
+/// A streamed sound over an opened source, which it takes over, or nullptr
+/// when no device is open. loop: at the end it goes back to the first frame.
+SoundData* MixerMakeStreamSound(std::unique_ptr<StreamSource> source, int32_t loop);
+/// Drops one reference (also with no device open). For a streamed sound this
+/// is the sound object going: once no channel holds the voice playing it,
+/// that voice stops and the stream is closed.
 void MixerDropSound(SoundData* sound);
 
 /// A free handle, or 0 when all 4095 are taken.
@@ -40,11 +46,17 @@ void MixerReleaseVoice(int32_t handle);
 /// Starts the sound (paused: 1) on the handle's channel, cutting off what it
 /// played and keeping its settings, or on a new handle when handle is 0.
 /// Returns the handle the voice plays on; 0 when nothing started, or when it
-/// started without a handle because none was free.
+/// started without a handle because none was free. A streamed sound plays on
+/// one voice at a time: starting it again cuts off that voice and plays from
+/// the first frame, waiting for the decoding thread to let go of the stream
+/// (one decoding step); a stream that cannot seek plays only once (0, with
+/// LastErrorText saying so, the second time).
 int32_t MixerStartSound(SoundData* sound, int32_t paused, int32_t handle);
 /// Stops the voice and frees its handle.
 void MixerStopVoice(int32_t handle);
-/// The voice's status bits, 0 for an invalid handle.
+/// The voice's status bits, 0 for an invalid handle. When a streamed voice
+/// ended early because its data turned out damaged, the first call to see
+/// it sets LastErrorText to the reason.
 int32_t MixerVoiceStatus(int32_t handle);
 /// Pauses (1) or resumes (0) a playing voice.
 void MixerPauseVoice(int32_t handle, int32_t paused);
@@ -55,5 +67,13 @@ void MixerVoiceDepth(int32_t handle, float depth);
 void MixerVoiceRate(int32_t handle, float rate);
 /// Frames played by the voice since its start.
 int32_t MixerVoicePosition(int32_t handle);
+/// Frames the current play of a streamed sound has decoded beyond what its
+/// voice consumed; -1 once all its data is decoded, or when it does not
+/// play or is not streamed. Lets tests and the benchmark keep pace with the
+/// decoding thread.
+int64_t MixerStreamFramesAhead(const SoundData* sound);
+/// Blocks in which the voice, playing a streamed sound, found its ring
+/// without the frames it needed and stayed silent; 0 for other voices.
+int32_t MixerVoiceUnderruns(int32_t handle);
 
 }  // namespace vtl

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 #include "stream/stream.h"
@@ -21,6 +22,10 @@ struct OggDecoder {
   long rate = 0;
   TStream* stream = nullptr;
   int64_t start = 0;
+  uint8_t prefix[4] = {};
+  int32_t prefixLeft = 0;  // bytes of prefix not yet handed out, from its end
+  int32_t prefixBytes = 0;
+  bool readFailed = false;  // the stream raised an error, which vorbisfile takes for its end
 };
 
 namespace {
@@ -30,11 +35,19 @@ namespace {
 size_t ReadFromStream(void* buffer, size_t size, size_t count, void* source) noexcept {
   if (size == 0 || count == 0) return 0;
   try {
-    TStream* stream = static_cast<OggDecoder*>(source)->stream;
+    auto* decoder = static_cast<OggDecoder*>(source);
+    TStream* stream = decoder->stream;
     const size_t most = (size_t{1} << 30) / size;
     const size_t bytes = (count < most ? count : most) * size;
     int32_t got = 0;
-    if (!stream->Eof()) got = stream->Read(buffer, static_cast<int32_t>(bytes));
+    if (decoder->prefixLeft > 0) {
+      // vorbisfile asks for kilobytes at a time: the prefix goes whole.
+      got = decoder->prefixLeft < static_cast<int32_t>(bytes) ? decoder->prefixLeft : static_cast<int32_t>(bytes);
+      std::memcpy(buffer, decoder->prefix + decoder->prefixBytes - decoder->prefixLeft, static_cast<size_t>(got));
+      decoder->prefixLeft -= got;
+    } else if (!stream->Eof()) {
+      got = stream->Read(buffer, static_cast<int32_t>(bytes));
+    }
     if (got < 0) {
       errno = EIO;
       return 0;
@@ -42,6 +55,7 @@ size_t ReadFromStream(void* buffer, size_t size, size_t count, void* source) noe
     errno = 0;
     return static_cast<size_t>(got) / size;
   } catch (...) {
+    static_cast<OggDecoder*>(source)->readFailed = true;
     errno = EIO;
     return 0;
   }
@@ -90,9 +104,14 @@ void OggDecoderDeleter::operator()(OggDecoder* decoder) const {
   delete decoder;
 }
 
-OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts) {
+OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts, const uint8_t* prefix, int32_t prefixBytes) {
   OggDecoderPtr decoder(new OggDecoder);
   decoder->stream = &stream;
+  if (prefix && prefixBytes > 0) {
+    decoder->prefixBytes = prefixBytes < 4 ? prefixBytes : 4;
+    decoder->prefixLeft = decoder->prefixBytes;
+    std::memcpy(decoder->prefix, prefix, static_cast<size_t>(decoder->prefixBytes));
+  }
   // A stream that cannot tell its position cannot seek either: the decoder
   // then only reads on, and the start never comes into play.
   const int32_t start = stream.Pos();
@@ -115,6 +134,10 @@ OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts) {
   return decoder;
 }
 
+bool OggSeekable(OggDecoder& decoder) { return decoder.open && ov_seekable(&decoder.file); }
+
+bool RewindOgg(OggDecoder& decoder) { return OggSeekable(decoder) && ov_pcm_seek(&decoder.file, 0) == 0; }
+
 int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes) {
   if (!buffer) {
     if (decoder.open) ov_clear(&decoder.file);
@@ -131,7 +154,12 @@ int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes) {
     int link = 0;
     const long got =
         ov_read(&decoder.file, reinterpret_cast<char*>(buffer + done), static_cast<int>(want), 0, 2, 1, &link);
-    if (got == 0) break;  // the end of the stream
+    if (got == 0) {
+      // The end of the stream; one that failed says so once what came before
+      // it is handed out.
+      if (decoder.readFailed && done == 0) return -1;
+      break;
+    }
     if (got < 0 || got > want) return -1;
     // A chained file whose next link has another layout would be read as noise.
     const vorbis_info* info = ov_info(&decoder.file, -1);

@@ -30,13 +30,22 @@ struct OggFacts {
 
 // A decoder over stream (which must outlive it) from its current position
 // on, standing at the first sample of the first link; nothing when the data
-// there is not Ogg Vorbis. The decoder never closes the stream.
-OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts);
+// there is not Ogg Vorbis. The decoder never closes the stream. prefix holds
+// bytes already taken from a stream that cannot seek back (at most 4), read
+// before the stream's own.
+OggDecoderPtr OpenOggDecoder(TStream& stream, OggFacts& facts, const uint8_t* prefix = nullptr,
+                             int32_t prefixBytes = 0);
+
+// Whether the decoder can go back to the first sample (the stream seeks).
+bool OggSeekable(OggDecoder& decoder);
+// Back to the first sample of the first link; false when that fails.
+bool RewindOgg(OggDecoder& decoder);
 
 // Fills buffer with up to `bytes` of 16-bit signed little-endian PCM and
 // returns how many bytes it wrote, fewer only at the end of the stream; a
-// negative value on a decoding error or when a later link of a chained file
-// changes the channels or the rate. `bytes` should be whole frames. With no
+// negative value on a decoding error, when a later link of a chained file
+// changes the channels or the rate, or (after the frames that came before
+// it) when the stream raised an error. `bytes` should be whole frames. With no
 // buffer it closes the decoder and returns 0.
 int64_t DecodeOggInto(OggDecoder& decoder, uint8_t* buffer, int64_t bytes);
 

@@ -1,5 +1,6 @@
-// Writes the sample sound files, and the ones that must be refused, into a
-// folder as the seed corpus of the fuzz targets: audio_make_corpus <folder>
+// Writes the sample sound files, the ones that must be refused and the ones
+// damaged midway into a folder as the seed corpus of the fuzz targets and of
+// the streaming replay: audio_make_corpus <folder>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   vtl::InitAudio();
-  for (const auto& files : {vtl::test::SoundFiles(), vtl::test::RefusedSoundFiles()}) {
+  for (const auto& files :
+       {vtl::test::SoundFiles(), vtl::test::RefusedSoundFiles(), vtl::test::DamagedMidwaySoundFiles()}) {
     for (const auto& [name, bytes] : files) vtl::test::WriteFile(std::string(argv[1]) + "/" + name, bytes);
   }
   return 0;

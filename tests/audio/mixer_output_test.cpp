@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,34 +16,13 @@
 #include "audio/internal/audio_parts.h"
 #include "mixer_test_support.h"
 #include "runtime/last_error.h"
+#include "sdl_output_fixture.h"
 
 using namespace vtl;
 
 namespace {
 
-// Sets SDL's audio variables for one test and puts them back after it.
-class AudioOutput : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitAudio();
-    for (const char* name : {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE"}) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-    }
-  }
-  void TearDown() override {
-    SelectAudioDriver("Null");
-    SetMixerClock(nullptr);
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-  }
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
+using AudioOutput = mixer_test::SDLOutputTest;
 
 Ref<TAudioSample> Wave(int32_t frames, int32_t hertz) {
   Ref<TAudioSample> sample = NewAudioSample(frames, hertz, AUDIO_MONO16LE);

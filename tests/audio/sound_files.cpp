@@ -2,9 +2,14 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
+#include <string>
+
+#include <unistd.h>
 
 #include "stream/stream.h"
 
@@ -163,6 +168,52 @@ Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& freq
   return out;
 }
 
+void WriteLongOgg(const std::string& path, int32_t seconds) {
+  constexpr int32_t kHertz = 44100;
+  const int64_t frames = int64_t{seconds} * kHertz;
+  // The mark holds the frames and the file's size: a file cut short by an
+  // interrupted run, or made for another length, is made again.
+  const std::string mark = path + ".frames";
+  const auto markOf = [&](uint64_t bytes) {
+    Bytes m;
+    Put32(m, static_cast<uint32_t>(frames));
+    Put32(m, static_cast<uint32_t>(bytes));
+    return m;
+  };
+  if (ReadFile(mark) == markOf(ReadFile(path).size())) return;
+  OggEncoder encoder(2, kHertz, -0.1f, 0x10C6);
+  if (!encoder.ready) return;
+  Bytes out;
+  encoder.Headers(out);
+  // One period of each tone, stepped through at two speeds.
+  constexpr int32_t kTable = 4096;
+  std::vector<float> table(kTable);
+  for (int32_t i = 0; i < kTable; ++i) {
+    table[static_cast<size_t>(i)] = 0.4f * static_cast<float>(std::sin(2 * std::numbers::pi * i / kTable));
+  }
+  constexpr int32_t kBlock = 4096;
+  for (int64_t done = 0; done < frames; done += kBlock) {
+    const auto count = static_cast<int32_t>(std::min<int64_t>(kBlock, frames - done));
+    float** buffer = vorbis_analysis_buffer(&encoder.dsp, count);
+    for (int32_t i = 0; i < count; ++i) {
+      const int64_t at = done + i;
+      buffer[0][i] = table[static_cast<size_t>(at * 41 % kTable)];  // some 440 Hz
+      buffer[1][i] = table[static_cast<size_t>(at * 61 % kTable)];  // some 660 Hz
+    }
+    vorbis_analysis_wrote(&encoder.dsp, count);
+    encoder.Drain(out, 0);
+  }
+  vorbis_analysis_wrote(&encoder.dsp, 0);
+  encoder.Drain(out, 0);
+  // Tests running at once may make it together: each writes a file of its
+  // own and renames it into place, so a reader never sees half of one.
+  const std::string own = "." + std::to_string(getpid());
+  WriteFile(path + own, out);
+  std::rename((path + own).c_str(), path.c_str());
+  WriteFile(mark + own, markOf(out.size()));
+  std::rename((mark + own).c_str(), mark.c_str());
+}
+
 std::vector<std::pair<std::string, Bytes>> SoundFiles() {
   std::vector<std::pair<std::string, Bytes>> files;
   const Bytes mono16 = SineFrames16(300, 8000, {500});
@@ -193,6 +244,21 @@ std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles() {
   return {
       {"chained_channels.ogg", Joined(first, MakeOggSine(500, 8000, {500, 1500}, 0.0f, 0, 2))},
       {"chained_rate.ogg", Joined(first, MakeOggSine(500, 11025, {1000}, 0.0f, 0, 2))},
+  };
+}
+
+std::vector<std::pair<std::string, Bytes>> DamagedMidwaySoundFiles() {
+  const Bytes ogg = MakeOggSine(20000, 22050, {440, 880}, 0.0f);
+  Bytes overwritten = ogg;
+  for (size_t i = ogg.size() / 2; i < ogg.size() / 2 + 600 && i < ogg.size(); ++i) {
+    overwritten[i] = static_cast<uint8_t>(i * 13);
+  }
+  WavLayout claims = PcmLayout(2, 22050, 16);
+  claims.dataSize = 0x7FFFFFF0;
+  return {
+      {"cut_midway.ogg", Bytes(ogg.begin(), ogg.begin() + static_cast<ptrdiff_t>(ogg.size() * 2 / 3))},
+      {"damaged_midway.ogg", overwritten},
+      {"claims_2gb.wav", MakeWav(claims, SineFrames16(700, 22050, {300, 500}))},
   };
 }
 

@@ -46,10 +46,21 @@ Bytes SineFrames16(int32_t frames, int32_t hertz, const std::vector<double>& fre
 Bytes MakeOggSine(int32_t frames, int32_t hertz, const std::vector<double>& frequencies, float quality = 0.3f,
                   int64_t extraGranules = 0, int32_t serial = 0x5EED);
 
+// Writes a stereo 44100 Hz Ogg Vorbis file of seconds of a cheap signal
+// (two slow tones, one per channel, from a table) at the lowest quality to
+// path, unless a file of exactly that many frames is there already (its
+// size is kept beside it in path + ".frames"). Made once per build folder.
+void WriteLongOgg(const std::string& path, int32_t seconds);
+
 // Every sample file: name and bytes (for the damage tests and the seed corpus).
 std::vector<std::pair<std::string, Bytes>> SoundFiles();
 // Files that look like sound files but must be refused (seed corpus only).
 std::vector<std::pair<std::string, Bytes>> RefusedSoundFiles();
+
+// Files damaged past their start, which a streamed sound meets only while it
+// plays: cut short, overwritten in the middle, a "data" chunk claiming 2 GB
+// (seed corpus only).
+std::vector<std::pair<std::string, Bytes>> DamagedMidwaySoundFiles();
 
 // LoadSampleUrl over a memory stream holding bytes.
 Ref<TAudioSample> LoadSampleFromBytes(const Bytes& bytes);

@@ -141,6 +141,35 @@ vtl::Ref<vtl::TPixmap> ManaLineReference(int32_t mana) {
   return grab;
 }
 
+// The map screen in play, drawn in this process by one Ren2D driver: the
+// dungeon set up as after the title, a few frames at chosen clock times (the
+// first attacker comes in the third), grabbed as the last frame is shown.
+vtl::Ref<vtl::TPixmap> MapScreenOn(const vtl::Ref<vtl::TRen2DDriver>& driver) {
+  static vtl::Ref<vtl::TPixmap> shown;
+  const auto grab = [](int32_t, const vtl::Ref<vtl::Object>&, const vtl::Ref<vtl::Object>&) -> vtl::Ref<vtl::Object> {
+    shown = vtl::GrabScreenPixmap(0, 0, 800, 600);
+    return nullptr;
+  };
+  vtl::InstallGraphicsDriver(driver, vtl::GraphicsFlagBackBuffer);
+  if (!vtl::OpenGraphics(800, 600, 0, 60, 0)) return nullptr;
+  game::ResetGameState();
+  vtl::SeedRandom(20240601);
+  vtl::FlushInput();
+  game::TileSheet = vtl::LoadAnimatedImage(vtl::String::FromLatin1(GameDir() + "/gfx.png"), 32, 32, 0, 16, -1);
+  vtl::RestoreData(game::MapData);
+  game::SetUpDungeon(5000);
+  vtl::InstallHook(vtl::FlipHookId, grab, nullptr, 0);
+  for (int32_t now : {5017, 9000, 15001, 15600, 17000}) game::PlayFrame(now);
+  vtl::UninstallHook(vtl::FlipHookId, grab, nullptr);
+  const bool drawn_by_driver = vtl::CurrentRen2DDriver == driver;
+  vtl::CloseOpenedGraphics();
+  game::UnitList->Clear();
+  game::Player = nullptr;
+  vtl::Ref<vtl::TPixmap> screen = shown;
+  shown = nullptr;
+  return drawn_by_driver ? screen : nullptr;
+}
+
 class DisplayGame : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { vtl::InitFramework(); }
@@ -188,6 +217,32 @@ TEST_F(DisplayGame, TitleMapTypedSummonAndEscape) {
 
   ASSERT_EQ(Shell("xdotool key Escape"), 0);
   EXPECT_EQ(game.WaitExit(10000), 0) << game.ErrorText();
+}
+
+// The shader drivers draw the game's map screen, units, labels and status
+// lines included, with exactly the OpenGL driver's pixels.
+TEST_F(DisplayGame, MapScreenInPlayIsTheSameOnEveryDriver) {
+  vtl::Ref<vtl::TPixmap> gl = MapScreenOn(vtl::TheGLRen2DDriver());
+  if (!gl) GTEST_SKIP() << "VTL_REN2D_DRIVER chose another driver";
+  vtl::Ref<vtl::TPixmap> sheet = LoadPicture("gfx.png");
+  ASSERT_TRUE(sheet);
+  vtl::RestoreData(game::MapData);
+  int32_t tiles = 0;  // a screen of the map, not an empty one
+  for (int32_t y = 0; y < 15; ++y)
+    for (int32_t x = 0; x < 25; ++x) tiles += Match(gl, x * 32, y * 32, sheet, vtl::ReadDataInt() * 32, 0, 32, 32) == 1;
+  EXPECT_GE(tiles, 330);
+  for (const vtl::Ref<vtl::TGL3Ren2DDriver>& driver : {vtl::TheGL3Ren2DDriver(), vtl::TheGLES3Ren2DDriver()}) {
+    vtl::Ref<vtl::TPixmap> other = MapScreenOn(driver);
+    ASSERT_NE(other, nullptr) << driver->ToString();
+    int32_t differing = 0;
+    std::string where;
+    for (int32_t y = 0; y < 600; ++y)
+      for (int32_t x = 0; x < 800; ++x)
+        if ((Pixel(gl, x, y) & 0xFFFFFFu) != (Pixel(other, x, y) & 0xFFFFFFu) && ++differing <= 4)
+          where += " " + std::to_string(x) + "," + std::to_string(y);
+    EXPECT_EQ(differing, 0) << driver->ToString() << " differs at" << where;
+  }
+  vtl::InstallGraphicsDriver(vtl::TheGLRen2DDriver(), vtl::GraphicsFlagBackBuffer);
 }
 
 TEST_F(DisplayGame, ClosingTheWindowEndsTheGame) {

@@ -76,6 +76,41 @@ TEST_P(DisplayRenderImage, DrawnIntoThenDrawnAndGrabbedAlike) {
   EXPECT_EQ(Rgb(GrabScreenPixmap(190, 30, 1, 1)->ReadPixel(0, 0)), 0xFF0000u);
 }
 
+// A pixmap blitted into a render image lands top side up at its place, cut
+// at the image's edges, and the window's pixels are left alone.
+TEST_P(DisplayRenderImage, PixmapsBlitIntoItTopSideUp) {
+  Ref<TPixmap> p = NewPixmap(6, 4, FMT_RGBA8888, 4);
+  for (int32_t y = 0; y < 4; ++y)
+    for (int32_t x = 0; x < 6; ++x)
+      p->WritePixel(x, y, 0xFF000000u | static_cast<uint32_t>(x * 40 << 16 | y * 60 << 8));
+  SetClearColor(0, 0, 90);
+  ClearBackBuffer();
+  Ref<TImage> image = CreateRenderImage(40, 20);
+  SetRenderImage(image);
+  SetDrawOrigin(7, 7);  // ignored by blits, as on the window
+  BlitPixmap(p, 3, 2);
+  BlitPixmap(p, 37, 17);  // three columns and three rows fall outside
+  BlitPixmap(p, -2, 12);  // two columns fall outside
+  Ref<TPixmap> inside = GrabScreenPixmap(0, 0, 40, 20);
+  SetRenderImage(nullptr);
+  int32_t wrong = 0;
+  std::string where;
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 40; ++x) {
+      uint32_t want = 0;  // transparent black where nothing was blitted
+      if (x >= 3 && x < 9 && y >= 2 && y < 6) want = p->ReadPixel(x - 3, y - 2);
+      if (x >= 37 && y >= 17) want = p->ReadPixel(x - 37, y - 17);
+      if (x < 4 && y >= 12 && y < 16) want = p->ReadPixel(x + 2, y - 12);
+      if (inside->ReadPixel(x, y) != want && ++wrong <= 4) where += " " + std::to_string(x) + "," + std::to_string(y);
+    }
+  EXPECT_EQ(wrong, 0) << "at" << where;
+  Ref<TPixmap> window = GrabScreenPixmap(0, 0, 320, 240);
+  int32_t touched = 0;
+  for (int32_t y = 0; y < 240; ++y)
+    for (int32_t x = 0; x < 320; ++x) touched += Rgb(window->ReadPixel(x, y)) != 0x5Au;
+  EXPECT_EQ(touched, 0);
+}
+
 TEST_P(DisplayRenderImage, OnlyRenderImagesOfTheOpenGraphicsAreTargets) {
   Ref<TPixmap> p = NewPixmap(4, 4, FMT_RGBA8888, 4);
   p->ClearPixels(0xFFFFFFFFu);
