@@ -49,6 +49,12 @@ const char* EventName(int32_t id) {
     case EVENT_STREAMEOF: return "StreamEof";
     case EVENT_STREAMAVAIL: return "StreamAvail";
     case EVENT_PROCESSEXIT: return "ProcessExit";
+    case EVENT_JOYADDED: return "JoyAdded";
+    case EVENT_JOYREMOVED: return "JoyRemoved";
+    case EVENT_JOYBUTTONDOWN: return "JoyButtonDown";
+    case EVENT_JOYBUTTONUP: return "JoyButtonUp";
+    case EVENT_JOYAXISMOVE: return "JoyAxisMove";
+    case EVENT_JOYHAT: return "JoyHat";
     default: return nullptr;
   }
 }

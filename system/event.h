@@ -49,6 +49,12 @@ enum : int32_t {
   EVENT_STREAMEOF = 0x10001,
   EVENT_STREAMAVAIL = 0x10002,
   EVENT_PROCESSEXIT = 0x20001,
+  EVENT_JOYADDED = 0x40001,       ///< A joystick or gamepad was connected; x: its port.
+  EVENT_JOYREMOVED = 0x40002,     ///< A device was disconnected; x: the port it had.
+  EVENT_JOYBUTTONDOWN = 0x40003,  ///< A device's button went down; data: the button; x: the port.
+  EVENT_JOYBUTTONUP = 0x40004,    ///< A device's button went up; as EVENT_JOYBUTTONDOWN.
+  EVENT_JOYAXISMOVE = 0x40005,    ///< An axis moved; data: the axis; x: the port; y: JoyAxis times 32767, rounded.
+  EVENT_JOYHAT = 0x40006,         ///< A hat moved; data: the hat; x: the port; y: its JOY_HAT_ bits.
 };
 
 /// Something that happened: an id, where it came from, and what it carries.

@@ -4,6 +4,7 @@
 
 #include "system/event.h"
 #include "system/hooks.h"
+#include "system/internal/joystick.h"
 #include "system/system_driver.h"
 
 namespace vtl {
@@ -38,6 +39,7 @@ bool ValidKey(int32_t key) { return key >= 0 && key < kKeys; }
 bool ValidButton(int32_t button) { return button >= 0 && button < kButtons; }
 
 void ClearKeys(InputState& in) {
+  ForgetJoyButtonHits();
   in.charPut = in.charGet = 0;
   in.keyStates.fill(0);
   in.keyHitCounts.fill(0);

@@ -28,7 +28,7 @@ int32_t TakeTypedChar();
 /// quit, then 0 until the next request.
 int32_t TakeTerminateRequest();
 /// 1 while the program's window has lost the input focus. Losing or getting
-/// the focus also forgets keys and buttons.
+/// the focus also forgets keys, buttons and joystick button hits.
 int32_t IsAppSuspended();
 /// The pointer's position as of the last move.
 ///@{
@@ -42,7 +42,7 @@ int32_t TakeButtonHits(int32_t button);
 /// 1 while the button (1 to 3) is held, else 0.
 int32_t ButtonIsDown(int32_t button);
 
-/// Forget keys, hits and typed characters.
+/// Forget keys, hits, typed characters and joystick button hits.
 void FlushInput();
 /// Forget buttons, their hits and the wheel position (the pointer stays).
 void FlushPointer();

@@ -11,6 +11,7 @@
 #include "runtime/program.h"
 #include "system/internal/desktop.h"
 #include "system/internal/desktop_seam.h"
+#include "system/internal/joystick.h"
 
 namespace vtl {
 
@@ -96,6 +97,8 @@ void Dispatch(const SDL_Event& event) {
     } else {
       TranslateDesktopMessage(event, nullptr);
     }
+  } else {
+    desktop::TranslateJoystickEvent(event);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "runtime/module.h"
 #include "system/internal/desktop.h"
+#include "system/internal/joystick.h"
 
 namespace vtl {
 
@@ -12,6 +13,7 @@ void InitSystem() {
   InitHooks();
   InitEvents();
   InitSystemDriver();
+  InitJoysticks();
   InitEventQueue();
   InitPolledInput();
   InitTimers();

@@ -7,6 +7,7 @@
 #include "system/event.h"
 #include "system/event_queue.h"
 #include "system/hooks.h"
+#include "system/joystick.h"
 #include "system/keys.h"
 #include "system/polled_input.h"
 #include "system/sdl_system_driver.h"
@@ -15,8 +16,8 @@
 
 namespace vtl {
 
-/// Initialises the runtime, then hooks, events, the system driver, the event
-/// queue, polled input and timers, once.
+/// Initialises the runtime, then hooks, events, the system driver, joysticks,
+/// the event queue, polled input and timers, once.
 void InitSystem();
 
 }  // namespace vtl

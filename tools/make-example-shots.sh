@@ -10,7 +10,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/dev}"
 [ $# -gt 0 ] && shift
 # name:frames; enough frames for the moving parts to have moved.
-examples=(shapes:30 sprites:30 text:30 outline_text:30 input:180 timer:100 collide:80 run_command:150 shader:40 render_image:60)
+examples=(shapes:30 sprites:30 text:30 outline_text:30 input:180 gamepad:30 timer:100 collide:80 run_command:150 shader:40 render_image:60)
 if [ $# -gt 0 ]; then
   chosen=()
   for name in "$@"; do
