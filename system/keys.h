@@ -49,7 +49,7 @@ inline constexpr int32_t KEY_LCONTROL = 162;  ///< Left Control.
 inline constexpr int32_t KEY_RCONTROL = 163;  ///< Right Control.
 inline constexpr int32_t KEY_LALT = 164;      ///< Left Alt.
 inline constexpr int32_t KEY_RALT = 165;      ///< Right Alt (AltGr).
-inline constexpr int32_t KEY_LSYS = 91;       ///< Left system ("Windows") key.
+inline constexpr int32_t KEY_LSYS = 91;       ///< Left system key.
 inline constexpr int32_t KEY_RSYS = 92;       ///< Right system key.
 inline constexpr int32_t KEY_APPS = 93;       ///< The menu key.
 ///@}
@@ -101,7 +101,7 @@ inline constexpr int32_t KEY_B = 66;  ///< Letter B.
 inline constexpr int32_t KEY_C = 67;  ///< Letter C.
 inline constexpr int32_t KEY_D = 68;  ///< Letter D.
 inline constexpr int32_t KEY_E = 69;  ///< Letter E.
-inline constexpr int32_t KEY_F = 70;  ///< Function key F.
+inline constexpr int32_t KEY_F = 70;  ///< Letter F.
 inline constexpr int32_t KEY_G = 71;  ///< Letter G.
 inline constexpr int32_t KEY_H = 72;  ///< Letter H.
 inline constexpr int32_t KEY_I = 73;  ///< Letter I.
@@ -193,7 +193,7 @@ inline constexpr int32_t KEY_MEDIA_STOP = 178;         ///< Stop playing.
 inline constexpr int32_t KEY_MEDIA_PLAY = 179;         ///< Play or pause.
 inline constexpr int32_t KEY_LAUNCH_MAIL = 180;        ///< Start the mail program.
 inline constexpr int32_t KEY_LAUNCH_MEDIA = 181;       ///< Select media.
-inline constexpr int32_t KEY_LAUNCH_APP1 = 182;        ///< Start application 1 ("My Computer").
+inline constexpr int32_t KEY_LAUNCH_APP1 = 182;        ///< Start application 1.
 inline constexpr int32_t KEY_LAUNCH_APP2 = 183;        ///< Start application 2 (calculator).
 ///@}
 
