@@ -182,6 +182,7 @@ class Reader {
  private:
   void Read(Clock::time_point now) {
     host_._work->longestReadGap = std::max(host_._work->longestReadGap, now - lastRead_);
+    ++host_._work->readsInLastSync;
     FlushPeers(host_, kSendsPerRead);
     waiting_ += AppendENetEvents(host_, 0, std::min(kEventsPerRead, kMaxWaitingEvents - waiting_));
     lastRead_ = Clock::now();
@@ -212,6 +213,7 @@ void TGNetHost::Sync() {
   }
 
   _work->longestReadGap = {};
+  _work->readsInLastSync = 0;
   Reader reader(*this);
   const auto stop = Clock::now() + kMaxEventTimePerSync;
   for (int32_t handled = 0; handled < kMaxEventsPerSync && reader.ReadIfDue(handled, stop); ++handled) {

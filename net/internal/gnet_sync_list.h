@@ -41,6 +41,8 @@ struct GNetHostWork {
   /// The longest time the last Sync went on without reading from ENet, which
   /// is when ENet takes in the peers' acknowledgements and sends its own.
   std::chrono::steady_clock::duration longestReadGap{};
+  /// How often the last Sync read from ENet.
+  int32_t readsInLastSync = 0;
 };
 
 /// Marks object for its host's next Sync when it is listed there and its
