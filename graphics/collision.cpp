@@ -40,16 +40,29 @@ Ref<Array<Ref<Object>>> CollideAndRecycle(Ref<TQuad> quad, int32_t collide_mask,
   return hits;
 }
 
-// The two-image tests keep their first image in layer 31.
-constexpr int32_t kScratchLayer = 1 << 31;
+// The quad of a frame of image at (x, y), with the image's own size.
+Ref<TQuad> ImageQuad(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame, const Ref<Object>& id) {
+  return MakeCollisionQuad(image, frame, static_cast<float>(x), static_cast<float>(y), static_cast<float>(image->width),
+                           static_cast<float>(image->height), id);
+}
+
+// The two-image tests keep their first image in layer 31. They store and
+// test the quads themselves: what the layer calls would add (copying the
+// stored quad, an array of ids) is all the test of one pair costs otherwise.
+constexpr int32_t kScratch = 31;
 
 void StoreAlone(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame) {
-  ClearCollisionLayers(kScratchLayer);
-  CollideImageWithLayers(image, x, y, frame, 0, kScratchLayer, nullptr);
+  ClearCollisionLayers(1 << kScratch);
+  CollisionLayers[kScratch] = ImageQuad(image, x, y, frame, nullptr);
 }
 
 int32_t HitsStored(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame) {
-  return CollideImageWithLayers(image, x, y, frame, kScratchLayer, 0, nullptr)->Length() > 0 ? 1 : 0;
+  Ref<TQuad> quad = ImageQuad(image, x, y, frame, nullptr);
+  int32_t hit = 0;
+  for (TQuad* stored = CollisionLayers[kScratch].Get(); stored && !hit; stored = stored->link.Get())
+    hit = QuadsOverlap(quad, Ref<TQuad>(stored));
+  if (quad->RefCount() == 1) GiveBack(std::move(quad));
+  return hit;
 }
 
 }  // namespace
@@ -125,9 +138,7 @@ Ref<Array<Ref<Object>>> CollideQuadWithLayers(const Ref<TQuad>& quad, int32_t co
 
 Ref<Array<Ref<Object>>> CollideImageWithLayers(const Ref<TImage>& image, int32_t x, int32_t y, int32_t frame,
                                                int32_t collide_mask, int32_t write_mask, const Ref<Object>& id) {
-  Ref<TQuad> quad = MakeCollisionQuad(image, frame, static_cast<float>(x), static_cast<float>(y),
-                                      static_cast<float>(image->width), static_cast<float>(image->height), id);
-  return CollideAndRecycle(std::move(quad), collide_mask, write_mask);
+  return CollideAndRecycle(ImageQuad(image, x, y, frame, id), collide_mask, write_mask);
 }
 
 Ref<Array<Ref<Object>>> CollideRectWithLayers(int32_t x, int32_t y, int32_t width, int32_t height, int32_t collide_mask,
@@ -230,6 +241,8 @@ class QuadPair {
 
 int32_t QuadsOverlap(const Ref<TQuad>& a, const Ref<TQuad>& b) {
   if (!(a->maxx >= b->minx && a->maxy >= b->miny && a->minx <= b->maxx && a->miny <= b->maxy)) return 0;
+  int32_t overlap = 0;
+  if (UprightQuadsOverlap(*a, *b, overlap)) return overlap;
   return QuadPair(a, b).Overlap() != 0 ? 1 : 0;
 }
 

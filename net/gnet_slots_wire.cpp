@@ -60,33 +60,46 @@ uint32_t GetBig(const uint8_t* in, int bytes) {
   return value;
 }
 
-bool SlotInMask(uint32_t mask, int index) { return (mask >> index) & 1u; }
-
-int64_t SlotRecordSize(const TGNetSlot& slot) {
-  return std::max<int64_t>(0, GNetRecordSize(slot._type, slot._string.Length()));
+// The record size of a slot as it is now (0 for a type that has none); a
+// string's length is read only for a string slot.
+int64_t RecordSizeOf(const TGNetSlot& slot) {
+  return GNetRecordSize(slot._type, slot._type == GNET_STRING ? slot._string.Length() : 0);
 }
+
+int64_t SlotRecordSize(const TGNetSlot& slot) { return std::max<int64_t>(0, RecordSizeOf(slot)); }
 
 // Bytes of the number after a record's header byte: the value, or a
 // string's length; 0 for a type that has no records.
 int ValueBytes(int32_t type) { return static_cast<int>(std::max<int64_t>(0, GNetRecordSize(type, 0) - 1)); }
 
-// The number a slot's record carries after its header byte.
-uint32_t RecordValue(const TGNetSlot& slot) {
-  switch (slot._type) {
-    case GNET_HALF: return FloatToHalf(slot._float);
-    case GNET_STRING: return static_cast<uint32_t>(slot._string.Length());
-    case GNET_FLOAT: return std::bit_cast<uint32_t>(slot._float);
-    default: return static_cast<uint32_t>(slot._int);  // PutBig keeps the low bytes a narrow type has room for
+// The object's 32 slots, each checked once: an index the slot array lacks
+// throws TArrayBoundsException and a Null slot TNullObjectException, as
+// reading them one by one would.
+class SlotsOf {
+ public:
+  explicit SlotsOf(const TGNetObject& object) : slots_(*object._slots) {}
+  const TGNetSlot& operator[](int index) const {
+    const Ref<TGNetSlot>& slot = slots_[index];
+    if (slot == nullptr) ThrowNullObject();
+    return *slot.Get();
   }
+
+ private:
+  const Array<Ref<TGNetSlot>>& slots_;
+};
+
+// Calls f(index) for every slot whose bit is set in mask, lowest first.
+template <class F>
+void ForEachSlot(uint32_t mask, F f) {
+  for (; mask != 0; mask &= mask - 1) f(std::countr_zero(mask));
 }
 
 }  // namespace
 
 int64_t GNetPackedSize(const TGNetObject& object, uint32_t mask) {
+  const SlotsOf slots(object);
   int64_t size = 0;
-  for (int i = 0; i < 32; ++i) {
-    if (SlotInMask(mask, i)) size += SlotRecordSize(*(*object._slots)[i]);
-  }
+  ForEachSlot(mask, [&](int i) { size += SlotRecordSize(slots[i]); });
   return size;
 }
 
@@ -96,22 +109,48 @@ void GNetCheckWrite(const TGNetObject& object, int32_t index, int64_t recordSize
   if (GNetPackedSize(object, ~(1u << index)) + recordSize > GNET_MAX_DATA) RuntimeError("GNet message data too large");
 }
 
+// One pass over the slots finds every record and its size, so the array is
+// made once at its final size and filled without looking at a slot again.
 Ref<Array<uint8_t>> TGNetObject::PackSlots(int32_t mask) {
-  const int64_t size = GNetPackedSize(*this, static_cast<uint32_t>(mask));
+  const SlotsOf slots(*this);
+  struct Record {
+    const TGNetSlot* slot;
+    int index;
+  } records[32];
+  int32_t count = 0;
+  int64_t size = 0;
+  bool invalid = false;
+  ForEachSlot(static_cast<uint32_t>(mask), [&](int i) {
+    const TGNetSlot& slot = slots[i];
+    const int64_t recordSize = RecordSizeOf(slot);
+    invalid = invalid || recordSize < 0;
+    if (recordSize > 0) {
+      size += recordSize;
+      records[count++] = {&slot, i};
+    }
+  });
   if (size > GNET_MAX_DATA) RuntimeError("GNet message data too large");
+  if (invalid) RuntimeError("Invalid GNet data type");
 
   auto bytes = NewArray<uint8_t>({static_cast<int32_t>(size)});
   uint8_t* out = bytes->Data();
-  for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(static_cast<uint32_t>(mask), i)) continue;
-    const TGNetSlot& slot = *(*_slots)[i];
-    if (slot._type < GNET_UNSET || slot._type > GNET_FLOAT) RuntimeError("Invalid GNet data type");
-    if (slot._type == GNET_UNSET) continue;
-    *out++ = PackGNetRecordHeader(slot._type, i);
-    PutBig(out, RecordValue(slot), ValueBytes(slot._type));
-    if (slot._type == GNET_STRING) {
-      const char16_t* chars = slot._string.Data();
-      for (int32_t c = 0; c < slot._string.Length(); ++c) *out++ = static_cast<uint8_t>(chars[c]);
+  for (int32_t k = 0; k < count; ++k) {
+    const TGNetSlot& slot = *records[k].slot;
+    *out++ = PackGNetRecordHeader(slot._type, records[k].index);
+    switch (slot._type) {
+      case GNET_BYTE: *out++ = static_cast<uint8_t>(slot._int); break;
+      case GNET_SHORT: PutBig(out, static_cast<uint32_t>(slot._int), 2); break;
+      case GNET_HALF: PutBig(out, FloatToHalf(slot._float), 2); break;
+      case GNET_STRING: {
+        const int32_t length = slot._string.Length();
+        PutBig(out, static_cast<uint32_t>(length), 2);
+        const char16_t* chars = slot._string.Data();
+        for (int32_t c = 0; c < length; ++c) out[c] = static_cast<uint8_t>(chars[c]);
+        out += length;
+        break;
+      }
+      case GNET_FLOAT: PutBig(out, std::bit_cast<uint32_t>(slot._float), 4); break;
+      default: PutBig(out, static_cast<uint32_t>(slot._int), 4); break;
     }
   }
   return bytes;
@@ -169,8 +208,8 @@ GNetRecordCheck GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
         break;
       case GNET_STRING:
         type[index] = GNET_STRING;
-        strings[index] =
-            String::FromLatin1(reinterpret_cast<const char*>(bytes + at + 3), static_cast<int32_t>(record.value));
+        ints[index] = static_cast<int32_t>(record.value);
+        chars[index] = bytes + at + 3;
         break;
     }
   }
@@ -178,32 +217,31 @@ GNetRecordCheck GNetDecodedSlots::Decode(const uint8_t* bytes, size_t size) {
 }
 
 void GNetDecodedSlots::StoreInto(TGNetObject& object) const {
-  for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
+  ForEachSlot(mask, [&](int i) {
     switch (type[i]) {
       case GNET_INT: object.WriteSlot(i)->SetInt(ints[i]); break;
       case GNET_FLOAT: object.WriteSlot(i)->SetFloat(floats[i]); break;
-      default: object.WriteSlot(i)->SetString(strings[i]); break;
+      default: object.WriteSlot(i)->SetString(String::FromLatin1(reinterpret_cast<const char*>(chars[i]), ints[i]));
     }
-  }
+  });
 }
 
 int64_t GNetDecodedSlots::PackedSizeAfterStore(const TGNetObject& object) const {
   int64_t size = GNetPackedSize(object, ~mask);
-  for (int i = 0; i < 32; ++i) {
-    if (!SlotInMask(mask, i)) continue;
+  ForEachSlot(mask, [&](int i) {
     switch (type[i]) {
       case GNET_INT: size += GNetRecordSize(GNetIntType(ints[i]), 0); break;
       case GNET_FLOAT: size += GNetRecordSize(GNET_FLOAT, 0); break;
-      default: size += GNetRecordSize(GNET_STRING, strings[i].Length()); break;
+      default: size += GNetRecordSize(GNET_STRING, ints[i]); break;
     }
-  }
+  });
   return size;
 }
 
 void TGNetObject::UnpackSlots(const Ref<Array<uint8_t>>& bytes) {
+  const Ref<Array<uint8_t>> held = bytes;  // the decoded strings point into it until they are stored
   GNetDecodedSlots slots;
-  switch (slots.Decode(bytes->Data(), static_cast<size_t>(bytes->Length()))) {
+  switch (slots.Decode(held->Data(), static_cast<size_t>(held->Length()))) {
     case GNetRecordCheck::Ok: break;
     case GNetRecordCheck::InvalidType: RuntimeError("Invalid GNet data type");
     case GNetRecordCheck::Corrupt: RuntimeError("Corrupt GNet message");

@@ -132,12 +132,14 @@ GNetRecordCheck GNetReadRecord(const uint8_t* bytes, size_t size, size_t at, GNe
 uint32_t GNetSlotsIn(const uint8_t* bytes, size_t size);
 
 /// The slot records of one message, decoded and checked but not yet stored.
+/// Strings are not copied: they point into the decoded bytes, which must
+/// outlive StoreInto. Entries of slots outside mask mean nothing.
 struct GNetDecodedSlots {
-  uint32_t mask = 0;      ///< Bit i: slot i has a record.
-  int32_t type[32] = {};  ///< Per slot: GNET_INT, GNET_STRING or GNET_FLOAT (ints by width are GNET_INT here).
-  int32_t ints[32] = {};  ///< Int values.
-  float floats[32] = {};  ///< Float values (half floats converted).
-  String strings[32];     ///< String values.
+  uint32_t mask = 0;         ///< Bit i: slot i has a record.
+  int32_t type[32];          ///< Per slot: GNET_INT, GNET_STRING or GNET_FLOAT (ints by width are GNET_INT here).
+  int32_t ints[32];          ///< Int values, or a string's length.
+  float floats[32];          ///< Float values (half floats converted).
+  const uint8_t* chars[32];  ///< A string's bytes, one per character.
 
   /// Decodes size bytes of slot records; a later record for the same slot
   /// wins, as it would when stored one by one.
