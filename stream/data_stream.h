@@ -65,6 +65,7 @@ class TDataStream : public TStreamWrapper {
 
   /// A stream with nothing numbered yet and no wrapped stream.
   TDataStream();
+  /// Frees the read-ahead and write-behind blocks.
   ~TDataStream() override;
 
   /// Reads one object and what it refers to: the Null object for a 0 byte,
