@@ -43,6 +43,7 @@ Ref<TList> PixmapList() {
 }
 
 void WriteList() {
+  PixmapList();  // initialises the libraries before the "data" protocol is asked for
   Ref<TStream> out = OpenWriteStream(String("data::") + String(FilePath().c_str()));
   out->WriteObject(PixmapList());
   out->Close();
