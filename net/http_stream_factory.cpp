@@ -1,8 +1,10 @@
 #include "net/http_stream_factory.h"
 
 #include <string>
+#include <utility>
 
 #include "net/internal/host_port.h"
+#include "net/internal/http_reply.h"
 #include "net/internal/refusal.h"
 #include "net/socket_stream.h"
 #include "runtime/string_ops.h"
@@ -10,34 +12,6 @@
 namespace vtl {
 
 namespace {
-
-// How reading the status line and headers ended.
-enum class Headers { Ended, TooLong, Cut };
-
-// Reads the status line and the headers up to and including the empty line
-// that ends them, one byte at a time so that no byte of the body is taken,
-// keeping the status line's start in status. Lines end at a line feed (or a
-// zero byte, as ReadLine has it); carriage returns are dropped. Cut when the
-// reply ends or a read brings nothing (the server is silent past the read
-// time-out) before the empty line; TooLong when the limit comes first.
-Headers SkipHeaders(TStream& stream, std::string& status) {
-  constexpr size_t kStatusKept = 200;
-  int32_t lineLength = 0;
-  bool inStatus = true;
-  for (int32_t total = 0; total < kMaxHTTPHeaderBytes; ++total) {
-    uint8_t c = 0;
-    if (stream.Read(&c, 1) != 1) return Headers::Cut;
-    if (c == 10 || c == 0) {
-      if (lineLength == 0) return Headers::Ended;
-      lineLength = 0;
-      inStatus = false;
-    } else if (c != 13) {
-      ++lineLength;
-      if (inStatus && status.size() < kStatusKept) status += static_cast<char>(c);
-    }
-  }
-  return Headers::TooLong;
-}
 
 // The code and words of an HTTP status line ("404 Not Found"); "" when the
 // line is no HTTP status line or its code says success (2xx).
@@ -79,10 +53,11 @@ Ref<TStream> THTTPStreamFactory::CreateStream(const Ref<Object>&, const String& 
   // A failed write has recorded its reason.
   const bool asked =
       stream->WriteLine("GET " + file + " HTTP/1.0") && stream->WriteLine("Host: " + host) && stream->WriteLine("");
-  std::string status;
-  const Headers headers = asked ? SkipHeaders(*stream, status) : Headers::Cut;
-  if (headers != Headers::Ended) {
-    if (headers == Headers::TooLong)
+  // The head is read in blocks; body bytes that come with it are handed to
+  // the body's reads by the reply stream.
+  ReplyHead head = asked ? ReadReplyHead(*stream) : ReplyHead{};
+  if (head.end != ReplyHeadEnd::Ended) {
+    if (head.end == ReplyHeadEnd::TooLong)
       Refuse("HTTP reply for " + name + " has more than " + std::to_string(kMaxHTTPHeaderBytes) + " bytes of headers");
     else if (asked)
       Refuse("HTTP reply for " + name +
@@ -92,9 +67,9 @@ Ref<TStream> THTTPStreamFactory::CreateStream(const Ref<Object>&, const String& 
   }
   // The stream still gives the body, as the caller may want the server's
   // error page; whoever then refuses it can tell why.
-  if (const std::string error = ErrorStatus(status); !error.empty())
+  if (const std::string error = ErrorStatus(head.status); !error.empty())
     Refuse("HTTP server answered " + error + " for " + name);
-  return stream;
+  return THTTPReplyStream::Over(*stream, std::move(head.bodyAhead));
 }
 
 }  // namespace vtl

@@ -16,9 +16,23 @@
 /// that never ends the line (a pipe, a socket) cannot fill memory with it.
 /// Over a stream that cannot tell its size, a record is believed only as far
 /// as its bytes arrive: every read first asks whether the data has ended.
+///
+/// Over a file, a memory block or a bank stream, an object stream reads ahead
+/// and writes behind in blocks of its own while one outermost ReadObject or
+/// WriteObject runs, and hands the wrapped stream back where the objects'
+/// bytes end: bytes read ahead are given back by seeking back (should that
+/// seek fail, they stay in the object stream, whose own reads take them
+/// first), and bytes held back are written before the call returns, errors
+/// included. Reads and writes of other kinds through the object stream, and
+/// any use of the wrapped stream between such calls, see the same bytes and
+/// positions as without the blocks. Streams that cannot tell their position
+/// (pipes, sockets) and streams that change how numbers are stored (byte
+/// order, text) are read and written directly, as a reader there must not
+/// wait for bytes nobody has sent yet.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "runtime/array.h"
 #include "runtime/data_type.h"
@@ -51,6 +65,8 @@ class TDataStream : public TStreamWrapper {
 
   /// A stream with nothing numbered yet and no wrapped stream.
   TDataStream();
+  /// Frees the read-ahead and write-behind blocks.
+  ~TDataStream() override;
 
   /// Reads one object and what it refers to: the Null object for a 0 byte,
   /// an object read before for a back reference, else a new object.
@@ -60,7 +76,8 @@ class TDataStream : public TStreamWrapper {
   void WriteObject(const Ref<Object>& object) override;
 
   /// The wrapped stream's reads, refused with a runtime error when the
-  /// stream knows its size and fewer bytes are left than the value needs.
+  /// stream knows its size and fewer bytes are left than the value needs
+  /// (lines are refused by the tag rule only).
   ///@{
   uint8_t ReadByte() override;
   uint16_t ReadShort() override;
@@ -71,8 +88,33 @@ class TDataStream : public TStreamWrapper {
   int32_t ReadBytes(void* buf, int32_t count) override;
   String ReadString(int32_t length) override;
   ///@}
+  /// The wrapped stream's lines (a tag line is bounded by the tag rule).
+  ///@{
+  String ReadLine() override;
+  String ReadLineUpTo(int32_t maxLength, int32_t& ended) override;
+  ///@}
   /// The wrapped stream's 64-bit write, in its byte order.
   void WriteLong(int64_t n) override;
+
+  /// The wrapped stream's, counting the bytes read ahead or held back (see
+  /// the file comment).
+  ///@{
+  int32_t Eof() override;
+  int32_t Pos() override;
+  int32_t Size() override;
+  int32_t Seek(int32_t pos) override;
+  void Flush() override;
+  void Close() override;
+  int32_t Read(void* buf, int32_t count) override;
+  int32_t Write(const void* buf, int32_t count) override;
+  void WriteByte(int32_t n) override;
+  void WriteShort(int32_t n) override;
+  void WriteInt(int32_t n) override;
+  void WriteFloat(float f) override;
+  void WriteDouble(double d) override;
+  int32_t WriteLine(const String& text) override;
+  void WriteString(const String& text) override;
+  ///@}
 
   /// Raises the stream's "ends inside an object" error unless count more
   /// bytes are left; when the wrapped stream does not know its position,
@@ -85,17 +127,34 @@ class TDataStream : public TStreamWrapper {
 
   int32_t _dataId = 0;                ///< Objects numbered so far.
   int32_t _typeId = 0;                ///< Types numbered so far.
-  Ref<Array<Ref<Object>>> _datas;     ///< Objects read, object n at index n - 1.
-  Ref<Array<Ref<TDataType>>> _types;  ///< Types read, type n at index n.
-  Ref<TMap> _dataMap;                 ///< Object written to its TDataId.
-  Ref<TMap> _typeMap;                 ///< Tag written to its type's TDataId.
-  int32_t _depth = 0;                 ///< Objects being written or read now.
+  Ref<Array<Ref<Object>>> _datas;     ///< Objects read or written, object n at index n - 1.
+  Ref<Array<Ref<TDataType>>> _types;  ///< Types read or written, type n at index n.
+  /// Stays empty: objects written are found by identity in a table of the
+  /// stream's own, since every data object is its own key and a map ordered
+  /// by Compare cost more than the rest of the writing.
+  Ref<TMap> _dataMap;
+  Ref<TMap> _typeMap;  ///< Tag written to its type's TDataId.
+  int32_t _depth = 0;  ///< Objects being written or read now.
 
  private:
+  struct Blocks;
+  template <class T, class Forward>
+  T ReadValue(Forward forward);
+  template <class Forward, class Held>
+  void WriteValue(Forward forward, Held held);
+  bool Buffering() const;
+  void TakeBytes(void* to, int32_t count);
+  void GiveBackReadAhead() noexcept;
+  void WriteHeldBack();
+  Ref<Object> ReadObjectHere();
+  void WriteObjectHere(const Ref<Object>& object);
+  void WriteTypeNumber(const Ref<TDataType>& type);
+  void MakeRoomForObject(int32_t number);
   Ref<Object> ReadNewObject(int32_t typeNumber);
   Ref<TDataType> TypeForNumber(int32_t typeNumber);
-  void EnterObject();
   void BreakListCycles(int32_t after);
+
+  std::unique_ptr<Blocks> blocks_;
 };
 
 /// "data": the path opened with OpenStreamUrl and wrapped in a TDataStream.

@@ -2,12 +2,16 @@
 // wrote), against small servers of the test's own that record the request or
 // misbehave, and a PNG loaded through the pixmap loader chain.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <random>
 #include <string>
 
 #include "image/image.h"
@@ -204,6 +208,47 @@ TEST_F(NetHttpStream, PictureFromAServerThatClosesLateLoads) {
   ASSERT_TRUE(loaded);
   EXPECT_EQ(loaded->ReadPixel(3, 4), 0xFF123456u);
   EXPECT_EQ(loaded->ReadPixel(4, 3), 0xFF000000u);
+}
+
+// Replies sent in random pieces over loopback, the body framed by a length,
+// in chunks (handed on as they are: the stream gives the bytes that follow
+// the head) or by the close: the body arrives exact.
+TEST_F(NetHttpStream, BodiesArriveExactHoweverTheReplyIsSplit) {
+  std::mt19937 rng(5);
+  for (int round = 0; round < 24; ++round) {
+    std::string body;
+    for (size_t n = rng() % 20000; n > 0; --n) body += static_cast<char>(rng());
+    std::string head = "HTTP/1.0 200 OK\r\n";
+    for (int i = 0; i < 100; ++i) head += "X-" + std::to_string(i) + ": value\r\n";
+    switch (round % 3) {
+      case 0: head += "Content-Length: " + std::to_string(body.size()) + "\r\n"; break;
+      case 1:
+        head += "Transfer-Encoding: chunked\r\n";
+        body = "10\r\n0123456789abcdef\r\n0\r\n\r\n";
+        break;
+      default: break;
+    }
+    const std::string reply = head + "\r\n" + body;
+    std::vector<size_t> cuts;
+    for (int k = 0; k < 6; ++k) cuts.push_back(rng() % reply.size());
+    std::sort(cuts.begin(), cuts.end());
+    test::LoopbackServer server([&](int connection, const test::LoopbackServer&) {
+      test::ReadRequest(connection);
+      int one = 1;
+      setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      size_t from = 0;
+      for (size_t cut : cuts) {
+        test::SendAll(connection, reply.substr(from, cut - from));
+        from = cut;
+        usleep(2000);
+      }
+      test::SendAll(connection, reply.substr(from));
+    });
+    Ref<TStream> stream = OpenReadStream("http::127.0.0.1:" + Port(server.Port()) + "/");
+    ASSERT_TRUE(stream) << "round " << round;
+    EXPECT_EQ(ReadAll(stream), body) << "round " << round;
+    stream->Close();
+  }
 }
 
 TEST_F(NetHttpStream, NamesThatCannotBeOpened) {
