@@ -1,8 +1,11 @@
 #include "reflect/member.h"
 
 #include <array>
+#include <optional>
 #include <typeinfo>
+#include <utility>
 
+#include "reflect/internal/direct_value.h"
 #include "reflect/internal/tag_text.h"
 #include "reflect/internal/value_text.h"
 #include "reflect/type_id.h"
@@ -40,29 +43,74 @@ void TField::Init(const String& name, const Ref<TTypeId>& type, const String& me
 
 // The record's accessors cast the object to the field's class; an object of
 // another class is refused here instead of being read or written at random.
-Ref<Object> TField::Get(const Ref<Object>& object) const {
+Value TField::ReadValue(const Ref<Object>& object) const {
   const Object& self = *object;
   if (!declaration_->get) ThrowNullFunction();
-  Value value;
   try {
-    value = declaration_->get(self);
+    return declaration_->get(self);
   } catch (const std::bad_cast&) {
     RuntimeError("ERROR",
                  SlotText() + " cannot be read from the given " + TypeText(self) + ", which is not a " + owner_);
   }
-  return detail::ValueToObject(_typeId->_valueTag, value);
 }
 
-int32_t TField::GetInt(const Ref<Object>& object) const { return StringToInt(detail::TextOf(Get(object))); }
-int64_t TField::GetLong(const Ref<Object>& object) const { return StringToLong(detail::TextOf(Get(object))); }
-float TField::GetFloat(const Ref<Object>& object) const { return StringToFloat(detail::TextOf(Get(object))); }
-double TField::GetDouble(const Ref<Object>& object) const { return StringToDouble(detail::TextOf(Get(object))); }
+Ref<Object> TField::Get(const Ref<Object>& object) const {
+  return detail::ValueToObject(_typeId->_valueTag, ReadValue(object));
+}
+
+namespace {
+
+// The typed reads of pairs that need the text: the value as Get gives it, read back.
+template <class T>
+T ReadText(char valueTag, const Value& value, T (*parse)(const String&)) {
+  return parse(detail::TextOf(detail::ValueToObject(valueTag, value)));
+}
+
+}  // namespace
+
+int32_t TField::GetInt(const Ref<Object>& object) const {
+  const Value value = ReadValue(object);
+  const char tag = _typeId->_valueTag;
+  if (std::optional<int64_t> n = detail::IntegerOf(tag, value)) return static_cast<int32_t>(*n);
+  return ReadText(tag, value, &StringToInt);
+}
+
+int64_t TField::GetLong(const Ref<Object>& object) const {
+  const Value value = ReadValue(object);
+  const char tag = _typeId->_valueTag;
+  if (std::optional<int64_t> n = detail::IntegerOf(tag, value)) return *n;
+  return ReadText(tag, value, &StringToLong);
+}
+
+float TField::GetFloat(const Ref<Object>& object) const {
+  const Value value = ReadValue(object);
+  const char tag = _typeId->_valueTag;
+  if (std::optional<float> x = detail::FloatOf(tag, value)) return *x;
+  return ReadText(tag, value, &StringToFloat);
+}
+
+double TField::GetDouble(const Ref<Object>& object) const {
+  const Value value = ReadValue(object);
+  const char tag = _typeId->_valueTag;
+  if (std::optional<double> x = detail::DoubleOf(tag, value)) return *x;
+  return ReadText(tag, value, &StringToDouble);
+}
+
 String TField::GetString(const Ref<Object>& object) const { return AsString(Get(object)).value_or(String()); }
 
 void TField::Set(const Ref<Object>& object, const Ref<Object>& value) const {
   Object& self = *object;
   if (!declaration_->set) ThrowNullFunction();
-  Value converted = detail::ObjectToValue(*_typeId, value, [this] { return SlotText(); });
+  Store(self, detail::ObjectToValue(*_typeId, value, [this] { return SlotText(); }), value);
+}
+
+void TField::SetDirect(const Ref<Object>& object, const Value& value) const {
+  Object& self = *object;
+  if (!declaration_->set) ThrowNullFunction();
+  Store(self, value, nullptr);
+}
+
+void TField::Store(Object& self, const Value& converted, const Ref<Object>& given) const {
   try {
     declaration_->set(self, converted);
   } catch (const std::bad_cast&) {
@@ -72,18 +120,36 @@ void TField::Set(const Ref<Object>& object, const Ref<Object>& value) const {
     // The C++ field may be stricter than its type: an array of a derived
     // class has a type that extends the base's array type, yet it is no C++
     // array of the base class.
-    if (!value || !DowncastObject<TRuntimeException>(thrown.object)) throw;
-    RuntimeError("ERROR", SlotText() + " takes " + _typeId->_name + "; the given " + TypeText(*value) +
+    if (!given || !DowncastObject<TRuntimeException>(thrown.object)) throw;
+    RuntimeError("ERROR", SlotText() + " takes " + _typeId->_name + "; the given " + TypeText(*given) +
                               " does not fit its C++ type: an array of a derived class is not an array of its base");
   }
 }
 
 String TField::SlotText() const { return MemberText("Field", _name, owner_); }
 
-void TField::SetInt(const Ref<Object>& object, int32_t value) const { Set(object, StringFromInt(value)); }
-void TField::SetLong(const Ref<Object>& object, int64_t value) const { Set(object, StringFromLong(value)); }
-void TField::SetFloat(const Ref<Object>& object, float value) const { Set(object, StringFromFloat(value)); }
-void TField::SetDouble(const Ref<Object>& object, double value) const { Set(object, StringFromDouble(value)); }
+void TField::SetInt(const Ref<Object>& object, int32_t value) const {
+  if (std::optional<Value> direct = detail::ValueOfInteger(_typeId->_valueTag, value))
+    return SetDirect(object, *direct);
+  Set(object, StringFromInt(value));
+}
+
+void TField::SetLong(const Ref<Object>& object, int64_t value) const {
+  if (std::optional<Value> direct = detail::ValueOfInteger(_typeId->_valueTag, value))
+    return SetDirect(object, *direct);
+  Set(object, StringFromLong(value));
+}
+
+void TField::SetFloat(const Ref<Object>& object, float value) const {
+  if (std::optional<Value> direct = detail::ValueOfFloat(_typeId->_valueTag, value)) return SetDirect(object, *direct);
+  Set(object, StringFromFloat(value));
+}
+
+void TField::SetDouble(const Ref<Object>& object, double value) const {
+  if (std::optional<Value> direct = detail::ValueOfDouble(_typeId->_valueTag, value)) return SetDirect(object, *direct);
+  Set(object, StringFromDouble(value));
+}
+
 void TField::SetString(const Ref<Object>& object, const String& value) const { Set(object, value); }
 
 namespace {
@@ -105,7 +171,12 @@ void TMethod::Init(const String& name, const Ref<TTypeId>& result, const String&
   _argTypes = argTypes;
   declaration_ = &declaration;
   words_ = 1;
-  for (const Ref<TTypeId>& arg : *argTypes) words_ += WordsOf(*arg);
+  argTags_.fill(0);
+  for (int32_t i = 0; i < argTypes->Length(); ++i) {
+    const TTypeId& arg = *(*argTypes)[i];
+    words_ += WordsOf(arg);
+    if (i < static_cast<int32_t>(argTags_.size())) argTags_[static_cast<size_t>(i)] = arg._valueTag;
+  }
 }
 
 Ref<Object> TMethod::Invoke(const Ref<Object>& object, const Ref<Array<Ref<Object>>>& arguments) const {
@@ -124,7 +195,14 @@ Ref<Object> TMethod::Invoke(const Ref<Object>& object, const Ref<Array<Ref<Objec
   }
   std::array<Value, kMaxCallWords - 1> values;  // each argument takes a word at least
   for (int32_t i = 0; i < count; ++i) {
-    values[static_cast<size_t>(i)] = detail::ObjectToValue(*(*_argTypes)[i], (*arguments)[i], [&] {
+    const Ref<Object>& given = (*arguments)[i];
+    Value& value = values[static_cast<size_t>(i)];
+    // Numbers are read from their text straight into the argument's type.
+    if (std::optional<Value> number = detail::NumberFromText(argTags_[static_cast<size_t>(i)], given)) {
+      value = std::move(*number);
+      continue;
+    }
+    value = detail::ObjectToValue(*(*_argTypes)[i], given, [&] {
       return "Argument " + StringFromInt(i + 1) + " of " + MemberText("method", _name, _selfTypeId->_name);
     });
   }
