@@ -11,13 +11,14 @@ constexpr uint64_t kMultiplier = 48271;
 constexpr uint64_t kSquaredMultiplier = kMultiplier * kMultiplier % kModulus;
 int32_t state = kDefaultSeed;
 
-// factor * value mod (2^31 - 1) for value below 2^31 and factor below 2^32:
+// factor * value mod (2^31 - 1) for a factor and a value below the modulus:
 // 2^31 is 1 modulo the modulus, so the high bits fold onto the low ones.
-// The state is never 0 nor the modulus, so the result is never 0 either.
+// The low part is at most the modulus and the high part below the factor,
+// so one subtraction finishes the reduction. The state is never 0 nor the
+// modulus, so neither is the result.
 inline int32_t MulMod(uint64_t factor, int32_t value) {
-  uint64_t product = factor * static_cast<uint64_t>(value);
-  uint64_t folded = (product & kModulus) + (product >> 31);
-  folded = (folded & kModulus) + (folded >> 31);
+  const uint64_t product = factor * static_cast<uint64_t>(value);
+  const uint64_t folded = (product & kModulus) + (product >> 31);
   return static_cast<int32_t>(folded >= kModulus ? folded - kModulus : folded);
 }
 
