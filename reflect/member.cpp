@@ -39,6 +39,7 @@ void TField::Init(const String& name, const Ref<TTypeId>& type, const String& me
   _meta = meta;
   _index = declaration.position;
   declaration_ = &declaration;
+  valueTag_ = type->_valueTag;
 }
 
 // The record's accessors cast the object to the field's class; an object of
@@ -70,28 +71,28 @@ T ReadText(char valueTag, const Value& value, T (*parse)(const String&)) {
 
 int32_t TField::GetInt(const Ref<Object>& object) const {
   const Value value = ReadValue(object);
-  const char tag = _typeId->_valueTag;
+  const char tag = valueTag_;
   if (std::optional<int64_t> n = detail::IntegerOf(tag, value)) return static_cast<int32_t>(*n);
   return ReadText(tag, value, &StringToInt);
 }
 
 int64_t TField::GetLong(const Ref<Object>& object) const {
   const Value value = ReadValue(object);
-  const char tag = _typeId->_valueTag;
+  const char tag = valueTag_;
   if (std::optional<int64_t> n = detail::IntegerOf(tag, value)) return *n;
   return ReadText(tag, value, &StringToLong);
 }
 
 float TField::GetFloat(const Ref<Object>& object) const {
   const Value value = ReadValue(object);
-  const char tag = _typeId->_valueTag;
+  const char tag = valueTag_;
   if (std::optional<float> x = detail::FloatOf(tag, value)) return *x;
   return ReadText(tag, value, &StringToFloat);
 }
 
 double TField::GetDouble(const Ref<Object>& object) const {
   const Value value = ReadValue(object);
-  const char tag = _typeId->_valueTag;
+  const char tag = valueTag_;
   if (std::optional<double> x = detail::DoubleOf(tag, value)) return *x;
   return ReadText(tag, value, &StringToDouble);
 }

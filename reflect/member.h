@@ -89,7 +89,8 @@ class TField : public TMember {
   void SetDirect(const Ref<Object>& object, const Value& value) const;
 
   const Declaration* declaration_ = nullptr;
-  String owner_;  // the declaring type's name
+  char valueTag_ = 0;  // the type's value tag, read on every typed use
+  String owner_;       // the declaring type's name
 };
 
 /// A method of a class, called through the class record's invoker.
