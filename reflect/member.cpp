@@ -1,7 +1,10 @@
 #include "reflect/member.h"
 
 #include <array>
+#include <cstddef>
+#include <new>
 #include <optional>
+#include <span>
 #include <typeinfo>
 #include <utility>
 
@@ -158,6 +161,30 @@ namespace {
 // A call passes at most this many 32-bit words, the object included.
 constexpr int32_t kMaxCallWords = 8;
 
+// The converted arguments of one call, made one by one: clearing room for
+// the longest call on every call cost more than converting two arguments.
+class CallArguments {
+ public:
+  CallArguments() = default;
+  CallArguments(const CallArguments&) = delete;
+  CallArguments& operator=(const CallArguments&) = delete;
+  ~CallArguments() {
+    for (size_t i = 0; i < count_; ++i) Data()[i].~Value();
+  }
+
+  void Add(Value value) {
+    new (storage_ + count_ * sizeof(Value)) Value(std::move(value));
+    ++count_;
+  }
+  std::span<const Value> Span() { return {Data(), count_}; }
+
+ private:
+  Value* Data() { return std::launder(reinterpret_cast<Value*>(storage_)); }
+
+  alignas(Value) std::byte storage_[sizeof(Value) * (kMaxCallWords - 1)];  // each argument takes a word at least
+  size_t count_ = 0;
+};
+
 int32_t WordsOf(const TTypeId& type) { return type._valueTag == 'l' || type._valueTag == 'd' ? 2 : 1; }
 
 }  // namespace
@@ -194,21 +221,20 @@ Ref<Object> TMethod::Invoke(const Ref<Object>& object, const Ref<Array<Ref<Objec
                               String::FromText(
                                   detail::ArgumentCountText(static_cast<size_t>(count), static_cast<size_t>(given))));
   }
-  std::array<Value, kMaxCallWords - 1> values;  // each argument takes a word at least
+  CallArguments values;
   for (int32_t i = 0; i < count; ++i) {
     const Ref<Object>& given = (*arguments)[i];
-    Value& value = values[static_cast<size_t>(i)];
     // Numbers are read from their text straight into the argument's type.
     if (std::optional<Value> number = detail::NumberFromText(argTags_[static_cast<size_t>(i)], given)) {
-      value = std::move(*number);
+      values.Add(std::move(*number));
       continue;
     }
-    value = detail::ObjectToValue(*(*_argTypes)[i], given, [&] {
+    values.Add(detail::ObjectToValue(*(*_argTypes)[i], given, [&] {
       return "Argument " + StringFromInt(i + 1) + " of " + MemberText("method", _name, _selfTypeId->_name);
-    });
+    }));
   }
   if (!declaration_->invoke) ThrowNullFunction();
-  Value result = declaration_->invoke(object.Get(), std::span<const Value>(values.data(), static_cast<size_t>(count)));
+  Value result = declaration_->invoke(object.Get(), values.Span());
   return _typeId ? detail::ValueToObject(_typeId->_valueTag, result) : nullptr;
 }
 
