@@ -1,7 +1,8 @@
 /// \file
 /// Members of a reflected type: TField reads and writes a field of an object,
 /// TMethod calls a method. Values cross as objects; primitive values travel as
-/// their decimal text.
+/// their decimal text. The typed forms (GetInt, SetFloat, ...) give what the
+/// text would and skip it where the number comes out the same.
 #pragma once
 
 #include <array>
