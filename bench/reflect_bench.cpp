@@ -1,6 +1,6 @@
 // Reflection beside the direct C++ access it stands for, in the same run:
-// reading an Int field through TField::GetInt (the value travels as its
-// text) and calling a two-argument method through TMethod::Invoke.
+// reading an Int field through TField::GetInt and calling a two-argument
+// method through TMethod::Invoke (its arguments and result travel as text).
 #include <benchmark/benchmark.h>
 
 #include "reflect/reflect.h"

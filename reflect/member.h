@@ -1,9 +1,11 @@
 /// \file
 /// Members of a reflected type: TField reads and writes a field of an object,
 /// TMethod calls a method. Values cross as objects; primitive values travel as
-/// their decimal text.
+/// their decimal text. The typed forms (GetInt, SetFloat, ...) give what the
+/// text would and skip it where the number comes out the same.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "runtime/array.h"
@@ -46,7 +48,8 @@ class TField : public TMember {
   /// object that is not of the field's class raises "ERROR"; the exception's
   /// detail names the field and both classes, as for every "ERROR" here.
   Ref<Object> Get(const Ref<Object>& object) const;
-  /// Get's text converted to a number.
+  /// Get's text converted to a number. A field of the same type, or an
+  /// integer field, is read directly; the number is the same.
   ///@{
   int32_t GetInt(const Ref<Object>& object) const;
   int64_t GetLong(const Ref<Object>& object) const;
@@ -62,7 +65,8 @@ class TField : public TMember {
   /// object or an object of the field's class. Anything else raises "ERROR",
   /// with a detail that names the field, its type and what was given.
   void Set(const Ref<Object>& object, const Ref<Object>& value) const;
-  /// Set with the text of the number.
+  /// Set with the text of the number. A numeric field that takes the
+  /// number whole is written directly; what it stores is the same.
   ///@{
   void SetInt(const Ref<Object>& object, int32_t value) const;
   void SetLong(const Ref<Object>& object, int64_t value) const;
@@ -77,9 +81,17 @@ class TField : public TMember {
  private:
   // "Field 'name' of TOwner", for the details of refusals.
   String SlotText() const;
+  // The accessor's value, an object of another class refused.
+  Value ReadValue(const Ref<Object>& object) const;
+  // Writes a value already converted for the field; given is the object it
+  // came from (Null for typed writes), named when the C++ field refuses it.
+  void Store(Object& self, const Value& converted, const Ref<Object>& given) const;
+  // A typed write that needs no text.
+  void SetDirect(const Ref<Object>& object, const Value& value) const;
 
   const Declaration* declaration_ = nullptr;
-  String owner_;  // the declaring type's name
+  char valueTag_ = 0;  // the type's value tag, read on every typed use
+  String owner_;       // the declaring type's name
 };
 
 /// A method of a class, called through the class record's invoker.
@@ -109,6 +121,9 @@ class TMethod : public TMember {
  private:
   const Declaration* declaration_ = nullptr;
   int32_t words_ = 1;  // 32-bit words of a call, the object included
+  // The value tags of the arguments a call may take, for converting them
+  // without looking their types up.
+  std::array<char, 7> argTags_{};
 };
 
 }  // namespace vtl

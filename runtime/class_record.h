@@ -18,6 +18,7 @@
 #include <tuple>
 #include <type_traits>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "runtime/array.h"
@@ -239,6 +240,17 @@ template <class Self>
   RuntimeError("ERROR", String::FromText(JoinTag({who, " ", ArgumentCountText(takes, given)})));
 }
 
+// self as a C: a plain cast when it is exactly a C (the common case, and a
+// dynamic_cast costs more than the call it precedes), else a dynamic_cast;
+// nullptr when self is no C.
+template <class C, class O>
+C* CastTo(O* self) {
+  if constexpr (requires { static_cast<C*>(std::declval<O*>()); }) {
+    if (self && typeid(*self) == typeid(C)) return static_cast<C*>(self);
+  }
+  return dynamic_cast<C*>(self);
+}
+
 template <auto Fn, class Self>
 Value Invoke(Object* self, std::span<const Value> args) {
   using Shape = MethodShape<decltype(Fn)>;
@@ -250,7 +262,7 @@ Value Invoke(Object* self, std::span<const Value> args) {
       if constexpr (std::is_void_v<Self>) {
         return Fn(ValueTraits<std::tuple_element_t<I, Args>>::FromValue(args[I])...);
       } else {
-        Self* target = dynamic_cast<Self*>(self);
+        Self* target = CastTo<Self>(self);
         if (!target) ThrowNullObject();
         return (target->*Fn)(ValueTraits<std::tuple_element_t<I, Args>>::FromValue(args[I])...);
       }
@@ -306,10 +318,8 @@ class ClassBuilder {
     detail::RegisterArrayMakers<M>();
     Declaration d = Begin(Declaration::Kind::Field, std::move(name), std::move(meta));
     d.typeTag = &TypeTagOf<M>;
-    d.get = [](const Object& self) { return ValueTraits<M>::ToValue(dynamic_cast<const Owner&>(self).*Member); };
-    d.set = [](Object& self, const Value& value) {
-      dynamic_cast<Owner&>(self).*Member = ValueTraits<M>::FromValue(value);
-    };
+    d.get = [](const Object& self) { return ValueTraits<M>::ToValue(OwnerOf<const Owner>(self).*Member); };
+    d.set = [](Object& self, const Value& value) { OwnerOf<Owner>(self).*Member = ValueTraits<M>::FromValue(value); };
     record_.declarations.push_back(std::move(d));
     return *this;
   }
@@ -365,6 +375,17 @@ class ClassBuilder {
       if (other.kind == kind) ++d.position;
     }
     return d;
+  }
+
+  // self as the field's owner: a plain cast when self is exactly a T, else
+  // a dynamic_cast (std::bad_cast when self is no Owner).
+  template <class Owner, class O>
+  static Owner& OwnerOf(O& self) {
+    using Exact = std::conditional_t<std::is_const_v<O>, const T, T>;
+    if constexpr (requires { static_cast<Exact*>(std::declval<O*>()); }) {
+      if (typeid(self) == typeid(T)) return *static_cast<Exact*>(&self);
+    }
+    return dynamic_cast<Owner&>(self);
   }
 
   ClassRecord record_;

@@ -6,16 +6,32 @@ namespace {
 
 constexpr int32_t kModulus = 2147483647;
 constexpr int32_t kDefaultSeed = 4660;
+constexpr uint64_t kMultiplier = 48271;
+// Two steps at once: state * 48271^2 mod (2^31 - 1).
+constexpr uint64_t kSquaredMultiplier = kMultiplier * kMultiplier % kModulus;
 int32_t state = kDefaultSeed;
 
-// Schrage's method keeps 48271 * state mod (2^31 - 1) inside 32 bits.
-int32_t Step() {
-  constexpr int32_t q = 44488;
-  constexpr int32_t r = 3399;
-  int32_t next = 48271 * (state % q) - r * (state / q);
-  if (next < 0) next += kModulus;
-  state = next;
-  return state;
+// factor * value mod (2^31 - 1) for a factor and a value below the modulus:
+// 2^31 is 1 modulo the modulus, so the high bits fold onto the low ones.
+// The low part is at most the modulus and the high part below the factor,
+// so one subtraction finishes the reduction. The state is never 0 nor the
+// modulus, so neither is the result.
+inline int32_t MulMod(uint64_t factor, int32_t value) {
+  const uint64_t product = factor * static_cast<uint64_t>(value);
+  const uint64_t folded = (product & kModulus) + (product >> 31);
+  return static_cast<int32_t>(folded >= kModulus ? folded - kModulus : folded);
+}
+
+int32_t Step() { return state = MulMod(kMultiplier, state); }
+
+// [0, 1) from the next two states, the first giving the high bits. Both
+// masked states fit in a double's 53 bits side by side, so the sum is exact.
+double DrawDouble() {
+  const int32_t first = MulMod(kMultiplier, state);
+  const int32_t second = MulMod(kSquaredMultiplier, state);
+  state = second;
+  const uint64_t bits = (static_cast<uint64_t>(first & 0x1FFFFFFC) << 27) | static_cast<uint64_t>(second & 0x1FFFFFF8);
+  return static_cast<double>(bits) * 0x1p-56;
 }
 
 }  // namespace
@@ -29,11 +45,7 @@ int32_t CurrentSeed() { return state; }
 
 float RandomFloat() { return static_cast<float>(Step() & 0x0FFFFFF0) / 268435456.0f; }
 
-double RandomDouble() {
-  double a = Step() & 0x1FFFFFFC;
-  double b = Step() & 0x1FFFFFF8;
-  return (a + b / 134217728.0) / 536870912.0;
-}
+double RandomDouble() { return DrawDouble(); }
 
 double RandomBetween(double a, double b) {
   if (b > a) return a + RandomDouble() * (b - a);
@@ -45,7 +57,7 @@ int32_t RandomRange(int32_t a, int32_t b) {
   // more than 2^31 apart and give results outside them. For every other pair
   // the draws are the same.
   int64_t range = int64_t{b} - a;
-  double draw = RandomDouble();
+  double draw = DrawDouble();
   if (range > 0) return static_cast<int32_t>(a + static_cast<int64_t>(draw * (static_cast<double>(range) + 1)));
   return static_cast<int32_t>(b + static_cast<int64_t>(draw * (1 - static_cast<double>(range))));
 }

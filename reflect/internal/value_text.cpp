@@ -1,5 +1,7 @@
 #include "reflect/internal/value_text.h"
 
+#include <utility>
+
 #include "runtime/exceptions.h"
 #include "runtime/string_ops.h"
 #include "runtime/type_tag.h"
@@ -30,9 +32,9 @@ void RefuseValue(const SlotName& slot, const TTypeId& type, const Object& given)
                             " does not fit");
 }
 
-Value ObjectToValue(const TTypeId& type, const Ref<Object>& object, const SlotName& slot) {
+std::optional<Value> NumberFromText(char valueTag, const Ref<Object>& object) {
   Value out;
-  switch (type._valueTag) {
+  switch (valueTag) {
     // Integers are stored at their width: 300 into a Byte keeps 44.
     case 'b': out.i = static_cast<uint8_t>(StringToInt(TextOf(object))); return out;
     case 's': out.i = static_cast<uint16_t>(StringToInt(TextOf(object))); return out;
@@ -40,6 +42,14 @@ Value ObjectToValue(const TTypeId& type, const Ref<Object>& object, const SlotNa
     case 'l': out.i = StringToLong(TextOf(object)); return out;
     case 'f': out.d = StringToFloat(TextOf(object)); return out;
     case 'd': out.d = StringToDouble(TextOf(object)); return out;
+    default: return std::nullopt;
+  }
+}
+
+Value ObjectToValue(const TTypeId& type, const Ref<Object>& object, const SlotName& slot) {
+  if (std::optional<Value> number = NumberFromText(type._valueTag, object)) return std::move(*number);
+  Value out;
+  switch (type._valueTag) {
     case '$':
       // A string slot must only ever hold a string.
       if (object && !AsString(object)) RefuseValue(slot, type, *object);

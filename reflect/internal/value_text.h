@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "reflect/type_id.h"
@@ -19,6 +20,9 @@ Ref<Object> ValueToObject(char valueTag, const Value& value);
 /// Names the slot a value goes to ("Field 'text' of TSample"); asked only
 /// when the value is refused.
 using SlotName = std::function<String()>;
+/// For a numeric value tag, the object's text (TextOf) read as that type,
+/// integers kept at their width; nullopt for other tags.
+std::optional<Value> NumberFromText(char valueTag, const Ref<Object>& object);
 /// object converted for storing into a value of type; raises "ERROR" when it
 /// does not fit (a non-string for String, an object of another class), with
 /// a detail that names the slot, its type and the given object's type.

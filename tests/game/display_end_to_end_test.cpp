@@ -245,6 +245,43 @@ TEST_F(DisplayGame, MapScreenInPlayIsTheSameOnEveryDriver) {
   vtl::InstallGraphicsDriver(vtl::TheGLRen2DDriver(), vtl::GraphicsFlagBackBuffer);
 }
 
+// The map is drawn grouped by tile rather than row by row; on every driver
+// that must give exactly the screen the rows give.
+TEST_F(DisplayGame, MapDrawnByTileIsTheMapDrawnByRows) {
+  for (const vtl::Ref<vtl::TRen2DDriver>& driver :
+       {vtl::Ref<vtl::TRen2DDriver>(vtl::TheGLRen2DDriver()), vtl::Ref<vtl::TRen2DDriver>(vtl::TheGL3Ren2DDriver()),
+        vtl::Ref<vtl::TRen2DDriver>(vtl::TheGLES3Ren2DDriver())}) {
+    vtl::InstallGraphicsDriver(driver, vtl::GraphicsFlagBackBuffer);
+    ASSERT_TRUE(vtl::OpenGraphics(800, 600, 0, 60, 0)) << driver->ToString();
+    game::ResetGameState();
+    game::TileSheet = vtl::LoadAnimatedImage(vtl::String::FromLatin1(GameDir() + "/gfx.png"), 32, 32, 0, 16, -1);
+    ASSERT_TRUE(game::TileSheet);
+    vtl::RestoreData(game::MapData);
+    game::TK::Load();
+    vtl::ClearBackBuffer();
+    game::TK::Draw();
+    vtl::Ref<vtl::TPixmap> grouped = vtl::GrabScreenPixmap(0, 0, 800, 600);
+    vtl::ClearBackBuffer();
+    for (int32_t y = 0; y < game::kMapHeight; ++y)
+      for (int32_t x = 0; x < game::kMapWidth; ++x)
+        game::DrawSheetFrame(static_cast<float>(x * game::kTileSize), static_cast<float>(y * game::kTileSize),
+                             game::TileMap->At(x, y));
+    vtl::Ref<vtl::TPixmap> rows = vtl::GrabScreenPixmap(0, 0, 800, 600);
+    vtl::CloseOpenedGraphics();
+    ASSERT_TRUE(grouped && rows);
+    int32_t differing = 0, drawn = 0;
+    for (int32_t y = 0; y < 600; ++y) {
+      for (int32_t x = 0; x < 800; ++x) {
+        differing += Pixel(grouped, x, y) != Pixel(rows, x, y);
+        drawn += (Pixel(rows, x, y) & 0xFFFFFFu) != 0;
+      }
+    }
+    EXPECT_EQ(differing, 0) << driver->ToString();
+    EXPECT_GT(drawn, 100000) << driver->ToString() << ": the map was not drawn";
+  }
+  vtl::InstallGraphicsDriver(vtl::TheGLRen2DDriver(), vtl::GraphicsFlagBackBuffer);
+}
+
 TEST_F(DisplayGame, ClosingTheWindowEndsTheGame) {
   GameProcess game(CRYPTVENTURE_EXE);
   ASSERT_TRUE(game.Started());
