@@ -18,6 +18,13 @@ void Refuse(const std::string& what, int error) {
 
 std::string AddressText(int32_t ip, int32_t port) { return DottedIp(ip).ToUtf8() + ":" + std::to_string(port); }
 
-std::string Quoted(const String& name) { return "'" + name.ToUtf8() + "'"; }
+// Built by appending: g++ 12 warns wrongly (-Wrestrict) about a literal
+// added to a temporary string in optimised builds.
+std::string Quoted(const String& name) {
+  std::string quoted = "'";
+  quoted += name.ToUtf8();
+  quoted += '\'';
+  return quoted;
+}
 
 }  // namespace vtl

@@ -164,10 +164,12 @@ Ref<TTypeId> TTypeId::ForTag(const std::string& tag) {
   return NestedArrayType(ForElementTag(element), depth);
 }
 
+// Built by appending: g++ 12 warns wrongly (-Wrestrict) about a literal
+// added to a temporary string in optimised builds.
 std::string TTypeId::Tag() const {
-  if (_elementType) return "[]" + _elementType->Tag();
+  if (_elementType) return std::string("[]").append(_elementType->Tag());
   if (_valueTag) return std::string(1, _valueTag);
-  if (ExtendsType(Types().objectType)) return ":" + _name.ToUtf8();
+  if (ExtendsType(Types().objectType)) return std::string(1, ':').append(_name.ToUtf8());
   RuntimeError("ERROR",
                "Type " + _name + " has no tag: it is neither a primitive type, String, a class nor an array type");
 }
