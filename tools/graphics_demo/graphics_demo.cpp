@@ -116,7 +116,7 @@ void Main() {
   while (true) {
     DrawScene(sprite, tiles, (CurrentMillis() - start) / 1000.0f);
     if (screenshot) {
-      SavePixmapPNG(GrabScreenPixmap(0, 0, 800, 600), (*ProgramArguments)[1]);
+      if (!SaveScreenshot((*ProgramArguments)[1])) RuntimeError(LastErrorText());
       break;
     }
     FlipBuffers(-1);
