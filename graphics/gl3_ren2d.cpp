@@ -249,9 +249,10 @@ class TGL3ImageFrame : public TGLImageFrame {
     // A batched quad must not outlive its texture.
     if (seq == GraphicsGeneration && kind == CurrentGLProfile()) driver_->FlushBatch();
   }
-  int32_t Draw(float x0, float y0, float x1, float y1, float tx, float ty) override {
-    driver_->AddQuad(static_cast<uint32_t>(name), x0, y0, x1, y1, tx, ty, u0, v0, u1, v1);
-    return 0;
+  bool Untransformed() const override { return driver_->Untransformed(); }
+  void DrawTextureQuad(float x0, float y0, float x1, float y1, float tx, float ty, float ua, float va, float ub,
+                       float vb) override {
+    driver_->AddQuad(static_cast<uint32_t>(name), x0, y0, x1, y1, tx, ty, ua, va, ub, vb);
   }
 
  private:
@@ -450,6 +451,11 @@ void TGL3Ren2DDriver::AddQuad(uint32_t texture, float x0, float y0, float x1, fl
   PushShape(s, x0, y1, tx, ty, u0, v1);
 }
 
+bool TGL3Ren2DDriver::Untransformed() const {
+  const State& s = *state_;
+  return s.ix == 1 && s.iy == 0 && s.jx == 0 && s.jy == 1;
+}
+
 Ref<TGLImageFrame> TGL3Ren2DDriver::NewImageFrame() { return New<TGL3ImageFrame>(Ref<TGL3Ren2DDriver>(this)); }
 
 int32_t TGL3Ren2DDriver::SetBlend(int32_t mode) {
@@ -609,6 +615,12 @@ class TGL3DrawShader : public TDrawShader {
   }
   void SetImage(const String& name, const Ref<TImage>& image, int32_t frame) override {
     Ref<TImageFrame> f = image->Frame(frame);
+    if (f && !DowncastObject<TGLImageFrame>(f)) {
+      // A frame on a page of pictures has no texture of its own, and a shader
+      // reads its image whole: the frame gets one, kept from then on.
+      image->Lock(frame, 1, 1);
+      f = image->Frame(frame);
+    }
     if (!f) RuntimeError("The image has no frame " + StringFromInt(frame) + " for the shader's " + name);
     DrawWhatUsesTheOldValues();
     const std::string key = name.ToUtf8();

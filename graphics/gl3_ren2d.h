@@ -77,6 +77,8 @@ class TGL3Ren2DDriver : public TGLRen2DDriver {
   void AddQuad(uint32_t texture, float x0, float y0, float x1, float y1, float tx, float ty, float u0, float v0,
                float u1, float v1);
 
+  /// Whether the transform is the identity.
+  bool Untransformed() const;
   /// Draw calls made so far by this driver, for tests and measurements.
   int64_t DrawCalls() const;
 

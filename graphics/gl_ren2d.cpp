@@ -10,6 +10,7 @@
 #include "graphics/internal/gl_draw_state.h"
 #include "graphics/internal/gl_render_target.h"
 #include "graphics/internal/gl_textures.h"
+#include "graphics/internal/gl_white_corner.h"
 #include "graphics/internal/ren2d_choice.h"
 #include "runtime/exceptions.h"
 #include "runtime/module.h"
@@ -21,10 +22,17 @@ namespace {
 struct GLRenderState {
   float ix = 0, iy = 0, jx = 0, jy = 0;  // the matrix last given to SetTransform
   GLubyte colour[4] = {0, 0, 0, 0};
+  bool colour_sent = false;
   int32_t blend = 0;  // 0: none applied yet
   GLuint bound_texture = 0;
   bool texture_enabled = false;
+  // The last texture drawn whose corner texel (1, 1) is opaque white with
+  // white around it, and that texel's centre; 0: none.
+  GLuint white_texture = 0;
+  GLfloat white_u = 0, white_v = 0;
 };
+
+bool untextured_shapes_forced = false;
 
 GLRenderState& RS() {
   static GLRenderState* state = new GLRenderState();  // lives until the process ends
@@ -52,10 +60,52 @@ void DisableTextureCached() {
   }
 }
 
+// The draw colour goes with the vertices, sent inside glBegin after each
+// change: a colour set between primitives then only changes what the next
+// vertices carry, where a colour current only outside glBegin would end the
+// run of vertices and start a draw of its own.
+void BeginWithColour(GLenum mode) {
+  glBegin(mode);
+  if (!RS().colour_sent) {
+    glColor4ubv(RS().colour);
+    RS().colour_sent = true;
+  }
+}
+
+// Shapes are drawn in the draw colour alone. Texturing multiplies that
+// colour by the texel, so a white texel leaves it exactly as it is; using
+// the bound texture's white corner saves the rasteriser a change of drawing
+// state before and after every shape drawn among pictures. The texture
+// coordinate goes with the vertices, as a picture's do, so that both draw
+// from one vertex layout.
+void BeginShape(GLenum mode) {
+  const GLRenderState& s = RS();
+  if (s.texture_enabled && s.white_texture != 0 && s.white_texture == s.bound_texture && !untextured_shapes_forced) {
+    BeginWithColour(mode);
+    glTexCoord2f(s.white_u, s.white_v);
+    return;
+  }
+  DisableTextureCached();
+  BeginWithColour(mode);
+}
+
+// Whether texel (1, 1) of the texture made from the pixmap and its eight
+// neighbours are opaque white. Mipmapped textures are left out: their
+// smaller levels blend the corner with what lies beside it.
+bool HasWhiteCorner(const Ref<TPixmap>& pixmap, int32_t flags) {
+  if ((flags & 4) || pixmap->width < 3 || pixmap->height < 3) return false;
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 3; ++x)
+      if (pixmap->ReadPixel(x, y) != 0xFFFFFFFFu) return false;
+  return true;
+}
+
 void Vertex(float x, float y, float tx, float ty) {
   const GLRenderState& s = RS();
   glVertex2f(x * s.ix + y * s.iy + tx, x * s.jx + y * s.jy + ty);
 }
+
+bool IsWhole(float v) { return std::isfinite(v) && std::floor(v) == v; }
 
 // Past this an ellipse would only cost time, never look rounder.
 constexpr int32_t kMaxOvalSegments = 1 << 16;
@@ -85,18 +135,48 @@ TGLImageFrame::~TGLImageFrame() {
 }
 
 int32_t TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float ty) {
+  DrawTextureQuad(x0, y0, x1, y1, tx, ty, u0, v0, u1, v1);
+  return 0;
+}
+
+bool TGLImageFrame::Untransformed() const {
+  const GLRenderState& s = RS();
+  return s.ix == 1 && s.iy == 0 && s.jx == 0 && s.jy == 1;
+}
+
+int32_t TGLImageFrame::DrawPart(float x0, float y0, float x1, float y1, float tx, float ty, int32_t left, int32_t top,
+                                int32_t width, int32_t height) {
+  // Pixel centres then meet texel centres, where the page and a texture of
+  // the part's own give the same texels however their coordinates round.
+  if (!Untransformed() || x1 - x0 != static_cast<float>(width) || y1 - y0 != static_cast<float>(height) ||
+      !IsWhole(x0 + tx) || !IsWhole(y0 + ty))
+    return 1;
+  // Texture coordinates per pixel of the pixmap: exact for the power-of-two
+  // pages parts are drawn from.
+  const float du = pixmap_width > 0 ? (u1 - u0) / static_cast<float>(pixmap_width) : 0;
+  const float dv = pixmap_height > 0 ? (v1 - v0) / static_cast<float>(pixmap_height) : 0;
+  DrawTextureQuad(x0, y0, x1, y1, tx, ty, u0 + static_cast<float>(left) * du, v0 + static_cast<float>(top) * dv,
+                  u0 + static_cast<float>(left + width) * du, v0 + static_cast<float>(top + height) * dv);
+  return 0;
+}
+
+void TGLImageFrame::DrawTextureQuad(float x0, float y0, float x1, float y1, float tx, float ty, float ua, float va,
+                                    float ub, float vb) {
   EnableTextureCached(static_cast<GLuint>(name));
-  glBegin(GL_QUADS);
-  glTexCoord2f(u0, v0);
+  GLRenderState& s = RS();
+  s.white_texture = white_corner ? static_cast<GLuint>(name) : 0;
+  s.white_u = 1.5f * u1 / static_cast<float>(pixmap_width);
+  s.white_v = 1.5f * v1 / static_cast<float>(pixmap_height);
+  BeginWithColour(GL_QUADS);
+  glTexCoord2f(ua, va);
   Vertex(x0, y0, tx, ty);
-  glTexCoord2f(u1, v0);
+  glTexCoord2f(ub, va);
   Vertex(x1, y0, tx, ty);
-  glTexCoord2f(u1, v1);
+  glTexCoord2f(ub, vb);
   Vertex(x1, y1, tx, ty);
-  glTexCoord2f(u0, v1);
+  glTexCoord2f(ua, vb);
   Vertex(x0, y1, tx, ty);
   glEnd();
-  return 0;
 }
 
 Ref<TGLImageFrame> TGLImageFrame::CreateFromPixmap(const Ref<TPixmap>& source, int32_t flags) {
@@ -126,10 +206,14 @@ void TGLImageFrame::LoadPixmap(const Ref<TPixmap>& source, int32_t flags) {
   } else {
     tex = src->format == FMT_RGBA8888 ? src : src->Convert(FMT_RGBA8888);
   }
+  // Only an unscaled pixmap keeps its corner texel where it was.
+  white_corner = w == source->width && h == source->height && HasWhiteCorner(source, flags);
   name = static_cast<int32_t>(CreateGLTexture(tw, th, flags));
   UploadGLTexture(tex, flags);
   u1 = static_cast<float>(w) / static_cast<float>(tw);
   v1 = static_cast<float>(h) / static_cast<float>(th);
+  pixmap_width = source->width;
+  pixmap_height = source->height;
   seq = GraphicsGeneration;
   kind = CurrentGLProfile();
 }
@@ -202,6 +286,7 @@ int32_t TGLRen2DDriver::SetBlend(int32_t mode) {
 
 int32_t TGLRen2DDriver::SetAlpha(float alpha) {
   RS().colour[3] = AlphaByte(alpha);
+  RS().colour_sent = false;
   glColor4ubv(RS().colour);
   return 0;
 }
@@ -210,6 +295,7 @@ int32_t TGLRen2DDriver::SetColor(int32_t red, int32_t green, int32_t blue) {
   RS().colour[0] = ClampByte(red);
   RS().colour[1] = ClampByte(green);
   RS().colour[2] = ClampByte(blue);
+  RS().colour_sent = false;
   glColor4ubv(RS().colour);
   return 0;
 }
@@ -243,6 +329,8 @@ Ref<TImageFrame> TGLRen2DDriver::CreateRenderFrame(int32_t width, int32_t height
   }
   TheGLGraphicsDriver()->SwapSharedContext();
   frame->u1 = frame->v1 = 1;
+  frame->pixmap_width = width;
+  frame->pixmap_height = height;
   frame->seq = GraphicsGeneration;
   frame->kind = CurrentGLProfile();
   return frame;
@@ -289,16 +377,14 @@ int32_t TGLRen2DDriver::Cls() {
 }
 
 int32_t TGLRen2DDriver::Plot(float x, float y) {
-  DisableTextureCached();
-  glBegin(GL_POINTS);
+  BeginShape(GL_POINTS);
   glVertex2f(x + 0.5f, y + 0.5f);
   glEnd();
   return 0;
 }
 
 int32_t TGLRen2DDriver::DrawLine(float x0, float y0, float x1, float y1, float tx, float ty) {
-  DisableTextureCached();
-  glBegin(GL_LINES);
+  BeginShape(GL_LINES);
   Vertex(x0, y0, tx + 0.5f, ty + 0.5f);
   Vertex(x1, y1, tx + 0.5f, ty + 0.5f);
   glEnd();
@@ -306,8 +392,7 @@ int32_t TGLRen2DDriver::DrawLine(float x0, float y0, float x1, float y1, float t
 }
 
 int32_t TGLRen2DDriver::DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) {
-  DisableTextureCached();
-  glBegin(GL_QUADS);
+  BeginShape(GL_QUADS);
   Vertex(x0, y0, tx, ty);
   Vertex(x1, y0, tx, ty);
   Vertex(x1, y1, tx, ty);
@@ -320,8 +405,7 @@ int32_t TGLRen2DDriver::DrawOval(float x0, float y0, float x1, float y1, float t
   const float xr = (x1 - x0) * 0.5f, yr = (y1 - y0) * 0.5f;
   const int32_t n = OvalSegments(xr, yr);
   const float cx = x0 + xr, cy = y0 + yr;
-  DisableTextureCached();
-  glBegin(GL_POLYGON);
+  BeginShape(GL_POLYGON);
   for (int32_t i = 0; i < n; ++i) {
     const double a = i * 360.0 / n * 3.14159265358979323846 / 180.0;
     Vertex(cx + static_cast<float>(std::cos(a)) * xr, cy - static_cast<float>(std::sin(a)) * yr, tx, ty);
@@ -334,8 +418,7 @@ int32_t TGLRen2DDriver::DrawPoly(const Ref<Array<float>>& xy, float handle_x, fl
                                  float origin_y) {
   const int32_t count = xy ? xy->Length() : 0;
   if (count < 6 || (count & 1)) return 0;
-  DisableTextureCached();
-  glBegin(GL_POLYGON);
+  BeginShape(GL_POLYGON);
   const float* p = xy->Data();
   for (int32_t i = 0; i < count; i += 2) Vertex(p[i] + handle_x, p[i + 1] + handle_y, origin_x, origin_y);
   glEnd();
@@ -366,11 +449,15 @@ int32_t TGLRen2DDriver::ResetGLContext(const Ref<TGraphics>& graphics) {
   s.blend = 0;
   s.bound_texture = 0;
   s.texture_enabled = false;
+  s.white_texture = 0;
+  s.colour_sent = false;
   glDisable(GL_TEXTURE_2D);
   ForgetGLRenderTarget();  // a render image is the target of one context only
   SetProjection(width, height, false);
   return 0;
 }
+
+void ForceGLUntexturedShapes(bool force) { untextured_shapes_forced = force; }
 
 Ref<TGLRen2DDriver> TheGLRen2DDriver() {
   static Ref<TGLRen2DDriver>* driver = new Ref<TGLRen2DDriver>(New<TGLRen2DDriver>());

@@ -15,6 +15,14 @@ class TGLImageFrame : public TImageFrame {
   /// Deletes the texture.
   ~TGLImageFrame() override;
   int32_t Draw(float x0, float y0, float x1, float y1, float tx, float ty) override;
+  int32_t DrawPart(float x0, float y0, float x1, float y1, float tx, float ty, int32_t left, int32_t top, int32_t width,
+                   int32_t height) override;
+  /// Whether the driver's transform is the identity; parts are drawn only then.
+  virtual bool Untransformed() const;
+  /// Draws the texture from (ua, va) to (ub, vb) over the quad; Draw and
+  /// DrawPart come here.
+  virtual void DrawTextureQuad(float x0, float y0, float x1, float y1, float tx, float ty, float ua, float va, float ub,
+                               float vb);
   /// Runs with the shared context current. The texture gets a size the
   /// driver takes: a larger pixmap is scaled down to it; where the texture is
   /// larger, the pixmap's last column and row are repeated once into the
@@ -27,9 +35,16 @@ class TGLImageFrame : public TImageFrame {
   ///@{
   float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
   ///@}
+  /// The size of the pixmap the texture was made from.
+  ///@{
+  int32_t pixmap_width = 0, pixmap_height = 0;
+  ///@}
   int32_t name = 0;  ///< The texture name.
   int32_t seq = 0;   ///< generation the texture was made in; 0 once deleted
   int32_t kind = 0;  ///< the kind of context whose objects hold the texture (internal/gl_context.h)
+  /// Texel (1, 1) and its neighbours are opaque white: shapes drawn while
+  /// the texture is bound sample it and stay in the same drawing state.
+  bool white_corner = false;
 };
 
 /// The Ren2D driver over OpenGL: its contexts are TRen2DGraphics over

@@ -2,6 +2,7 @@
 // r is pixel row r of the glyph for character 32 + j, bit k being column k
 // from the left.
 #include "image/font_image.h"
+#include "image/internal/image_page.h"
 #include "runtime/exceptions.h"
 #include "stream/embedded_files.h"
 
@@ -32,6 +33,9 @@ Ref<TImageFont> TImageFont::CreateDefault() {
     glyph->_image = TImage::Load(sheet->Window(8 * j, 0, 8, 16)->Copy(), 0, 0, 0, 0);
     (*font->_glyphs)[j] = glyph;
   }
+  // One texture for all 96 glyphs.
+  font->_page = New<TImagePage>(0);
+  for (int32_t j = 0; j < 96; ++j) font->_page->AddFrameOf((*font->_glyphs)[j]->_image, 0);
   return font;
 }
 

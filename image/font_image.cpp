@@ -2,7 +2,23 @@
 
 #include <cmath>
 
+#include "image/internal/image_page.h"
+
 namespace vtl {
+
+namespace {
+
+// Glyphs go on the font's page as they are made; one that does not fit keeps
+// a texture of its own.
+void PageGlyph(TImageFont& font, const Ref<TImage>& image) {
+  if (!image || !PageableImageFlags(font._imageFlags)) return;
+  if (!font._page) font._page = New<TImagePage>(font._imageFlags);
+  font._page->AddFrameOf(image, 0);
+}
+
+}  // namespace
+
+TImageFont::~TImageFont() = default;
 
 int32_t TImageGlyph::GetRect(int32_t& x, int32_t& y, int32_t& w, int32_t& h) const {
   x = _x;
@@ -31,12 +47,18 @@ Ref<TImageGlyph> TImageFont::LoadGlyph(int32_t index) {
   if (!source) return glyph;
   glyph->_advance = source->Advance();
   source->GetRect(glyph->_x, glyph->_y, glyph->_w, glyph->_h);
-  if (Ref<TPixmap> pixels = DowncastObject<TPixmap>(source->Pixels()))
+  if (Ref<TPixmap> pixels = DowncastObject<TPixmap>(source->Pixels())) {
     glyph->_image = TImage::Load(pixels->Copy(), _imageFlags, 0, 0, 0);
+    PageGlyph(*this, glyph->_image);
+  }
   return glyph;
 }
 
 int32_t TImageFont::Draw(const String& text, float x, float y, float ix, float iy, float jx, float jy) {
+  // New glyphs join the page before any is drawn, so that the page's texture
+  // is made once for the whole text.
+  if (_src_font)
+    for (char16_t code : text.View()) LoadGlyph(CharToGlyph(code));
   for (char16_t code : text.View()) {
     const int32_t index = CharToGlyph(code);
     if (index < 0) continue;

@@ -11,6 +11,8 @@
 
 namespace vtl {
 
+class TImagePage;
+
 /// A glyph as an image, ready to draw.
 class TImageGlyph : public Object {
  public:
@@ -32,6 +34,7 @@ class TImageGlyph : public Object {
 /// A font whose glyphs are images: from a source font, or the built-in one.
 class TImageFont : public Object {
  public:
+  ~TImageFont() override;
   /// The source font's style; 0 for the built-in font.
   virtual int32_t Style();
   /// The source font's height; 16 for the built-in font.
@@ -61,6 +64,9 @@ class TImageFont : public Object {
   Ref<TFont> _src_font;                  ///< The source font; Null for the built-in font.
   Ref<Array<Ref<TImageGlyph>>> _glyphs;  ///< One slot per glyph, filled on first use.
   int32_t _imageFlags = 0;               ///< The image flags of the glyph images.
+  /// The texture the glyphs share, so that text draws without changing
+  /// texture; Null for mipmapped glyphs, which each keep their own.
+  Ref<TImagePage> _page;
 };
 
 /// Size of the built-in font file: 16 rows of 96 glyph bytes.

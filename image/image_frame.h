@@ -19,6 +19,16 @@ class TImageFrame : public Object {
   /// coordinates, through the current transform, moved to (tx, ty).
   /// The base throws TNullMethodException.
   virtual int32_t Draw(float x0, float y0, float x1, float y1, float tx, float ty);
+  /// Draws the part of the frame's pixmap from (left, top), `width` by
+  /// `height` pixels, as Draw draws the whole, and returns 0. Frames that
+  /// hold many pictures (pages of glyphs or animation frames) are drawn a
+  /// part at a time. Returns 1, drawing nothing, where the pixels could
+  /// differ from those of the part drawn from a frame of its own (a driver
+  /// draws parts only where every pixel centre meets a texel centre: not
+  /// turned, not stretched, at a whole pixel); the caller then draws from
+  /// one. The base throws TNullMethodException.
+  virtual int32_t DrawPart(float x0, float y0, float x1, float y1, float tx, float ty, int32_t left, int32_t top,
+                           int32_t width, int32_t height);
 };
 
 /// Makes a driver frame from a pixmap with image flags; Null when no driver

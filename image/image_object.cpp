@@ -1,5 +1,6 @@
 #include "image/image_object.h"
 
+#include "image/internal/image_page.h"
 #include "runtime/exceptions.h"
 #include "stream/basic_stream.h"
 
@@ -15,6 +16,23 @@ Ref<TPixmap> PixmapOf(const Ref<Object>& url) {
   return LoadPixmapUrl(url);
 }
 
+// Puts every frame of an animated image on one page; false, with no frame
+// changed, when they do not fit or the image is not one to page.
+bool PageAllFrames(const Ref<TImage>& image) {
+  const int32_t count = image->frames->Length();
+  if (count < 2 || !PageableImageFlags(image->flags) || !CreateImageFrameHook) return false;
+  auto page = New<TImagePage>(image->flags);
+  for (int32_t i = 0; i < count; ++i) {
+    if (page->AddFrameOf(image, i)) continue;
+    for (int32_t j = 0; j < i; ++j) {
+      (*image->frames)[j] = nullptr;
+      (*image->seqs)[j] = 0;
+    }
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Ref<TImageDataType> ImageDataType() {
@@ -26,7 +44,12 @@ Ref<TDataType> TImage::DataType() const { return ImageDataType(); }
 
 Ref<TImageFrame> TImage::Frame(int32_t index) {
   const int32_t generation = CurrentImageGeneration();
-  if ((*seqs)[index] == generation && generation != 0) return (*frames)[index];
+  const int32_t seq = (*seqs)[index];
+  if ((seq == generation && generation != 0) || seq == kPagePartSeq) return (*frames)[index];
+  if (!paged) {
+    paged = true;
+    if (PageAllFrames(Ref<TImage>(this))) return (*frames)[index];
+  }
   Ref<TImageFrame> frame;
   if (CreateImageFrameHook) frame = CreateImageFrameHook(Lock(index, 1, 0), flags);
   (*frames)[index] = frame;

@@ -63,6 +63,10 @@ class TImage : public TData {
   Ref<Array<Ref<TPixmap>>> pixmaps;     ///< Each frame's pixels, or Null before any.
   Ref<Array<Ref<TImageFrame>>> frames;  ///< Each frame's driver frame, or Null.
   Ref<Array<int32_t>> seqs;             ///< The generation each driver frame was made in; 0 for none.
+  /// Set once the frames were offered to a shared page. The frames of an
+  /// animated image (neither mipmapped nor dynamic) share one texture when
+  /// first drawn; a frame written afterwards gets a texture of its own.
+  bool paged = false;
 };
 
 /// Writes width, height, flags, mask colour, handle, frame count and the set

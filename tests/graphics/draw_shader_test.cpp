@@ -92,6 +92,26 @@ TEST_P(DisplayShader, IntsAndImagesReachTheShader) {
   EXPECT_EQ(Off(10, 100, 5, 5, 0), 0);
 }
 
+TEST_P(DisplayShader, AFrameOfAnAnimatedImageReachesTheShaderAlone) {
+  // The frames of an animated image share one texture for drawing; a shader
+  // reading one as an image of its own sees that frame alone.
+  Ref<TPixmap> sheet = NewPixmap(16, 8, FMT_RGBA8888, 4);
+  sheet->ClearPixels(0xFF102030u);
+  sheet->Window(8, 0, 8, 8)->ClearPixels(0xFFC0B0A0u);
+  Ref<TImage> frames = LoadAnimatedImage(sheet, 8, 8, 0, 2, 0);
+  DrawImageFrame(frames, 50, 10, 1);  // drawn from the shared texture first
+  Ref<TDrawShader> other = CreateDrawShader(
+      "uniform sampler2D other;\nvoid main() { vtl_fragment = texture(other, texcoord); }\n");
+  SetShaderImage(other, "other", frames, 1);
+  SetDrawShader(other);
+  DrawImageStretched(Plain(8, 8, 0xFF000000), 10, 10, 32, 32);
+  SetDrawShader(nullptr);
+  DrawImageFrame(frames, 60, 10, 0);
+  EXPECT_EQ(Off(10, 10, 32, 32, 0xC0B0A0), 0);
+  EXPECT_EQ(Off(50, 10, 8, 8, 0xC0B0A0), 0);
+  EXPECT_EQ(Off(60, 10, 8, 8, 0x102030), 0);
+}
+
 TEST_P(DisplayShader, BadSourcesAreRefusedWithTheReason) {
   const std::string broken = ErrorOf([] { CreateDrawShader("void main() { vtl_fragment = nonsense_value; }\n"); });
   EXPECT_NE(broken.find("Cannot compile a fragment shader"), std::string::npos) << broken;
