@@ -164,9 +164,12 @@ void TGLImageFrame::DrawTextureQuad(float x0, float y0, float x1, float y1, floa
                                     float ub, float vb) {
   EnableTextureCached(static_cast<GLuint>(name));
   GLRenderState& s = RS();
-  s.white_texture = white_corner ? static_cast<GLuint>(name) : 0;
-  s.white_u = 1.5f * u1 / static_cast<float>(pixmap_width);
-  s.white_v = 1.5f * v1 / static_cast<float>(pixmap_height);
+  s.white_texture = 0;
+  if (white_corner) {
+    s.white_texture = static_cast<GLuint>(name);
+    s.white_u = 1.5f * u1 / static_cast<float>(pixmap_width);
+    s.white_v = 1.5f * v1 / static_cast<float>(pixmap_height);
+  }
   BeginWithColour(GL_QUADS);
   glTexCoord2f(ua, va);
   Vertex(x0, y0, tx, ty);
