@@ -13,23 +13,19 @@
 
 #include "graphics/graphics.h"
 #include "graphics/internal/gl_white_corner.h"
+#include "tests/graphics/display_screens.h"
 
 namespace vtl {
 namespace {
+
+using display_test::Differences;
+using display_test::DriverNamed;
 
 Ref<TPixmap> RandomPixmap(std::mt19937& random, int32_t width, int32_t height) {
   Ref<TPixmap> p = NewPixmap(width, height, FMT_RGBA8888, 4);
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) p->WritePixel(x, y, static_cast<uint32_t>(random()));
   return p;
-}
-
-uint32_t Rgb(uint32_t argb) { return argb & 0xFFFFFFu; }
-
-Ref<TRen2DDriver> DriverNamed(const std::string& name) {
-  if (name == "gl3") return TheGL3Ren2DDriver();
-  if (name == "gles3") return TheGLES3Ren2DDriver();
-  return TheGLRen2DDriver();
 }
 
 // The whole screen after `draw`, from a cleared one and the first drawing state.
@@ -58,17 +54,6 @@ class DisplayImagePages : public ::testing::TestWithParam<std::string> {
   }
   void TearDown() override { CloseOpenedGraphics(); }
 };
-
-// The pixels that differ, and where the first few are.
-std::string Differences(const Ref<TPixmap>& a, const Ref<TPixmap>& b, int32_t& count) {
-  std::string where;
-  count = 0;
-  for (int32_t y = 0; y < a->height; ++y)
-    for (int32_t x = 0; x < a->width; ++x)
-      if (Rgb(a->ReadPixel(x, y)) != Rgb(b->ReadPixel(x, y)) && ++count <= 6)
-        where += " " + std::to_string(x) + "," + std::to_string(y);
-  return where;
-}
 
 // A random drawing state: blend, colour and alpha; half the time upright
 // (no turn, scale 1, a whole-pixel handle), where parts are drawn from their

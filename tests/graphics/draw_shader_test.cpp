@@ -100,8 +100,8 @@ TEST_P(DisplayShader, AFrameOfAnAnimatedImageReachesTheShaderAlone) {
   sheet->Window(8, 0, 8, 8)->ClearPixels(0xFFC0B0A0u);
   Ref<TImage> frames = LoadAnimatedImage(sheet, 8, 8, 0, 2, 0);
   DrawImageFrame(frames, 50, 10, 1);  // drawn from the shared texture first
-  Ref<TDrawShader> other = CreateDrawShader(
-      "uniform sampler2D other;\nvoid main() { vtl_fragment = texture(other, texcoord); }\n");
+  Ref<TDrawShader> other =
+      CreateDrawShader("uniform sampler2D other;\nvoid main() { vtl_fragment = texture(other, texcoord); }\n");
   SetShaderImage(other, "other", frames, 1);
   SetDrawShader(other);
   DrawImageStretched(Plain(8, 8, 0xFF000000), 10, 10, 32, 32);

@@ -11,11 +11,13 @@
 #include "graphics/graphics.h"
 #include "graphics/internal/gl3_fan_calls.h"
 #include "runtime/last_error.h"
+#include "tests/graphics/display_screens.h"
 
 namespace vtl {
 namespace {
 
-uint32_t Rgb(uint32_t argb) { return argb & 0xFFFFFFu; }
+using display_test::Differences;
+using display_test::Rgb;
 
 // A 16 x 16 image: a colour gradient with an alpha ramp and a transparent
 // corner, so that filtering, masking and blending all show.
@@ -105,18 +107,6 @@ Ref<TPixmap> SceneOn(const Ref<TGL3Ren2DDriver>& driver_or_gl) {
   Ref<TPixmap> screen = GrabScreenPixmap(0, 0, 800, 600);
   CloseOpenedGraphics();
   return screen;
-}
-
-// "x,y" of every pixel that differs (at most a few), and their number.
-std::string Differences(const Ref<TPixmap>& a, const Ref<TPixmap>& b, int32_t& count) {
-  std::string where;
-  count = 0;
-  for (int32_t y = 0; y < a->height; ++y)
-    for (int32_t x = 0; x < a->width; ++x)
-      if (Rgb(a->ReadPixel(x, y)) != Rgb(b->ReadPixel(x, y)) && ++count <= 8)
-        where += " " + std::to_string(x) + "," + std::to_string(y) + ":" + std::to_string(Rgb(a->ReadPixel(x, y))) +
-                 "/" + std::to_string(Rgb(b->ReadPixel(x, y)));
-  return where;
 }
 
 TEST(DisplayGL3, EveryDriverDrawsTheSameScreen) {

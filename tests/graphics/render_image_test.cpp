@@ -5,17 +5,13 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "tests/graphics/display_screens.h"
 
 namespace vtl {
 namespace {
 
-uint32_t Rgb(uint32_t argb) { return argb & 0xFFFFFFu; }
-
-Ref<TRen2DDriver> DriverNamed(const std::string& name) {
-  if (name == "gl3") return TheGL3Ren2DDriver();
-  if (name == "gles3") return TheGLES3Ren2DDriver();
-  return TheGLRen2DDriver();
-}
+using display_test::DriverNamed;
+using display_test::Rgb;
 
 class DisplayRenderImage : public ::testing::TestWithParam<std::string> {
  protected:
